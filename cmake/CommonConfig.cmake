@@ -1,0 +1,23 @@
+# Compiler flags shared by every target of the project.
+add_library(voxa_flags INTERFACE)
+target_compile_options(voxa_flags INTERFACE -Wall -Wextra)
+if(VOXA_WERROR)
+  target_compile_options(voxa_flags INTERFACE -Werror)
+endif()
+if(VOXA_ASAN)
+  target_compile_options(voxa_flags INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer)
+  target_link_options(voxa_flags INTERFACE -fsanitize=address,undefined)
+endif()
+
+# Adds a Qt Test executable and registers it with CTest. Every test runs on
+# the offscreen platform (no display needed), with its own empty home folder
+# so that no user drive table or letter memory leaks into it.
+function(voxa_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE voxa_flags voxatestsupport Qt6::Test ${T_LIBS})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VOXA_DRIVE_TABLE=;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/testhome/${name}"
+    TIMEOUT 300)
+endfunction()

@@ -1,0 +1,34 @@
+#pragma once
+// Paths on drives are kept in the player's own form, a letter, ":\" and the
+// path below with backslashes ("E:\voxa\config\a.cfg"), in the logic and in
+// every file the system writes. This is the one place where such a path
+// becomes a native one and back.
+#include <QString>
+
+namespace voxa::platform {
+
+// "E:", "E:\" or "E:\..." with a letter C..Z in either case.
+bool isDevicePath(QStringView path);
+// The letter of a device path in capitals, or a null QChar.
+QChar driveLetterOf(QStringView path);
+
+// A device path as a native path below its drive's root. Each component is
+// matched without regard to letter case, as on FAT, so "voxa\Temp" finds
+// "voxa/temp"; components that do not exist are kept as written. A path that
+// is not a device path is returned unchanged; an unknown letter gives an
+// empty text.
+QString toNative(const QString &path);
+
+// A native path inside a known drive as a device path ("/mnt/v/voxa" ->
+// "V:\voxa"); the deepest drive root wins. Empty when no drive holds it.
+QString toDevice(const QString &nativePath);
+
+// Joins with exactly one backslash: ("E:\voxa", "config") -> "E:\voxa\config".
+QString joinDevice(const QString &folder, const QString &name);
+
+// The part after the last "\" (or "/").
+QString fileNameOf(QStringView path);
+// The part before the last "\" (or "/"), without it.
+QString folderOf(QStringView path);
+
+}  // namespace voxa::platform
