@@ -1,0 +1,92 @@
+// voxatool show FILE... [--json]: any player file, printed readably.
+#include "app/messagetable.h"
+#include "platform/paths.h"
+#include "tool/showformat.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace voxa::tool {
+namespace {
+
+QList<const ShowFormat *> &registry()
+{
+    static QList<const ShowFormat *> list;
+    return list;
+}
+
+int show(const QStringList &args, Io &io)
+{
+    bool json = false;
+    QStringList files;
+    for (const QString &a : args) {
+        if (a == QLatin1String("--json"))
+            json = true;
+        else
+            files << a;
+    }
+    if (files.isEmpty()) {
+        io.err << "usage: voxatool show FILE... [--json]\n";
+        return 2;
+    }
+    int status = 0;
+    QJsonArray all;
+    for (const QString &file : files) {
+        ShowResult r;
+        QFile f(platform::toNative(file));
+        QByteArray head;
+        if (!f.open(QIODevice::ReadOnly)) {
+            r.error = msg(Msg::CannotOpenFile);
+        } else {
+            head = f.read(5);
+            f.close();
+            const ShowFormat *format = nullptr;
+            for (const ShowFormat *s : registry())
+                if (s->signature == head)
+                    format = s;
+            if (!format)
+                r.error = msg(Msg::WrongFileFormat);
+            else
+                r = format->show(file);
+        }
+        if (!r.ok) {
+            status = 1;
+            io.err << file << ": " << r.error << "\n";
+            if (json)
+                all.append(QJsonObject{{QStringLiteral("file"), file}, {QStringLiteral("error"), r.error}});
+            continue;
+        }
+        if (json) {
+            QJsonObject o = r.json;
+            o.insert(QStringLiteral("file"), file);
+            all.append(o);
+        } else {
+            io.out << "== " << file << "\n" << r.text;
+            if (!r.text.endsWith(QLatin1Char('\n')))
+                io.out << "\n";
+        }
+    }
+    if (json)
+        io.out << QJsonDocument(all).toJson(QJsonDocument::Indented);
+    return status;
+}
+
+const ToolCommand showCommand("show", "show FILE... [--json]",
+                              "print any player file (cfg, mgs, mra, lce, ply) readably or as JSON",
+                              show);
+
+}  // namespace
+
+ShowFormat::ShowFormat(const char *sig, const char *k, std::function<ShowResult(const QString &)> s)
+    : signature(sig), kind(QString::fromLatin1(k)), show(std::move(s))
+{
+    registry().append(this);
+}
+
+const QList<const ShowFormat *> &showFormats()
+{
+    return registry();
+}
+
+}  // namespace voxa::tool
