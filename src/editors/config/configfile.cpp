@@ -1,0 +1,245 @@
+#include "editors/config/configfile.h"
+
+#include "platform/codepage.h"
+
+#include <QtEndian>
+
+namespace voxa {
+namespace {
+
+constexpr qsizetype WordsOffset = 10;
+constexpr qsizetype NamesOffset = 90;
+
+QByteArray configHeader()
+{
+    return playerfile::header("R7CFG", "2.00");
+}
+
+// The settings of words 1..8; words 9..16 repeat them for the other page.
+QList<ConfigSetting> audioSettings(int firstWord, const char *page)
+{
+    const QList<ConfigChoice> offOn = {{464, "Off"}, {465, "On"}};
+    return {
+        {firstWord + 0, "Volume", page, -66, 12, {}},
+        {firstWord + 1, "Balance", page, 432, 450, {}},
+        {firstWord + 2, "Bass", page, -12, 12, {}},
+        {firstWord + 3, "Treble", page, -12, 12, {}},
+        {firstWord + 4, "Equalizer", page, 0, 0,
+         {{272, "User"}, {273, "Flat"}, {274, "Classic"}, {275, "Pop"}, {276, "Rock"}, {277, "Jazz"}}},
+        {firstWord + 5, "Loudness", page, 0, 0, offOn},
+        {firstWord + 6, "DynaBass", page, 0, 0, {{352, "Off"}, {353, "Soft"}, {354, "Medium"}, {355, "Hard"}}},
+        {firstWord + 7, "Auto Volume", page, 0, 0, offOn},
+    };
+}
+
+const QList<ConfigSetting> &settings()
+{
+    static const QList<ConfigSetting> all = [] {
+        QList<ConfigSetting> s = audioSettings(1, "Party Audio");
+        s += audioSettings(9, "Car Audio");
+        s += {
+            {17, "MyRadio", "Playmode", 0, 0, {{336, "On"}, {337, "Off"}}},
+            {18, "Repeat Mode", "Playmode", 0, 0, {{321, "Repeat"}, {322, "Track"}, {323, "Random"}, {320, "Off"}}},
+            {19, "Auto Pause", "Playmode", 0, 0, {{0, "Off"}, {1, "On"}}},
+            {20, "Intro Play", "Playmode", 0, 60, {}},
+            {21, "Contrast", "Hardware", 0, 31, {}},
+            {22, "Back Light", "Hardware", 0, 31, {}},
+            {23, "FM Channel", "Hardware", 288, 303, {}},
+            {24, "HDD Standby", "Hardware", 0, 30, {}},
+            {25, "Turn Off Delay", "Hardware", 1, 31, {}},
+            {26, "Inverse Mode", "Hardware", 0, 0, {{369, "Normal"}, {368, "Inverse"}}},
+            {27, "Rotate Display", "Hardware", 0, 0, {{384, "Left"}, {385, "Right"}}},
+            {28, "Scroll Mode", "Hardware", 0, 0, {{400, "Normal"}, {401, "Reverse"}}},
+        };
+        return s;
+    }();
+    return all;
+}
+
+QString signedText(int v)
+{
+    return v > 0 ? QLatin1Char('+') + QString::number(v) : QString::number(v);
+}
+
+}  // namespace
+
+ConfigName ConfigName::empty()
+{
+    ConfigName n;
+    n.m_kind = Kind::Empty;
+    return n;
+}
+
+ConfigName ConfigName::unchanged()
+{
+    return {};
+}
+
+ConfigName ConfigName::named(const QByteArray &bytes)
+{
+    // A name that begins with a zero byte reads back as the empty name.
+    if (bytes.isEmpty() || bytes[0] == '\0')
+        return empty();
+    ConfigName n;
+    n.m_kind = Kind::Name;
+    n.m_bytes = bytes;
+    return n;
+}
+
+ConfigName ConfigName::fromBaseName(const QString &name)
+{
+    return named(toCodePage(QStringView(name).left(ConfigNameLength)));
+}
+
+QString ConfigName::text() const
+{
+    return isName() ? fromCodePage(m_bytes) : QString();
+}
+
+ConfigDocument::ConfigDocument()
+{
+    ConfigWords.fill(ConfigUnchanged);
+}
+
+FileResult<ConfigDocument> parseConfigFile(const QByteArray &bytes)
+{
+    if (bytes.size() < ConfigFileSize)
+        return playerfile::tooShort(bytes.size(), ConfigFileSize);
+    if (!bytes.startsWith(configHeader()))
+        return playerfile::failure(FileFailure::WrongFormat);
+
+    ConfigDocument doc;
+    const char *data = bytes.constData();
+    for (int n = 1; n <= ConfigUsedWords; ++n)
+        doc.setWord(n, qFromLittleEndian<qint16>(data + WordsOffset + 2 * (n - 1)));
+    for (int slot : {PlaydisplaySlot, LogoSlot, MessageSlot, MyRadioSlot}) {
+        const QByteArray raw = bytes.mid(NamesOffset + ConfigNameLength * (slot - 1), ConfigNameLength);
+        if (raw[0] == '\0') {
+            doc.setName(slot, ConfigName::empty());
+        } else if (raw[0] == '\xFF' && raw[1] == '\xFF') {
+            doc.setName(slot, ConfigName::unchanged());
+        } else {
+            qsizetype end = raw.size();
+            while (end > 0 && raw[end - 1] == '\0')
+                --end;
+            doc.setName(slot, ConfigName::named(raw.left(end)));
+        }
+    }
+    return doc;
+}
+
+FileResult<QByteArray> configFileBytes(const ConfigDocument &doc)
+{
+    QByteArray out(ConfigFileSize, '\0');
+    out.replace(0, 10, configHeader());
+    char *data = out.data();
+    for (int n = 1; n <= ConfigWordCount; ++n) {
+        const qint16 v = n <= ConfigUsedWords ? doc.word(n) : ConfigUnchanged;
+        qToLittleEndian(v, data + WordsOffset + 2 * (n - 1));
+    }
+    for (int slot = 1; slot <= ConfigSlotCount; ++slot) {
+        char *field = data + NamesOffset + ConfigNameLength * (slot - 1);
+        const bool reserved = slot == ReservedSlot2 || slot == ReservedSlot6;
+        const ConfigName &name = reserved ? ConfigName() : doc.name(slot);
+        if (name.isUnchanged()) {
+            field[0] = field[1] = '\xFF';
+        } else if (name.isName()) {
+            if (name.bytes().size() > ConfigNameLength)
+                return playerfile::failure(FileFailure::DataTooLong, name.text());
+            std::copy(name.bytes().cbegin(), name.bytes().cend(), field);
+        }
+    }
+    return out;
+}
+
+FileResult<ConfigDocument> ReadConfigFile(const QString &path)
+{
+    const FileResult<QByteArray> bytes = playerfile::readHead(path, ConfigFileSize);
+    if (!bytes)
+        return bytes.error();
+    return parseConfigFile(*bytes);
+}
+
+WriteResult WriteConfigFile(const QString &path, const ConfigDocument &doc)
+{
+    const FileResult<QByteArray> bytes = configFileBytes(doc);
+    if (!bytes)
+        return bytes.error();
+    return playerfile::writeWhole(path, *bytes);
+}
+
+const ConfigSetting *configSetting(int word)
+{
+    if (word < 1 || word > ConfigUsedWords)
+        return nullptr;
+    return &settings()[word - 1];
+}
+
+bool isValidConfigValue(int word, int value)
+{
+    const ConfigSetting *s = configSetting(word);
+    if (!s)
+        return value == ConfigUnchanged;
+    if (value == ConfigUnchanged)
+        return true;
+    if (s->choices.isEmpty())
+        return value >= s->minimum && value <= s->maximum;
+    return std::any_of(s->choices.cbegin(), s->choices.cend(),
+                       [value](const ConfigChoice &c) { return c.value == value; });
+}
+
+QString configValueText(int word, int value)
+{
+    if (value == ConfigUnchanged)
+        return QStringLiteral("unchanged");
+    const ConfigSetting *s = configSetting(word);
+    if (!s || !isValidConfigValue(word, value))
+        return QStringLiteral("invalid (%1)").arg(value);
+    for (const ConfigChoice &c : s->choices)
+        if (c.value == value)
+            return QString::fromLatin1(c.label);
+    switch ((word - 1) % 8 + 1) {
+    case 2:
+        if (word <= 16)
+            return signedText(value - 441);
+        break;
+    case 1:
+    case 3:
+    case 4:
+        if (word <= 16)
+            return signedText(value);
+        break;
+    default:
+        break;
+    }
+    switch (word) {
+    case 20:
+        return value == 0 ? QStringLiteral("off") : QString::number(value) + QStringLiteral(" sec");
+    case 24:
+        return value == 0 ? QStringLiteral("off") : QString::number(value) + QStringLiteral(" min");
+    case 25:
+        return QString::number(value) + QStringLiteral(" sec");
+    case 23:
+        return QStringLiteral("channel %1").arg(value);
+    default:
+        return QString::number(value);
+    }
+}
+
+QString configSlotKind(int slot)
+{
+    switch (slot) {
+    case PlaydisplaySlot:
+        return QStringLiteral("playdisplay");
+    case LogoSlot:
+        return QStringLiteral("logo");
+    case MessageSlot:
+        return QStringLiteral("message set");
+    case MyRadioSlot:
+        return QStringLiteral("MyRadio");
+    default:
+        return QStringLiteral("reserved");
+    }
+}
+
+}  // namespace voxa
