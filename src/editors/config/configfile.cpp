@@ -219,8 +219,6 @@ QString configValueText(int word, int value)
         return value == 0 ? QStringLiteral("off") : QString::number(value) + QStringLiteral(" min");
     case 25:
         return QString::number(value) + QStringLiteral(" sec");
-    case 23:
-        return QStringLiteral("channel %1").arg(value);
     default:
         return QString::number(value);
     }

@@ -54,14 +54,8 @@ QList<quint32> EncodeShares(const QList<int> &weightClasses)
     return shares;
 }
 
-QList<int> DecodeShares(const QList<quint32> &shares)
+quint32 ShareUnit(const QList<quint32> &shares, int capacity)
 {
-    QList<int> classes;
-    if (shares.isEmpty())
-        return classes;
-
-    // Every quotient of a share by 1..20 is a candidate for the unit; the one
-    // met most often wins, the earliest among equals.
     struct Candidate {
         quint32 unit;
         int count;
@@ -76,17 +70,27 @@ QList<int> DecodeShares(const QList<quint32> &shares)
             const auto it = index.constFind(q);
             if (it != index.constEnd()) {
                 ++candidates[size_t(*it)].count;
-            } else if (qsizetype(candidates.size()) < MaxShareCandidates) {
+            } else if (qsizetype(candidates.size()) < capacity) {
                 index.insert(q, qsizetype(candidates.size()));
                 candidates.push_back({q, 1});
             }
         }
     }
-    const Candidate *best = &candidates.front();  // every share has k = 1
+    if (candidates.empty())
+        return 1;
+    const Candidate *best = &candidates.front();
     for (const Candidate &c : candidates)
         if (c.count > best->count)
             best = &c;
-    const quint32 unit = best->unit == 0 ? 1 : best->unit;
+    return best->unit == 0 ? 1 : best->unit;
+}
+
+QList<int> DecodeShares(const QList<quint32> &shares)
+{
+    QList<int> classes;
+    if (shares.isEmpty())
+        return classes;
+    const quint32 unit = ShareUnit(shares);
 
     QList<quint64> raw;
     raw.reserve(shares.size());
@@ -163,11 +167,14 @@ FileResult<QByteArray> myRadioFileBytes(const QList<MyRadioElement> &elements)
     QByteArray out(MyRadioFileSize, '\0');
     out.replace(0, 10, myRadioHeader());
     QList<int> classes;
-    for (const MyRadioElement &e : elements) {
-        const FileError bad = checkMyRadioPath(e.path());
-        if (bad.failed())
+    for (qsizetype i = 0; i < elements.size(); ++i) {
+        FileError bad = checkMyRadioPath(elements[i].path());
+        if (bad.failed()) {
+            if (bad.subject.isEmpty())
+                bad.subject = QStringLiteral("element %1").arg(i + 1);
             return bad;
-        classes.append(e.weightClass);
+        }
+        classes.append(elements[i].weightClass);
     }
     const QList<quint32> shares = EncodeShares(classes);
     for (qsizetype i = 0; i < elements.size(); ++i) {

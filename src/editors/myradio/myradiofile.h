@@ -56,9 +56,13 @@ struct MyRadioRecord {
 // outside 1..20 are taken as the nearest of the two.
 QList<quint32> EncodeShares(const QList<int> &weightClasses);
 // Back from shares to weight classes 1..20; exact for files this system
-// wrote. Quotients beyond MaxShareCandidates distinct ones (more shares than
-// a file holds) are not listed; the listed ones still count.
+// wrote.
 QList<int> DecodeShares(const QList<quint32> &shares);
+// The unit DecodeShares divides by: of the quotients of every share by 20
+// down to 1, the one met most often, the earliest among equals (0 gives 1;
+// no shares give 1). The list holds at most `capacity` distinct quotients;
+// quotients met when it is full are not listed, listed ones still count.
+quint32 ShareUnit(const QList<quint32> &shares, int capacity = MaxShareCandidates);
 
 // The records of a file's content (shares as stored); bytes after offset
 // 26409 are ignored.
