@@ -1,0 +1,118 @@
+#pragma once
+// The MP3 finder: walks a folder and every folder below it, depth first in
+// the file system's own entry order, collects every MP3 file (and every file
+// the player has marked, "*.MP!") into one table, and then marks which
+// records pass the search criteria.
+//
+// Records keep the player's path form (E:\music\rock) when the search starts
+// from a drive; the walk itself runs on native paths.
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace voxa {
+
+class TMPEGaudio;
+
+struct Mp3FileInfo {
+    QString Directory;            // without a closing separator: E:\music\rock
+    bool Marked = false;          // the name ends with "!"
+    QString FileName;             // as listed, without path
+    bool ID3v1Incomplete = false; // written by a search for incomplete ID3v1 tags only
+    bool ID3v2Incomplete = false; // written by a search for incomplete ID3v2 tags only
+    quint16 Bitrate = 0;          // kbit/s; written by a bit-rate search only
+    QDateTime Date;               // last modification, local time, even seconds
+    qint64 Size = 0;              // bytes
+    bool Selected = false;        // passes the criteria
+};
+
+// Directory + "\" + name; "/" for records held in native form.
+QString Mp3FullPath(const Mp3FileInfo &f);
+
+// The items of the kind list, by position.
+enum class FindKind { All = 0, Marked = 1, IncompleteID3v1 = 2, IncompleteID3v2 = 3, Bitrate = 4 };
+
+struct TFindFilter {
+    FindKind SearchKind = FindKind::All;
+    char BitrateOp = '=';   // "=", ">" or "<"
+    int Bitrate = 0;        // kbit/s
+    bool DateFilter = false;
+    char DateOp = '=';
+    QDate Date;             // only the day counts
+    bool SizeFilter = false;
+    char SizeOp = '>';
+    qint32 SizeLimit = 0;   // bytes
+    bool Extend = false;    // extend to the whole directory
+};
+
+// "<" less, "=" equal, ">" greater; any other operator gives false.
+template <typename T>
+bool CompareWith(char op, const T &a, const T &b)
+{
+    switch (op) {
+    case '<': return a < b;
+    case '=': return a == b;
+    case '>': return b < a;
+    default: return false;
+    }
+}
+
+struct Mp3SearchResult {
+    bool RootListed = false;  // the start folder could be read
+    // More MP3 files than the table holds: the scan stopped at the first
+    // one that did not fit; the table holds the first ones found.
+    bool TableFull = false;
+    bool Cancelled = false;   // the progress tick asked to stop
+};
+
+class Mp3Finder {
+public:
+    static constexpr int TableSize = 5000;
+    static constexpr int EntriesPerTick = 800;
+    static constexpr int RecordsPerTick = 10;
+
+    explicit Mp3Finder(int capacity = TableSize);
+    ~Mp3Finder();
+
+    // Runs the whole search below rootPath (a device path such as
+    // "E:\music", or a native folder) and leaves the results in the table:
+    // records 1 to FoundCount - 1, those with Selected set pass. A native
+    // folder inside a known drive is recorded in device form, one outside
+    // every drive (or with KeepNativePaths) in native form.
+    Mp3SearchResult Search(const QString &rootPath);
+
+    int Capacity() const { return m_capacity; }
+    // Records 1 to FoundCount - 1 whose Selected flag is set, in order.
+    QList<Mp3FileInfo> SelectedRecords() const;
+
+    // Indices 1 to Capacity(); index 0 is not used. Fields a search does not
+    // write keep what an earlier search left.
+    std::vector<Mp3FileInfo> Mp3FileTable;
+    int FoundCount = 1;   // the next free index
+    int EntryCount = 0;   // directory entries looked at, "." and ".." included
+    TFindFilter FindFilter;
+    // Called every 800 entries and every 10 records; the frame advances its
+    // indicator and handles pending events there. Returning false stops the
+    // scan (the records so far are still filtered).
+    std::function<bool()> ProgressTick;
+    bool KeepNativePaths = false;
+
+private:
+    struct Walk;
+    void scan(Walk &walk, const QByteArray &nativeDir, const QString &recordDir);
+    bool tick(Walk &walk);
+    void filterPass();
+    void extensionPass();
+
+    int m_capacity;
+};
+
+// The table the find and export frame uses, one for the whole run.
+Mp3Finder &theMp3Finder();
+
+}  // namespace voxa

@@ -1,0 +1,96 @@
+#include "music/mp3source.h"
+
+#include "platform/paths.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace voxa::music {
+
+Mp3Source::Mp3Source(const QString &path)
+{
+    const QString native = platform::isDevicePath(path) ? platform::toNative(path) : path;
+    if (!native.isEmpty())
+        open(QFile::encodeName(native).constData());
+}
+
+Mp3Source::Mp3Source(const char *nativePath)
+{
+    open(nativePath);
+}
+
+Mp3Source::~Mp3Source()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void Mp3Source::open(const char *nativePath)
+{
+    int fd;
+    do
+        fd = ::open(nativePath, O_RDONLY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return;
+    }
+    m_fd = fd;
+    m_size = qint64(st.st_size);
+}
+
+qint64 Mp3Source::readRaw(qint64 pos, char *buf, qint64 n)
+{
+    qint64 done = 0;
+    while (done < n) {
+        const ssize_t r = ::pread(m_fd, buf + done, size_t(n - done), off_t(pos + done));
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (r == 0)
+            break;
+        done += r;
+    }
+    return done;
+}
+
+bool Mp3Source::loadHead()
+{
+    if (m_headLen >= 0)
+        return true;
+    const qint64 r = readRaw(0, m_head, std::min(m_size, HeadSize));
+    if (r < 0)
+        return false;
+    m_headLen = r;
+    return true;
+}
+
+qint64 Mp3Source::readAt(qint64 pos, char *buf, qint64 n)
+{
+    if (m_fd < 0 || pos < 0 || n < 0)
+        return -1;
+    if (pos >= m_size || n == 0)
+        return 0;
+    n = std::min(n, m_size - pos);
+    if (pos + n <= HeadSize) {
+        if (!loadHead())
+            return -1;
+        // The file may have shrunk since it was opened.
+        const qint64 avail = std::max<qint64>(0, std::min(n, m_headLen - pos));
+        std::memcpy(buf, m_head + pos, size_t(avail));
+        return avail;
+    }
+    return readRaw(pos, buf, n);
+}
+
+}  // namespace voxa::music
