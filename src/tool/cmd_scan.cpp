@@ -1,5 +1,6 @@
 // voxatool scan DIR [options]: the MP3 search of the find and export frame on
-// a folder, printed or exported.
+// a folder, printed or exported. Paths keep the form DIR was given in: a
+// drive's (V:\music\a.mp3) or the native one.
 #include "music/mp3finder.h"
 #include "music/mp3list.h"
 #include "platform/fileops.h"
@@ -16,7 +17,7 @@ namespace {
 
 const char *const Usage =
     "scan DIR [--kind all|marked|id3v1|id3v2|bitrate] [--bitrate OP KBPS] [--date OP YYYY-MM-DD]\n"
-    "        [--size OP BYTES] [--extend] [--native] [--format m3u|pls|txt|csv|json] [--output FILE]";
+    "        [--size OP BYTES] [--extend] [--format m3u|pls|txt|csv|json] [--output FILE]";
 
 int fail(Io &io, const QString &text)
 {
@@ -57,6 +58,7 @@ QJsonObject recordJson(const Mp3FileInfo &f, FindKind kind)
 int scan(const QStringList &args, Io &io)
 {
     Mp3Finder finder;
+    finder.KeepNativePaths = true;
     TFindFilter &flt = finder.FindFilter;
     QString dir, format = QStringLiteral("txt"), output;
     bool kindGiven = false, bitrateGiven = false;
@@ -72,8 +74,6 @@ int scan(const QStringList &args, Io &io)
         QStringList v;
         if (a == QLatin1String("--extend")) {
             flt.Extend = true;
-        } else if (a == QLatin1String("--native")) {
-            finder.KeepNativePaths = true;
         } else if (a == QLatin1String("--kind")) {
             if (!take(1, v))
                 return fail(io, QStringLiteral("--kind needs a value"));

@@ -15,6 +15,8 @@ namespace voxa::test {
 inline bool writeBytes(const QString &nativePath, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(nativePath).absolutePath());
+    // A fresh file: truncating one that has data makes ext4 flush it first.
+    QFile::remove(nativePath);
     QFile f(nativePath);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
