@@ -12,6 +12,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <memory>
+
 using namespace voxa;
 
 namespace {
@@ -95,11 +97,28 @@ QByteArray garbage(QRandomGenerator &rng, const QByteArray &header)
     return b;
 }
 
+// The bytes in a heap block of exactly their size, without the terminating
+// zero a QByteArray keeps: reading one byte past them is an error that
+// AddressSanitizer reports.
+class ExactBytes {
+public:
+    explicit ExactBytes(const QByteArray &b)
+        : m_block(new char[size_t(b.size())]), m_bytes(QByteArray::fromRawData(m_block.get(), b.size()))
+    {
+        std::copy(b.cbegin(), b.cend(), m_block.get());
+    }
+    const QByteArray &bytes() const { return m_bytes; }
+
+private:
+    std::unique_ptr<char[]> m_block;
+    QByteArray m_bytes;
+};
+
 // Each check returns whether the input was accepted.
 bool checkConfig(const QByteArray &input)
 {
-    // A copy of exactly the given size, so a read past it is caught.
-    const QByteArray bytes(input.constData(), input.size());
+    const ExactBytes exact(input);
+    const QByteArray &bytes = exact.bytes();
     const FileResult<ConfigDocument> doc = parseConfigFile(bytes);
     if (!doc)
         return false;
@@ -111,7 +130,8 @@ bool checkConfig(const QByteArray &input)
 
 bool checkMessages(const QByteArray &input)
 {
-    const QByteArray bytes(input.constData(), input.size());
+    const ExactBytes exact(input);
+    const QByteArray &bytes = exact.bytes();
     const FileResult<MessageFile> f = parseMessageFile(bytes);
     if (!f)
         return false;
@@ -128,7 +148,8 @@ bool checkMessages(const QByteArray &input)
 
 bool checkMyRadio(const QByteArray &input)
 {
-    const QByteArray bytes(input.constData(), input.size());
+    const ExactBytes exact(input);
+    const QByteArray &bytes = exact.bytes();
     const FileResult<QList<MyRadioElement>> elements = parseMyRadioFile(bytes);
     if (!elements)
         return false;
@@ -160,6 +181,7 @@ bool checkMyRadio(const QByteArray &input)
 }
 
 using Check = bool (*)(const QByteArray &);
+
 
 }  // namespace
 
