@@ -198,19 +198,13 @@ QString configValueText(int word, int value)
     for (const ConfigChoice &c : s->choices)
         if (c.value == value)
             return QString::fromLatin1(c.label);
-    switch ((word - 1) % 8 + 1) {
-    case 2:
-        if (word <= 16)
+    // Words 1..16: Volume, Balance, Bass and Treble of either page.
+    if (word <= 16) {
+        const int setting = (word - 1) % 8 + 1;
+        if (setting == 2)
             return signedText(value - 441);
-        break;
-    case 1:
-    case 3:
-    case 4:
-        if (word <= 16)
+        if (setting <= 4)
             return signedText(value);
-        break;
-    default:
-        break;
     }
     switch (word) {
     case 20:
