@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -56,6 +57,18 @@ bool isMp3Name(const char *name, size_t len)
            && (e[2] == '3' || e[2] == '!');
 }
 
+// Local time to two seconds, as the player's FAT keeps it. The offset of the
+// moment is fixed into the value: building a Qt::LocalTime value asks the
+// system for its time zone again each time, which costs more than the stat.
+QDateTime localTime(time_t secs)
+{
+    secs &= ~time_t(1);
+    struct tm local {};
+    if (!::localtime_r(&secs, &local))
+        return QDateTime::fromSecsSinceEpoch(secs);
+    return QDateTime::fromSecsSinceEpoch(secs, Qt::OffsetFromUTC, int(local.tm_gmtoff));
+}
+
 }  // namespace
 
 Mp3Finder::Mp3Finder(int capacity) : Mp3FileTable(size_t(std::max(capacity, 0)) + 1), m_capacity(std::max(capacity, 0))
@@ -76,6 +89,7 @@ bool Mp3Finder::tick(Walk &walk)
 Mp3SearchResult Mp3Finder::Search(const QString &rootPath)
 {
     auto walk = std::make_unique<Walk>();
+    ::tzset();  // once a search: the zone in force now
     FoundCount = 1;
     EntryCount = 0;
 
@@ -181,8 +195,7 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
         f.Directory = recordDir;
         f.FileName = QFile::decodeName(QByteArray(name, qsizetype(len)));
         f.Marked = name[len - 1] == '!';
-        // The player's FAT keeps times to two seconds.
-        f.Date = statted ? QDateTime::fromSecsSinceEpoch(qint64(st.st_mtim.tv_sec) & ~qint64(1)) : QDateTime();
+        f.Date = statted ? localTime(st.st_mtim.tv_sec) : QDateTime();
         f.Size = statted ? qint64(st.st_size) : 0;
         switch (FindFilter.SearchKind) {
         case FindKind::IncompleteID3v1: {

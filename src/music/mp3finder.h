@@ -26,7 +26,7 @@ struct Mp3FileInfo {
     bool ID3v1Incomplete = false; // written by a search for incomplete ID3v1 tags only
     bool ID3v2Incomplete = false; // written by a search for incomplete ID3v2 tags only
     quint16 Bitrate = 0;          // kbit/s; written by a bit-rate search only
-    QDateTime Date;               // last modification, local time, even seconds
+    QDateTime Date;               // last modification, local time (with its offset), even seconds
     qint64 Size = 0;              // bytes
     bool Selected = false;        // passes the criteria
 };
