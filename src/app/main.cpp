@@ -1,24 +1,50 @@
 // The manager's entry: no arguments, one main window.
+#include "app/appstate.h"
+#include "app/drivelocator.h"
+#include "app/framecatalog.h"
+#include "app/mainform.h"
 #include "app/qtprompts.h"
 #include "app/version.h"
+#include "ui/skin.h"
+#include "ui/skinfonts.h"
 
 #include <QApplication>
-#include <QLabel>
+#include <QTimer>
+
+namespace {
+
+// Each feature folder registers the frames and dialogs it provides here:
+// voxa::RegisterFrame(...), voxa::RegisteredDialogs().fileDialog = ...,
+// voxa::setDriveLocator(...). Whatever is not registered is left out.
+void RegisterFeatures()
+{
+}
+
+}  // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(voxa::ApplicationTitle));
-    QApplication::setApplicationDisplayName(QString::fromLatin1(voxa::ApplicationTitle));
+    voxa::InstallFontSubstitutes();
     voxa::QtPrompts prompts;
     voxa::setPrompts(&prompts);
 
-    QLabel window(QStringLiteral("VOXA Manager %1").arg(QString::fromLatin1(voxa::ManagerVersionText)));
-    window.setAlignment(Qt::AlignCenter);
-    window.setWindowTitle(QString::fromLatin1(voxa::ApplicationTitle));
-    window.resize(380, 240);
-    window.setStyleSheet(QStringLiteral("background:#2d406b;color:white;font-weight:bold"));
-    prompts.setMainWindow(&window);
-    window.show();
+    if (!voxa::LoadSkin()) {
+        voxa::MessageBox box;
+        box.text = QStringLiteral("The defaultskin.bmp not found. VOXA Manager cannot run without it.");
+        box.icon = voxa::BoxIcon::Error;
+        voxa::prompts().message(box);
+        return 1;
+    }
+
+    RegisterFeatures();
+    voxa::TMainForm main;
+    prompts.setMainWindow(&main);
+    main.CreateDialogs();
+    main.show();
+    // Without a window manager the window may never be told that it is
+    // active; the start-up then runs anyway.
+    QTimer::singleShot(400, &main, &voxa::TMainForm::FormActivate);
     return app.exec();
 }

@@ -1,0 +1,68 @@
+#include "app/otherframe.h"
+
+#include "app/mainform.h"
+#include "ui/skinbutton.h"
+#include "ui/skinpanel.h"
+
+#include <QShowEvent>
+
+namespace voxa {
+
+TOtherFrame::TOtherFrame(TMainForm *main, QSize size)
+    : QWidget(main), m_main(main)
+{
+    hide();
+    MainPanel = new TSkinPanel(this);
+    OKButton = new TSkinButton(MainPanel);
+    OKButton->setAutoSize(false);
+    OKButton->resize(81, 25);
+    OKButton->setCaption(QStringLiteral("OK"));
+    resize(size);
+}
+
+void TOtherFrame::OnShowFrame()
+{
+    if (!m_main)
+        return;
+    m_main->OpenButton->setEnabled(false);
+    m_main->SaveButton->setEnabled(false);
+    m_main->SaveAsButton->setEnabled(false);
+}
+
+void TOtherFrame::OnCloseFrame()
+{
+}
+
+void TOtherFrame::LayoutButtons()
+{
+    OKButton->move(width() - OKButton->width() - 6, height() - OKButton->height() - 30);
+}
+
+void TOtherFrame::RefreshTitle()
+{
+}
+
+bool TOtherFrame::CloseFrame(bool keepHidden)
+{
+    hide();
+    OnCloseFrame();
+    if (!keepHidden && m_main)
+        m_main->ShowFrame(m_main->StartPanel);
+    return true;
+}
+
+void TOtherFrame::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    if (!e->spontaneous())
+        OnShowFrame();
+}
+
+void TOtherFrame::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    MainPanel->setGeometry(rect());
+    LayoutButtons();
+}
+
+}  // namespace voxa

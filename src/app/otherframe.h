@@ -1,0 +1,49 @@
+#pragma once
+// The base of the tool frames (chooser, sort, update, about, find and export,
+// MyRadio copy): a panel filling the frame and an OK button at the bottom
+// right. Showing the frame runs OnShowFrame; closing it runs OnCloseFrame and
+// returns to the start panel.
+#include <QWidget>
+
+namespace voxa {
+
+class TMainForm;
+class TSkinButton;
+class TSkinPanel;
+
+class TOtherFrame : public QWidget {
+    Q_OBJECT
+public:
+    // Created hidden, as a child of the main window, at the given size.
+    TOtherFrame(TMainForm *main, QSize size);
+
+    TSkinPanel *MainPanel = nullptr;
+    TSkinButton *OKButton = nullptr;  // "OK", 81 x 25
+
+    // Runs whenever the frame becomes visible. Base: disables the Open, Save
+    // and Save As tool buttons.
+    virtual void OnShowFrame();
+    // Runs when the frame is closed. Base: nothing.
+    virtual void OnCloseFrame();
+    // Runs when the main panel changes size. Base: OKButton at the bottom
+    // right, 6 pixels from the right, 30 from the bottom.
+    virtual void LayoutButtons();
+    // Rebuilds texts after a language change and, while visible, writes the
+    // frame's title line. Base: nothing.
+    virtual void RefreshTitle();
+
+    // Hides the frame, runs OnCloseFrame and, unless keepHidden, shows the
+    // start panel. Returns true (a tool frame never refuses).
+    bool CloseFrame(bool keepHidden);
+
+    TMainForm *Main() const { return m_main; }
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+
+private:
+    TMainForm *m_main;
+};
+
+}  // namespace voxa

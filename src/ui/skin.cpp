@@ -1,0 +1,206 @@
+#include "ui/skin.h"
+
+#include "platform/paths.h"
+#include "ui/skinfonts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace voxa {
+namespace {
+
+QImage &skinStore()
+{
+    static QImage skin;
+    return skin;
+}
+
+inline int raise(int c, int by)
+{
+    return std::min(255, c + by);
+}
+
+}  // namespace
+
+const QImage &SkinBitmap()
+{
+    return skinStore();
+}
+
+QStringList SkinSearchPaths()
+{
+    const QString name = QStringLiteral("defaultskin.bmp");
+    QStringList paths;
+    paths << QDir::current().filePath(name);
+    // The player's drive letter is still its initial "C" at program start.
+    const QString onDrive = platform::toNative(QStringLiteral("C:\\voxa\\manager\\") + name);
+    if (!onDrive.isEmpty())
+        paths << onDrive;
+    if (QCoreApplication::instance())
+        paths << QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    return paths;
+}
+
+bool LoadSkin()
+{
+    if (SkinLoaded())
+        return true;
+    for (const QString &path : SkinSearchPaths())
+        if (QFileInfo(path).isFile() && LoadSkinFrom(path))
+            return true;
+    return false;
+}
+
+bool LoadSkinFrom(const QString &nativePath)
+{
+    QImage img;
+    if (!img.load(nativePath) || img.width() <= 0 || img.height() <= 0)
+        return false;
+    skinStore() = img.convertToFormat(QImage::Format_RGB32);
+    return true;
+}
+
+void UnloadSkin()
+{
+    skinStore() = QImage();
+}
+
+QColor BackgroundColor()
+{
+    return QColor::fromRgb(skin::BackgroundRgb);
+}
+
+void RaiseComponents(QImage &image, const QRect &r, int blue, int green, int red)
+{
+    const QRect area = r.intersected(image.rect());
+    if (area.isEmpty())
+        return;
+    Q_ASSERT(image.depth() == 32);
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb c = line[x];
+            line[x] = qRgba(raise(qRed(c), red), raise(qGreen(c), green), raise(qBlue(c), blue), qAlpha(c));
+        }
+    }
+}
+
+QImage SkinRegion(const QRect &region)
+{
+    if (region.isEmpty())
+        return {};
+    QImage out(region.size(), QImage::Format_RGB32);
+    out.fill(BackgroundColor());
+    // A smaller skin of someone's own leaves the missing part in the
+    // background colour.
+    const QRect have = region.intersected(SkinBitmap().rect());
+    if (!have.isEmpty()) {
+        QPainter p(&out);
+        p.drawImage(have.topLeft() - region.topLeft(), SkinBitmap(), have);
+    }
+    return out;
+}
+
+QImage ScaleNearest(const QImage &source, QSize size)
+{
+    if (source.isNull() || size.isEmpty())
+        return {};
+    const QImage src = source.convertToFormat(QImage::Format_RGB32);
+    QImage out(size, QImage::Format_RGB32);
+    const int sw = src.width(), sh = src.height();
+    for (int y = 0; y < size.height(); ++y) {
+        const auto *in = reinterpret_cast<const QRgb *>(src.constScanLine(int(qint64(y) * sh / size.height())));
+        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = in[qint64(x) * sw / size.width()];
+    }
+    return out;
+}
+
+QImage MakeButtonPicture(const QRect &region, QSize size)
+{
+    if (!LoadSkin() || size.width() < 2 || size.height() < 2)
+        return {};
+    QImage out(size, QImage::Format_RGB32);
+    out.fill(BackgroundColor());
+    QPainter p(&out);
+    p.drawImage(0, 0, ScaleNearest(SkinRegion(region), size - QSize(1, 1)));
+    return out;
+}
+
+QImage MakeFrameBackground(int w, int h)
+{
+    if (!LoadSkin() || w <= 0 || h <= 0)
+        return {};
+    QImage out(w, h, QImage::Format_RGB32);
+    out.fill(BackgroundColor());
+    QPainter p(&out);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    p.drawImage(skin::piece2Target(w, h), SkinRegion(skin::WorkAreaPiece2));
+    p.drawImage(skin::Piece1Target, SkinRegion(skin::WorkAreaPiece1));
+    return out;
+}
+
+QImage MakeBorderBackground(int w, int h)
+{
+    if (!LoadSkin() || w <= 0 || h <= 0)
+        return {};
+    if (w < 388)
+        return SkinRegion(QRect(0, 0, w, h));
+    QImage out(w, h, QImage::Format_RGB32);
+    out.fill(BackgroundColor());
+    QPainter p(&out);
+    p.drawImage(0, 0, SkinRegion(QRect(0, 0, 387, h)));
+    const QImage strip = SkinRegion(skin::region(388, 0, 394, h)).scaled(6, 68);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    p.drawImage(skin::region(387, 0, w + 1, h), strip);
+    return out;
+}
+
+QImage MakeToolPanelBackground(int w, int h)
+{
+    if (!LoadSkin() || w <= 0 || h <= 0)
+        return {};
+    QImage out(w, h, QImage::Format_RGB32);
+    out.fill(BackgroundColor());
+    QPainter p(&out);
+    p.drawImage(0, 0, SkinRegion(skin::ToolPanel));
+    return out;
+}
+
+int StartPanelCaptionPointSize(const QString &caption, int pictureWidth, bool smallFontSet)
+{
+    int size = smallFontSet ? 8 : 10;
+    const int minimum = smallFontSet ? 4 : 6;
+    // Measured as painted: on a picture, at the picture's resolution.
+    QImage probe(1, 1, QImage::Format_RGB32);
+    while (size > minimum && QFontMetrics(ImpactFont(size), &probe).horizontalAdvance(caption) > pictureWidth - 50)
+        --size;
+    return size;
+}
+
+void PaintStartPanelCaption(QImage &picture, const QString &caption, bool smallFontSet)
+{
+    if (picture.isNull())
+        return;
+    const int size = StartPanelCaptionPointSize(caption, picture.width(), smallFontSet);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.setFont(ImpactFont(size));
+    p.setPen(QColor(101, 101, 101));
+    p.drawText(skin::region(45, 0, picture.width() - 4, picture.height()),
+               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption);
+}
+
+QImage MakeStartPanelPicture(skin::StartButton button, skin::State state, const QString &caption,
+                             bool smallFontSet)
+{
+    QImage pic = MakeButtonPicture(skin::startRegion(button, state), skin::StartButtonSize);
+    PaintStartPanelCaption(pic, caption, smallFontSet);
+    return pic;
+}
+
+}  // namespace voxa

@@ -1,0 +1,57 @@
+#pragma once
+// The skin picture defaultskin.bmp and the pictures composed from it: the
+// backgrounds of the border, the tool panel and every frame, and the pictures
+// of the tool buttons and the start panel's buttons.
+#include "ui/skinregions.h"
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+namespace voxa {
+
+// The loaded skin, shared for the whole run; null until LoadSkin succeeds.
+const QImage &SkinBitmap();
+inline bool SkinLoaded() { return SkinBitmap().width() > 0; }
+
+// Where the skin is looked for, in order: the working folder, voxa\manager
+// on drive C (the player's drive letter at program start), the program's own
+// folder. Native paths.
+QStringList SkinSearchPaths();
+// Loads the first skin found. Shows nothing; the caller reports a failure.
+bool LoadSkin();
+// Loads a given file (tests, and LoadSkin itself).
+bool LoadSkinFrom(const QString &nativePath);
+void UnloadSkin();
+
+QColor BackgroundColor();
+
+// Raises colour components of every pixel of r by the amounts; a component
+// that would pass 255 becomes 255. The image must be 32-bit.
+void RaiseComponents(QImage &image, const QRect &r, int blue, int green, int red = 0);
+
+// A copy of a region of the skin, 32-bit.
+QImage SkinRegion(const QRect &region);
+// Scales an image to a size by picking the pixel at (x * sw / dw, y * sh / dh):
+// a region one pixel larger than the target keeps its top-left part exactly.
+QImage ScaleNearest(const QImage &source, QSize size);
+// A button picture of the given size: background colour, with the region
+// scaled into its size minus the last row and column. Null without skin.
+QImage MakeButtonPicture(const QRect &region, QSize size);
+
+// Backgrounds; null pictures when the skin cannot be loaded.
+QImage MakeFrameBackground(int w, int h);
+QImage MakeBorderBackground(int w, int h);
+QImage MakeToolPanelBackground(int w, int h);
+
+// The caption painted into a start panel picture: "Impact" in grey 101,
+// 10 points shrinking to 6 (8 to 4 with the small font set) while wider than
+// the picture's width - 50; left-aligned and vertically centred in
+// (45, 0, width - 4, height).
+int StartPanelCaptionPointSize(const QString &caption, int pictureWidth, bool smallFontSet);
+void PaintStartPanelCaption(QImage &picture, const QString &caption, bool smallFontSet);
+QImage MakeStartPanelPicture(skin::StartButton button, skin::State state, const QString &caption,
+                             bool smallFontSet);
+
+}  // namespace voxa

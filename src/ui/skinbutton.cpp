@@ -1,0 +1,403 @@
+#include "ui/skinbutton.h"
+
+#include "ui/skin.h"
+#include "ui/skinpanel.h"
+
+#include <QCursor>
+#include <QDialog>
+#include <QEnterEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+
+namespace voxa {
+namespace {
+
+QString dropFirstAmpersand(QString text)
+{
+    const qsizetype amp = text.indexOf(QLatin1Char('&'));
+    if (amp >= 0)
+        text.remove(amp, 1);
+    return text;
+}
+
+// The button whose hint is up, if any.
+QPointer<TSkinButton> g_hintOwner;
+
+}  // namespace
+
+QLabel *SkinHintWindow()
+{
+    static QPointer<QLabel> hint;
+    if (!hint) {
+        hint = new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
+        hint->setAttribute(Qt::WA_ShowWithoutActivating, true);
+        hint->setAutoFillBackground(true);
+        QPalette pal = hint->palette();
+        pal.setColor(QPalette::Window, QColor(176, 208, 255));  // 16765104
+        pal.setColor(QPalette::WindowText, Qt::black);
+        hint->setPalette(pal);
+        hint->setAlignment(Qt::AlignCenter);
+    }
+    return hint;
+}
+
+TSkinButton::TSkinButton(QWidget *parent)
+    : QWidget(parent)
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent, true);
+    m_hintTimer.setSingleShot(true);
+    connect(&m_hintTimer, &QTimer::timeout, this, &TSkinButton::hintTimeout);
+    if (auto *panel = qobject_cast<TSkinPanel *>(parent))
+        connect(panel, &TSkinPanel::backgroundChanged, this, qOverload<>(&QWidget::update));
+}
+
+TSkinButton::~TSkinButton()
+{
+    if (g_hintOwner == this)
+        hideHint();
+}
+
+void TSkinButton::setCaption(const QString &caption)
+{
+    m_caption = dropFirstAmpersand(caption);
+    update();
+}
+
+void TSkinButton::setAutoSize(bool on)
+{
+    m_autoSize = on;
+    if (on && !m_pics[0].isNull())
+        resize(m_pics[0].size());
+}
+
+void TSkinButton::setTransparent(bool on)
+{
+    m_transparent = on;
+    for (int i = 0; i < 3; ++i)
+        rebuildShown(i);
+    update();
+}
+
+void TSkinButton::setTransparentColor(QRgb colour)
+{
+    m_ownTransparentColor = true;
+    m_transparentColor = colour | 0xFF000000u;
+    for (int i = 0; i < 3; ++i)
+        rebuildShown(i);
+    update();
+}
+
+void TSkinButton::setSkinned(bool on)
+{
+    m_skinned = on;
+    update();
+}
+
+void TSkinButton::setShowCaption(bool on)
+{
+    m_showCaption = on;
+    update();
+}
+
+void TSkinButton::setBaseColor(const QColor &c)
+{
+    m_baseColor = c;
+    update();
+}
+
+void TSkinButton::setFontColor(const QColor &c)
+{
+    m_fontColor = c;
+    update();
+}
+
+void TSkinButton::setPic(int index, const QImage &pic)
+{
+    m_pics[index] = pic.isNull() ? QImage() : pic.convertToFormat(QImage::Format_RGB32);
+    rebuildShown(index);
+}
+
+QRgb TSkinButton::transparentColorOf(int index) const
+{
+    if (m_ownTransparentColor)
+        return m_transparentColor;
+    const QImage &pic = m_pics[index];
+    return pic.isNull() ? 0 : (pic.pixel(0, pic.height() - 1) | 0xFF000000u);
+}
+
+void TSkinButton::rebuildShown(int index)
+{
+    const QImage &pic = m_pics[index];
+    if (pic.isNull() || !m_transparent) {
+        m_shown[index] = pic;
+        return;
+    }
+    QImage shown = pic.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = transparentColorOf(index);
+    for (int y = 0; y < shown.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(shown.scanLine(y));
+        for (int x = 0; x < shown.width(); ++x)
+            if ((line[x] | 0xFF000000u) == key)
+                line[x] = 0;
+    }
+    m_shown[index] = shown;
+}
+
+void TSkinButton::setNormalPic(const QImage &pic)
+{
+    setPic(0, pic);
+    if (m_autoSize && !m_pics[0].isNull())
+        resize(m_pics[0].size());
+    update();
+}
+
+void TSkinButton::setMouseOverPic(const QImage &pic)
+{
+    setPic(1, pic);
+    update();
+}
+
+void TSkinButton::setMouseDownPic(const QImage &pic)
+{
+    setPic(2, pic);
+    update();
+}
+
+void TSkinButton::Refresh()
+{
+    for (int i = 0; i < 3; ++i)
+        setPic(i, m_pics[i]);
+    if (!m_pics[0].isNull())
+        resize(m_pics[0].size());
+    m_hover = false;
+    m_pressed = false;
+    update();
+}
+
+TSkinButton::Look TSkinButton::CurrentLook() const
+{
+    if (m_pressed && m_hover)
+        return Look::Pressed;
+    if (m_hover)
+        return Look::Hover;
+    return Look::Normal;
+}
+
+const QImage &TSkinButton::shownPicture() const
+{
+    switch (CurrentLook()) {
+    case Look::Pressed: return m_shown[2];
+    case Look::Hover: return m_shown[1];
+    case Look::Normal: break;
+    }
+    return m_shown[0];
+}
+
+QImage TSkinButton::RenderPicture()
+{
+    if (m_work.size() != size())
+        m_work = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    const QImage under = ParentBackground(this);
+    if (!under.isNull())
+        m_work = under;
+    else
+        m_work.fill(m_baseColor.isValid() ? m_baseColor : ParentColor(this));
+
+    QPainter p(&m_work);
+    const QColor textColour = isEnabled() ? m_fontColor : DisabledFontColor();
+    if (m_skinned) {
+        const QImage &pic = shownPicture();
+        if (!pic.isNull()) {
+            // A disabled button shows its picture faded into what is beneath.
+            p.setOpacity(isEnabled() ? 1.0 : 0.45);
+            p.drawImage(0, 0, pic);
+            p.setOpacity(1.0);
+        }
+        if (m_showCaption && !m_caption.isEmpty()) {
+            p.setFont(font());
+            p.setPen(textColour);
+            p.drawText(rect().adjusted(1, 1, -1, -1), Qt::AlignCenter | Qt::TextSingleLine, m_caption);
+        }
+    } else {
+        p.end();
+        const int brightness = CurrentLook() == Look::Hover ? HoverBrightness : NormalBrightness;
+        RaiseComponents(m_work, m_work.rect(), brightness, brightness);
+        p.begin(&m_work);
+        p.setFont(font());
+        p.setPen(textColour);
+        p.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, m_caption);
+    }
+    p.end();
+    return m_work;
+}
+
+void TSkinButton::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.drawImage(0, 0, RenderPicture());
+}
+
+bool TSkinButton::overOpaquePixel(QPoint pos) const
+{
+    const QImage &pic = m_pics[int(CurrentLook() == Look::Pressed ? 2 : CurrentLook() == Look::Hover ? 1 : 0)];
+    if (pic.isNull() || !pic.rect().contains(pos))
+        return false;
+    const int index = CurrentLook() == Look::Pressed ? 2 : CurrentLook() == Look::Hover ? 1 : 0;
+    return (pic.pixel(pos) | 0xFF000000u) != transparentColorOf(index);
+}
+
+void TSkinButton::setHover(bool on)
+{
+    if (m_hover == on)
+        return;
+    m_hover = on;
+    update();
+}
+
+void TSkinButton::trackMouse(QPoint pos)
+{
+    const bool inside = rect().contains(pos);
+    if (!isEnabled() || !inside) {
+        setHover(false);
+        if (!inside)
+            hideHint();
+        return;
+    }
+    if (!m_hover) {
+        if (!m_skinned || overOpaquePixel(pos))
+            setHover(true);
+    } else if (m_skinned && m_transparent && !overOpaquePixel(pos)) {
+        setHover(false);
+    }
+    if (!HintShown())
+        m_hintTimer.start(HintDelayMs);
+}
+
+void TSkinButton::mouseMoveEvent(QMouseEvent *e)
+{
+    const QPoint pos = e->position().toPoint();
+    trackMouse(pos);
+    emit OnMouseMove(pos);
+}
+
+void TSkinButton::enterEvent(QEnterEvent *e)
+{
+    trackMouse(e->position().toPoint());
+}
+
+void TSkinButton::leaveEvent(QEvent *)
+{
+    setHover(false);
+    m_hintTimer.stop();
+    hideHint();
+}
+
+void TSkinButton::mousePressEvent(QMouseEvent *e)
+{
+    hideHint();
+    m_hintTimer.stop();
+    const QPoint pos = e->position().toPoint();
+    if (e->button() == Qt::LeftButton && m_hover && isEnabled()) {
+        m_pressed = true;
+        update();
+    }
+    emit OnMouseDown(e->button(), pos);
+}
+
+void TSkinButton::mouseReleaseEvent(QMouseEvent *e)
+{
+    hideHint();
+    const QPoint pos = e->position().toPoint();
+    const bool wasPressed = m_pressed;
+    m_pressed = false;
+    if (!rect().contains(pos))
+        setHover(false);
+    update();
+    emit OnMouseUp(e->button(), pos);
+    if (e->button() == Qt::LeftButton && wasPressed && m_hover && isEnabled())
+        Click();
+}
+
+void TSkinButton::Click()
+{
+    if (m_clicking)
+        return;
+    m_clicking = true;
+    QPointer<TSkinButton> self(this);
+    if (m_clickHandler)
+        m_clickHandler();
+    if (self)
+        emit OnClick();
+    if (self && m_modalResult != 0) {
+        for (QWidget *w = parentWidget(); w; w = w->parentWidget())
+            if (auto *dialog = qobject_cast<QDialog *>(w)) {
+                dialog->done(m_modalResult);
+                break;
+            }
+    }
+    if (self)
+        m_clicking = false;
+}
+
+void TSkinButton::changeEvent(QEvent *e)
+{
+    if (e->type() == QEvent::EnabledChange) {
+        if (!isEnabled()) {
+            m_hover = false;
+            m_pressed = false;
+            hideHint();
+        }
+        update();
+    } else if (e->type() == QEvent::FontChange) {
+        update();
+    }
+    QWidget::changeEvent(e);
+}
+
+void TSkinButton::hideEvent(QHideEvent *e)
+{
+    m_hover = false;
+    m_pressed = false;
+    m_hintTimer.stop();
+    hideHint();
+    QWidget::hideEvent(e);
+}
+
+bool TSkinButton::HintShown() const
+{
+    return g_hintOwner == this && SkinHintWindow()->isVisible();
+}
+
+void TSkinButton::hintTimeout()
+{
+    if (HintShown()) {
+        hideHint();
+        return;
+    }
+    const QPoint cursor = QCursor::pos();
+    if (!m_showHint || m_hint.isEmpty() || !rect().contains(mapFromGlobal(cursor)))
+        return;
+    if (g_hintOwner && SkinHintWindow()->isVisible())
+        return;
+    QLabel *hint = SkinHintWindow();
+    hint->setFont(font());
+    hint->setText(m_hint);
+    const QFontMetrics fm(hint->font());
+    hint->setGeometry(cursor.x(), cursor.y() + 20, fm.horizontalAdvance(m_hint) + 8, fm.height() + 5);
+    hint->show();
+    g_hintOwner = this;
+    m_hintTimer.start(HintShowMs);
+}
+
+void TSkinButton::hideHint()
+{
+    if (g_hintOwner == this) {
+        SkinHintWindow()->hide();
+        g_hintOwner = nullptr;
+    }
+}
+
+}  // namespace voxa

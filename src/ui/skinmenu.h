@@ -1,0 +1,113 @@
+#pragma once
+// The skinned menu bar: a strip tinted over its parent's background that
+// carries menu buttons, each opening its popup menu below itself. Once one
+// popup is open, pointing at another button opens that one instead.
+#include <QColor>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <QMenu>
+
+namespace voxa {
+
+class TSkinMenuButton;
+
+class TSkinMenu : public QWidget {
+    Q_OBJECT
+public:
+    explicit TSkinMenu(QWidget *parent = nullptr);
+
+    // Where the parent has no background picture.
+    void setColor(const QColor &c);
+    QColor Color() const { return m_color; }
+    void setFontColor(const QColor &c);
+    QColor FontColor() const { return m_fontColor; }
+
+    bool MenuOpen() const { return m_menuOpen; }
+    void setMenuOpen(bool open);
+    // Clears the menu-open flag and the popup-shown flag of every button, so
+    // that a finished command leaves the bar closed.
+    void CloseMenus();
+
+    QList<TSkinMenuButton *> Buttons() const;
+    // Places the buttons from the left, one after another.
+    void LayoutButtons();
+
+    // The bar's picture: the parent's background under it with blue raised.
+    QImage BarPicture() const;
+    static constexpr int BarBlue = 30;
+
+    // One look at the pointer while a popup is open (normally every 100 ms):
+    // another button under it opens its popup; leaving the open button
+    // upwards or sideways closes it.
+    void TrackPointer(QPoint globalPos);
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+    void resizeEvent(QResizeEvent *) override;
+    void childEvent(QChildEvent *e) override;
+
+private:
+    friend class TSkinMenuButton;
+    QColor m_color;
+    QColor m_fontColor = Qt::white;
+    bool m_menuOpen = false;
+    QTimer m_poll;
+};
+
+class TSkinMenuButton : public QWidget {
+    Q_OBJECT
+public:
+    explicit TSkinMenuButton(TSkinMenu *bar);
+
+    // The first "&" is dropped; the width follows the text.
+    void setCaption(const QString &caption);
+    QString Caption() const { return m_caption; }
+    void setPopupMenu(QMenu *menu);
+    QMenu *PopupMenu() const { return m_popup; }
+
+    bool PopupShown() const { return m_popupShown; }
+    void setPopupShown(bool shown) { m_popupShown = shown; update(); }
+    // Mouse over it, or its popup open.
+    bool Hot() const { return m_hot || m_popupShown; }
+    int Highlight() const { return Hot() ? 30 : 0; }
+
+    // The width the caption asks for: text width + 10.
+    int PreferredWidth() const;
+
+    // The button as a mouse click on it does: OnClick, then open or close
+    // its popup.
+    void Click();
+    void OpenPopup();
+    void ClosePopup();
+
+    QImage RenderPicture() const;
+
+signals:
+    void OnClick();
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void enterEvent(QEnterEvent *e) override;
+    void leaveEvent(QEvent *e) override;
+    void changeEvent(QEvent *e) override;
+
+private:
+    TSkinMenu *bar() const;
+    void popupHidden();
+
+    QString m_caption;
+    QPointer<QMenu> m_popup;
+    bool m_popupShown = false;
+    bool m_hot = false;
+    bool m_down = false;
+    // A press that closed our own popup must not open it again.
+    QElapsedTimer m_sinceHidden;
+};
+
+}  // namespace voxa

@@ -1,0 +1,191 @@
+#include "ui/skinslider.h"
+
+#include "ui/skin.h"
+#include "ui/skinpanel.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <cmath>
+
+namespace voxa {
+
+TSkinSlider::TSkinSlider(QWidget *parent)
+    : QWidget(parent)
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent, true);
+    if (auto *panel = qobject_cast<TSkinPanel *>(parent))
+        connect(panel, &TSkinPanel::backgroundChanged, this, qOverload<>(&QWidget::update));
+}
+
+void TSkinSlider::setMin(int v)
+{
+    m_min = v;
+    if (m_max < v)
+        m_max = v;
+    if (m_position < v)
+        m_position = v;
+    setFrequency(m_frequency);
+    update();
+}
+
+void TSkinSlider::setMax(int v)
+{
+    m_max = v;
+    if (m_min > v)
+        m_min = v;
+    if (m_position > v)
+        m_position = v;
+    setFrequency(m_frequency);
+    update();
+}
+
+void TSkinSlider::setPosition(int v)
+{
+    if (v < m_min || v > m_max || v == m_position)
+        return;
+    m_position = v;
+    update();
+}
+
+void TSkinSlider::setFrequency(int v)
+{
+    m_frequency = (v >= 1 && v <= m_max - 1) ? v : 1;
+}
+
+void TSkinSlider::setCaption(const QString &caption)
+{
+    m_caption = caption;
+    update();
+}
+
+void TSkinSlider::setColor(const QColor &c)
+{
+    m_color = c;
+    update();
+}
+
+void TSkinSlider::setFontColor(const QColor &c)
+{
+    m_fontColor = c;
+    update();
+}
+
+int TSkinSlider::KnobLeft() const
+{
+    if (m_max == m_min)
+        return 0;
+    const double share = double(m_position - m_min) / double(m_max - m_min);
+    return int(std::lround(share * (width() - KnobWidth)));
+}
+
+bool TSkinSlider::overKnob(QPoint pos) const
+{
+    const int left = KnobLeft();
+    return pos.x() >= left && pos.x() < left + KnobWidth && pos.y() >= 0 && pos.y() < height();
+}
+
+QImage TSkinSlider::RenderPicture() const
+{
+    QImage under = ParentBackground(this);
+    if (under.isNull()) {
+        under = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        under.fill(m_color.isValid() ? m_color : ParentColor(this));
+    }
+    QImage pic = under;
+    const int w = pic.width(), h = pic.height();
+    RaiseComponents(pic, QRect(0, 3, w, h - 6), TrackRaise, TrackRaise);
+
+    // The knob's middle rows show the highlight instead of the track's tint,
+    // worked out from the untinted background so nothing is lost to clipping.
+    const int level = KnobHot() ? KnobHotRaise : KnobRaise;
+    const QRect knob(KnobLeft(), 0, KnobWidth, h);
+    RaiseComponents(pic, QRect(knob.left(), 0, KnobWidth, 3), level, level);
+    RaiseComponents(pic, QRect(knob.left(), h - 3, KnobWidth, 3), level, level);
+    const QRect middle(knob.left(), 4, KnobWidth, h - 8);
+    if (!middle.isEmpty()) {
+        QImage part = under.copy(middle);
+        RaiseComponents(part, part.rect(), level, level);
+        QPainter p(&pic);
+        p.drawImage(middle.topLeft(), part);
+    }
+
+    if (!m_caption.isEmpty()) {
+        QPainter p(&pic);
+        p.setFont(font());
+        p.setPen(isEnabled() ? m_fontColor : QColor(Qt::black));
+        p.drawText(pic.rect(), Qt::AlignCenter | Qt::TextSingleLine, m_caption);
+    }
+    return pic;
+}
+
+void TSkinSlider::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.drawImage(0, 0, RenderPicture());
+}
+
+void TSkinSlider::mousePressEvent(QMouseEvent *e)
+{
+    const QPoint pos = e->position().toPoint();
+    if (e->button() == Qt::LeftButton && isEnabled() && overKnob(pos)) {
+        m_dragging = true;
+        m_dragOffset = KnobLeft() - pos.x();
+        update();
+    }
+}
+
+void TSkinSlider::mouseMoveEvent(QMouseEvent *e)
+{
+    const QPoint pos = e->position().toPoint();
+    if (!m_dragging) {
+        const bool hot = isEnabled() && overKnob(pos);
+        if (hot != m_knobHot) {
+            m_knobHot = hot;
+            update();
+        }
+        return;
+    }
+    const int travel = width() - KnobWidth;
+    if (travel <= 0 || m_max == m_min)
+        return;
+    const double share = double(pos.x() + m_dragOffset) / double(travel);
+    // Dragging past either end holds the knob at that end.
+    const int v = std::clamp(m_min + int(std::lround(share * (m_max - m_min))), m_min, m_max);
+    if (v != m_position) {
+        m_position = v;
+        update();
+        emit OnChange();
+    }
+}
+
+void TSkinSlider::mouseReleaseEvent(QMouseEvent *e)
+{
+    if (e->button() == Qt::LeftButton && m_dragging) {
+        m_dragging = false;
+        m_knobHot = overKnob(e->position().toPoint());
+        update();
+    }
+}
+
+void TSkinSlider::leaveEvent(QEvent *)
+{
+    if (!m_dragging && m_knobHot) {
+        m_knobHot = false;
+        update();
+    }
+}
+
+void TSkinSlider::changeEvent(QEvent *e)
+{
+    if (e->type() == QEvent::EnabledChange) {
+        if (!isEnabled()) {
+            m_dragging = false;
+            m_knobHot = false;
+        }
+        update();
+    }
+    QWidget::changeEvent(e);
+}
+
+}  // namespace voxa

@@ -1,0 +1,71 @@
+#pragma once
+// A slider drawn by tinting its parent's background: a bright track and an
+// 11-pixel knob that is dragged with the mouse.
+#include <QColor>
+#include <QImage>
+#include <QWidget>
+
+namespace voxa {
+
+class TSkinSlider : public QWidget {
+    Q_OBJECT
+public:
+    explicit TSkinSlider(QWidget *parent = nullptr);
+
+    static constexpr int KnobWidth = 11;
+    static constexpr int TrackRaise = 100;
+    static constexpr int KnobRaise = 30;
+    static constexpr int KnobHotRaise = 50;
+
+    int Min() const { return m_min; }
+    int Max() const { return m_max; }
+    int Position() const { return m_position; }
+    int Frequency() const { return m_frequency; }
+    // Setting Min above or Max below the position moves the position along.
+    void setMin(int v);
+    void setMax(int v);
+    // A position outside Min to Max is ignored. Does not fire OnChange.
+    void setPosition(int v);
+    // 1 to Max - 1; anything else gives 1. Does not change the drawing.
+    void setFrequency(int v);
+
+    void setCaption(const QString &caption);
+    QString Caption() const { return m_caption; }
+    // Fills the slider where the parent has no background picture.
+    void setColor(const QColor &c);
+    QColor Color() const { return m_color; }
+    void setFontColor(const QColor &c);
+
+    int KnobLeft() const;
+    bool Dragging() const { return m_dragging; }
+    bool KnobHot() const { return m_knobHot || m_dragging; }
+
+    QImage RenderPicture() const;
+
+signals:
+    void OnChange();
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void leaveEvent(QEvent *e) override;
+    void changeEvent(QEvent *e) override;
+
+private:
+    bool overKnob(QPoint pos) const;
+
+    int m_min = 0;
+    int m_max = 10;
+    int m_position = 0;
+    int m_frequency = 1;
+    QString m_caption;
+    QColor m_color;
+    QColor m_fontColor = Qt::white;
+    bool m_dragging = false;
+    bool m_knobHot = false;
+    int m_dragOffset = 0;
+};
+
+}  // namespace voxa
