@@ -1,6 +1,7 @@
 // voxatool make-mp3 FILE [options]: writes a small MP3 file of silent frames
 // with the tags and headers asked for (sample drives, tests, benchmarks).
 #include "music/mp3maker.h"
+#include "platform/codepage.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
 #include "tool/command.h"
@@ -41,7 +42,8 @@ int makeMp3File(const QStringList &args, Io &io)
         const bool hasValue = i + 1 < args.size();
         const QString v = hasValue ? args[i + 1] : QString();
         auto needValue = [&]() { return hasValue ? (++i, true) : false; };
-        auto latin = [&]() { return v.toLocal8Bit(); };
+        // Tag texts are 8-bit, in the player's code page.
+        auto latin = [&]() { return toCodePage(v); };
         if (a == QLatin1String("--mono")) {
             r.Mono = true;
         } else if (a == QLatin1String("--xing")) {
@@ -107,7 +109,7 @@ int makeMp3File(const QStringList &args, Io &io)
                 const qsizetype eq = v.indexOf(QLatin1Char('='));
                 good = eq == 4;
                 if (good)
-                    r.addText(v.left(4).toLatin1().constData(), v.mid(5).toLocal8Bit());
+                    r.addText(v.left(4).toLatin1().constData(), toCodePage(v.mid(5)));
             } else {
                 return fail(io, QStringLiteral("unknown option %1").arg(a));
             }
