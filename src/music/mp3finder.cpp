@@ -169,7 +169,8 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
         }
         if (isDir && !dots) {
             // Depth first: the folder is walked before the next entry.
-            ::close(fd);
+            if (fd >= 0)
+                ::close(fd);
             scan(walk, prefix + QByteArray(name, qsizetype(len)),
                  recordDir + walk.separator + QFile::decodeName(QByteArray(name, qsizetype(len))));
             fd = openDir(nativeDir);
