@@ -34,12 +34,6 @@ QByteArray trimmed(const QByteArray &text)
     return text.mid(b, e - b);
 }
 
-quint32 bigEndian32(const char *p)
-{
-    return quint32(quint8(p[0])) << 24 | quint32(quint8(p[1])) << 16 | quint32(quint8(p[2])) << 8
-           | quint32(quint8(p[3]));
-}
-
 void readFrames(music::Mp3Source &file, qint64 tagSize, TagInfo &tag)
 {
     qint64 pos = 10;
@@ -49,7 +43,7 @@ void readFrames(music::Mp3Source &file, qint64 tagSize, TagInfo &tag)
             return;
         if (header[0] < 'A' || header[0] > 'Z')
             return;
-        const quint32 size = bigEndian32(header + 4);
+        const quint32 size = music::bigEndian32(header + 4);
         if (size > 0x7FFFFFFFu)
             return;
         char data[TID3v2::FrameTextSize] = {};

@@ -38,4 +38,11 @@ private:
     char m_head[HeadSize];
 };
 
+// The big-endian 32-bit number at p, as the tag and VBR headers store them.
+inline quint32 bigEndian32(const void *p)
+{
+    const auto *b = static_cast<const quint8 *>(p);
+    return quint32(b[0]) << 24 | quint32(b[1]) << 16 | quint32(b[2]) << 8 | quint32(b[3]);
+}
+
 }  // namespace voxa::music

@@ -32,11 +32,6 @@ constexpr int SampleRates[4][4] = {
     {44100, 48000, 32000, 0},
 };
 
-quint32 bigEndian32(const quint8 *p)
-{
-    return quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | quint32(p[3]);
-}
-
 }  // namespace
 
 bool TMPEGaudio::IsFrameHeader(const quint8 *b)
@@ -141,14 +136,14 @@ bool TMPEGaudio::searchWindow(const quint8 *w)
         quint32 frames = 0, bytes = 0;
         if (std::memcmp(d, "Xing", 4) == 0) {
             vbr.Found = true;
-            frames = bigEndian32(d + 8);
-            bytes = bigEndian32(d + 12);
+            frames = music::bigEndian32(d + 8);
+            bytes = music::bigEndian32(d + 12);
             vbr.Quality = d[119];
         } else if (std::memcmp(d, "VBRI", 4) == 0) {
             vbr.Found = true;
             vbr.Quality = d[9];
-            bytes = bigEndian32(d + 10);
-            frames = bigEndian32(d + 14);
+            bytes = music::bigEndian32(d + 10);
+            frames = music::bigEndian32(d + 14);
         }
         if (vbr.Found) {
             if (frames > 0x7FFFFFFFu || bytes > 0x7FFFFFFFu)
