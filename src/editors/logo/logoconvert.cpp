@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <csetjmp>
 #include <cstring>
@@ -155,6 +156,31 @@ bool isJpeg(const QByteArray &bytes)
     return bytes.size() >= 3 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xD8 && uchar(bytes[2]) == 0xFF;
 }
 
+// An uncompressed BMP whose pixel rows end before the file does: Qt's reader
+// would fill the missing rows and call it a picture.
+bool isCutBmp(const QByteArray &bytes)
+{
+    if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M')
+        return false;
+    if (bytes.size() < 34)
+        return true;
+    const char *d = bytes.constData();
+    const quint32 dibSize = qFromLittleEndian<quint32>(d + 14);
+    if (dibSize < 40)  // the old OS/2 header: left to the reader
+        return false;
+    const qint64 pixels = qFromLittleEndian<quint32>(d + 10);
+    const qint64 width = qFromLittleEndian<qint32>(d + 18);
+    const qint64 height = std::abs(qint64(qFromLittleEndian<qint32>(d + 22)));
+    const qint64 bits = qFromLittleEndian<quint16>(d + 28);
+    const quint32 compression = qFromLittleEndian<quint32>(d + 30);
+    if (compression != 0 && compression != 3)  // run-length data has no fixed size
+        return false;
+    if (width > (1 << 24) || height > (1 << 24))
+        return true;
+    const qint64 stride = (width * bits + 31) / 32 * 4;
+    return width > 0 && bits > 0 && bytes.size() < pixels + stride * height;
+}
+
 // Any picture as RGB32; transparent pixels become white, as they would look
 // on a white page.
 QImage toRgb32(const QImage &image)
@@ -204,6 +230,8 @@ FileResult<QImage> DecodeSourcePicture(const QByteArray &bytes)
             return fail(FileFailure::WrongFormat);
         return image;
     }
+    if (isCutBmp(bytes))
+        return fail(FileFailure::WrongFormat);
     QBuffer buffer;
     buffer.setData(bytes);
     if (!buffer.open(QIODevice::ReadOnly))
