@@ -1,0 +1,725 @@
+// The main window: start-up, frame switching, the tool buttons and keys,
+// the animations and the settings it keeps.
+#include "app/aboutframe.h"
+#include "app/appstate.h"
+#include "app/controlframe.h"
+#include "app/languagetargets.h"
+#include "app/mainform.h"
+#include "app/messagetable.h"
+#include "shellstubs.h"
+#include "support/recordingprocesses.h"
+#include "support/scriptedprompts.h"
+#include "support/testdrives.h"
+#include "ui/skin.h"
+#include "ui/skinfonts.h"
+#include "ui/skinmenu.h"
+#include "ui/skinpanel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTest>
+
+using namespace voxa;
+using voxa::test::StubEditor;
+using voxa::test::StubOtherFrame;
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+
+    test::TestDriveTable *drives = nullptr;
+    test::RecordingProcesses *processes = nullptr;
+    test::ScriptedPrompts *prompts = nullptr;
+    test::StubLocator *locator = nullptr;
+    TMainForm *form = nullptr;
+    QString root;
+
+    StubOtherFrame *sort = nullptr;
+    StubOtherFrame *update = nullptr;
+    StubOtherFrame *findExport = nullptr;
+    StubEditor *config = nullptr;
+    StubEditor *playdisplay = nullptr;
+    StubEditor *myradio = nullptr;
+    StubEditor *message = nullptr;
+    StubEditor *logo = nullptr;
+
+    QString ini() const { return QStringLiteral("V:\\voxa\\manager\\voxam2.ini"); }
+
+    void registerStandIns()
+    {
+        RegisterFrame(FrameKind::Sort, [this](TMainForm &m) {
+            return sort = new StubOtherFrame(&m, QSize(300, 200), QStringLiteral("sort"));
+        });
+        RegisterFrame(FrameKind::Update, [this](TMainForm &m) {
+            return update = new StubOtherFrame(&m, QSize(436, 230), QStringLiteral("update"));
+        });
+        RegisterFrame(FrameKind::FindExport, [this](TMainForm &m) {
+            return findExport = new StubOtherFrame(&m, QSize(500, 300), QStringLiteral("find"));
+        });
+        RegisterFrame(FrameKind::ConfigEditor, [this](TMainForm &m) { return config = new StubEditor(&m); });
+        RegisterFrame(FrameKind::PlaydisplayEditor,
+                      [this](TMainForm &m) { return playdisplay = new StubEditor(&m, QSize(420, 260)); });
+        RegisterFrame(FrameKind::MyRadioEditor, [this](TMainForm &m) { return myradio = new StubEditor(&m); });
+        RegisterFrame(FrameKind::MessageEditor, [this](TMainForm &m) { return message = new StubEditor(&m); });
+        RegisterFrame(FrameKind::LogoEditor, [this](TMainForm &m) { return logo = new StubEditor(&m); });
+    }
+
+    TMainForm *start()
+    {
+        form = new TMainForm;
+        form->CreateDialogs();
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form))
+            return nullptr;
+        form->FormActivate();
+        return form;
+    }
+
+    QSize screen() const { return QGuiApplication::primaryScreen()->geometry().size(); }
+
+    TAboutFrame *about() const { return qobject_cast<TAboutFrame *>(form->Frame(FrameKind::About)); }
+
+    void sendKey(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, mods);
+        QWidget *target = QApplication::focusWidget();
+        QCoreApplication::sendEvent(target && target->window() == form ? target : form, &press);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        InstallFontSubstitutes();
+        QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
+    }
+
+    void init()
+    {
+        resetAppState();
+        resetMessages();
+        LanguageTargets::instance().clear();
+        ClearRegistrations();
+        drives = new test::TestDriveTable;
+        root = drives->add('V');
+        for (const char *dir : {"voxa/manager/Language", "voxa/config", "voxa/myradio"})
+            QVERIFY(QDir(root).mkpath(QString::fromLatin1(dir)));
+        QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\manager\\default.mgs"), "R7MGS"));
+        processes = new test::RecordingProcesses;
+        prompts = new test::ScriptedPrompts;
+        locator = new test::StubLocator;
+        setDriveLocator(locator);
+        sort = update = findExport = nullptr;
+        config = playdisplay = myradio = message = logo = nullptr;
+    }
+
+    void cleanup()
+    {
+        delete form;
+        form = nullptr;
+        setDriveLocator(nullptr);
+        delete locator;
+        delete prompts;
+        delete processes;
+        delete drives;
+        ClearRegistrations();
+    }
+
+    // ------------------------------------------------------------ start-up
+
+    void createdAsASmallSquare()
+    {
+        form = new TMainForm;
+        QCOMPARE(form->size(), QSize(3, 3));
+        QCOMPARE(form->pos(), QPoint(screen().width() / 2 - 190, screen().height() / 2 - 120));
+        QVERIFY(form->FirstActivationPending());
+        QVERIFY(!form->Resizing());
+        QCOMPARE(form->windowTitle(), QStringLiteral("VOXA Manager"));
+        QVERIFY(form->windowFlags() & Qt::FramelessWindowHint);
+        // Pictures are in place before anything is shown.
+        QCOMPARE(form->OpenButton->size(), QSize(24, 24));
+        QCOMPARE(form->XButton->size(), QSize(13, 11));
+        QVERIFY(!form->OpenButton->NormalPic().isNull());
+    }
+
+    void startupShowsTheStartPanel()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        QCOMPARE(locator->calls, QList<bool>{false});
+        QVERIFY(appState().NormalRun);
+        QCOMPARE(form->size(), QSize(380, 240));
+        QVERIFY(form->StartPanel->isVisible());
+        QCOMPARE(form->StartPanel->pos(), QPoint(35, 89));
+        QCOMPARE(form->VisibleFrame(), form->StartPanel);
+        QVERIFY(form->MenuBar->isVisible());
+        QVERIFY(form->MenuBar->isEnabled());
+        QVERIFY(form->ToolPanel->isEnabled());
+        QCOMPARE(form->HeaderText(), QStringLiteral("     VOXA Manager"));
+        // Every registered frame exists, hidden; editors know their place.
+        QVERIFY(sort && update && config && playdisplay && myradio && message && logo && about());
+        QVERIFY(!sort->isVisible());
+        QCOMPARE(config->Folder(), QStringLiteral(":\\voxa\\config"));
+        QCOMPARE(config->Extension(), QStringLiteral("cfg"));
+        QCOMPARE(myradio->Folder(), QStringLiteral(":\\voxa\\myradio"));
+        QCOMPARE(myradio->Extension(), QStringLiteral("mra"));
+        QCOMPARE(playdisplay->Extension(), QStringLiteral("ply"));
+        QCOMPARE(logo->Extension(), QStringLiteral("lce"));
+        QCOMPARE(message->Extension(), QStringLiteral("mgs"));
+        // The message editor read default.mgs as its reference set.
+        QCOMPARE(message->referenceLoads, QStringList{QStringLiteral("V:\\voxa\\manager\\default.mgs")});
+        QVERIFY(message->referenceDefault);
+        QVERIFY(form->MSGEditMenuItem->isEnabled());
+        // Display type 1: the VOXA-A item carries the check mark.
+        QCOMPARE(TMainForm::ImageIndex(form->VOXAA), 12);
+        QCOMPARE(TMainForm::ImageIndex(form->VOXAC1), -1);
+        // Titles were refreshed by the language step.
+        QVERIFY(config->titles >= 1);
+        QVERIFY(update->titles >= 1);
+        // Later activations do nothing.
+        form->FormActivate();
+        QCOMPARE(locator->calls.size(), 1);
+    }
+
+    void openingAnimationEndsAtFullSize()
+    {
+        form = new TMainForm;
+        form->move(100, 50);
+        form->OpeningAnimation();
+        QCOMPARE(form->size(), QSize(380, 240));
+        // Where it started: a saved position does not creep.
+        QCOMPARE(form->pos(), QPoint(100, 50));
+        QVERIFY(!form->Resizing());
+        QVERIFY(processes->calls.isEmpty());  // no waiting between steps
+    }
+
+    void missingDefaultMessagesDisablesTheMessageEditor()
+    {
+        registerStandIns();
+        QVERIFY(QFile::remove(root + QStringLiteral("/voxa/manager/default.mgs")));
+        appState().MessageEditorDisabled = true;
+        QVERIFY(start());
+        QVERIFY(message->referenceLoads.isEmpty());
+        QVERIFY(!form->MSGEditMenuItem->isEnabled());
+        QVERIFY(!form->MessagePopupItem->isEnabled());
+        QVERIFY(!form->LoadMGSFile->isEnabled());
+        QVERIFY(!form->StartPanel->MessageButton->isEnabled());
+        QVERIFY(form->StartPanel->ConfigButton->isEnabled());
+    }
+
+    void interruptedSortAndInstallationAreFinished()
+    {
+        registerStandIns();
+        QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\temp\\sort.dat"), "x"));
+        QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\manager\\copy.his"), "x"));
+        QVERIFY(start());
+        QCOMPARE(locator->completions, 1);
+        QVERIFY(sort->isVisible());
+        QCOMPARE(sort->resumed, 1);
+        QVERIFY(!form->StartPanel->isVisible());
+        QCOMPARE(form->size(), QSize(35 + 300, 89 + 200));
+    }
+
+    void installModeShowsTheChooserOnly()
+    {
+        registerStandIns();
+        locator->normalRun = false;
+        QVERIFY(start());
+        QCOMPARE(locator->calls, QList<bool>({false, true}));
+        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Install VOXA Manager v. 3.01.01"));
+        QVERIFY(locator->chooser->isVisible());
+        QVERIFY(sort);  // created in both modes
+        QVERIFY(!config);  // nothing else
+        QVERIFY(form->MenuBar->isVisible());
+        QVERIFY(!form->MenuBar->isEnabled());
+        QVERIFY(!form->ToolPanel->isEnabled());
+        // Nothing is saved when this copy closes.
+        form->close();
+        QVERIFY(!QFile::exists(root + QStringLiteral("/voxa/manager/voxam2.ini")));
+    }
+
+    void handOverStopsEverything()
+    {
+        registerStandIns();
+        locator->terminate = true;
+        QVERIFY(start());
+        QCOMPARE(form->size(), QSize(3, 3));
+        QVERIFY(!form->ActivationHandlerInstalled());
+        QVERIFY(!sort);
+        form->close();
+        QVERIFY(!QFile::exists(root + QStringLiteral("/voxa/manager/voxam2.ini")));
+        QVERIFY(processes->calls.isEmpty());  // no closing animation either
+    }
+
+    // ------------------------------------------------------ frame switching
+
+    void menuCommandsSwitchFrames()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        form->MenuItemClick(form->AboutMenuItem);
+        QVERIFY(about()->isVisible());
+        QVERIFY(!form->StartPanel->isVisible());
+        QCOMPARE(form->size(), QSize(35 + 408, 89 + 296));
+        QCOMPARE(form->Border->width(), 35 + 408);
+        QCOMPARE(form->ToolPanel->height(), 296);
+        QCOMPARE(form->MenuBar->isEnabled(), false);
+        QVERIFY(!form->OpenButton->isEnabled());
+        QVERIFY(!form->SaveButton->isEnabled());
+        QVERIFY(form->ExitButton->isEnabled());
+        QCOMPARE(about()->AboutLabel->text(), QStringLiteral("VOXA Manager for Linux v3.01.01"));
+        QVERIFY(!about()->MainPanel->Background().isNull());
+        QCOMPARE(form->ActiveEditor, nullptr);
+
+        // An editor from the start panel's button.
+        form->MenuItemClick(form->AboutMenuItem);  // about closes, about shows again
+        QVERIFY(about()->isVisible());
+        form->StartPanel->ButtonClick(form->StartPanel->ConfigButton);  // hidden start panel: still works
+        QVERIFY(config->isVisible());
+        QVERIFY(!about()->isVisible());
+        QVERIFY(form->MenuBar->isEnabled());  // the about frame gave the menus back
+        QCOMPARE(form->ActiveEditor, config);
+        QVERIFY(form->OpenButton->isEnabled());
+        QCOMPARE(config->MainPanel()->Background().size(), config->size());
+
+        // Closing goes back to the start panel.
+        QVERIFY(form->CloseActiveFrame(false));
+        QVERIFY(form->StartPanel->isVisible());
+        QCOMPARE(form->size(), QSize(380, 240));
+        // With the start panel shown, closing only hides it.
+        QVERIFY(form->CloseActiveFrame(true));
+        QVERIFY(!form->StartPanel->isVisible());
+        QCOMPARE(form->VisibleFrame(), nullptr);
+    }
+
+    void frameThatRefusesToClose()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        form->MenuItemClick(form->ConfigEditMenuItem);
+        config->refuseClose = true;
+        QVERIFY(!form->CloseActiveFrame(false));
+        QVERIFY(config->isVisible());
+        // A command then changes nothing.
+        form->MenuItemClick(form->AboutMenuItem);
+        QVERIFY(config->isVisible());
+        QVERIFY(!about()->isVisible());
+        // Neither does closing the window.
+        form->close();
+        QVERIFY(form->isVisible());
+        QVERIFY(config->isVisible());
+        config->refuseClose = false;
+        QCOMPARE(form->ActiveEditor, config);
+    }
+
+    void exitAndEscape_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::addColumn<bool>("fromStartPanel");
+        QTest::newRow("exit button, start panel") << false << true;
+        QTest::newRow("escape, start panel") << true << true;
+        QTest::newRow("exit button, other frame") << false << false;
+        QTest::newRow("escape, other frame") << true << false;
+    }
+    void exitAndEscape()
+    {
+        QFETCH(bool, escape);
+        QFETCH(bool, fromStartPanel);
+        registerStandIns();
+        QVERIFY(start());
+        if (!fromStartPanel)
+            form->MenuItemClick(form->SortDirectory1);
+        if (escape)
+            sendKey(Qt::Key_Escape);
+        else
+            form->ExitButton->Click();
+        if (fromStartPanel) {
+            QVERIFY(!form->isVisible());
+            QCOMPARE(form->size().height(), 3);  // shrunk away
+        } else {
+            QVERIFY(form->isVisible());
+            QVERIFY(form->StartPanel->isVisible());
+            QVERIFY(!sort->isVisible());
+            QCOMPARE(sort->closed, 1);
+        }
+    }
+
+    void escapeOnAnEditorWithChangesAsks()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        form->MenuItemClick(form->ConfigEditMenuItem);
+        config->refuseClose = true;  // the user answers Cancel
+        sendKey(Qt::Key_Escape);
+        QCOMPARE(config->closeRequests, 1);
+        QVERIFY(config->isVisible());
+    }
+
+    void returnPressesTheOkButton()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        form->MenuItemClick(form->AboutMenuItem);
+        QVERIFY(form->FormKeyDown(Qt::Key_Return, Qt::NoModifier));
+        QVERIFY(form->StartPanel->isVisible());
+        QVERIFY(!about()->isVisible());
+        // The update frame comes before the sort frame; only visible ones count.
+        form->MenuItemClick(form->Update1);
+        QVERIFY(form->FormKeyDown(Qt::Key_Enter, Qt::NoModifier));
+        QCOMPARE(update->okClicks, 1);
+        QCOMPARE(sort->okClicks, 0);
+        // Start panel: nothing is pressed, the key is used up.
+        QVERIFY(form->FormKeyDown(Qt::Key_Return, Qt::NoModifier));
+        QVERIFY(form->StartPanel->isVisible());
+        // In the MyRadio editor Return reaches the editor.
+        form->MenuItemClick(form->MyProfileEditMenuItem);
+        QVERIFY(!form->FormKeyDown(Qt::Key_Return, Qt::NoModifier));
+    }
+
+    void keysReachTheEditors()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        // Ctrl+S without an editor does nothing.
+        QVERIFY(!form->FormKeyDown(Qt::Key_S, Qt::ControlModifier));
+        form->MenuItemClick(form->ConfigEditMenuItem);
+        config->saveAsName = QStringLiteral("V:\\voxa\\config\\new.cfg");
+        sendKey(Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(config->saves, 1);
+        // Keys go to the playdisplay editor while it is shown.
+        form->MenuItemClick(form->PlayDisplEditorItem);
+        QVERIFY(!form->FormKeyDown(Qt::Key_Left, Qt::NoModifier));
+        playdisplay->takeKeys = true;
+        QVERIFY(form->FormKeyDown(Qt::Key_Up, Qt::NoModifier));
+        QCOMPARE(playdisplay->keys, QList<int>({Qt::Key_Left, Qt::Key_Up}));
+        QVERIFY(config->keys.isEmpty());
+    }
+
+    void saveAndSaveAsNeedAnEditor()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        form->ToolButtonClick(TMainForm::ToolCommand::Save);
+        form->ToolButtonClick(TMainForm::ToolCommand::SaveAs);
+        form->SaveMenu->trigger();
+        form->SaveAsMenuItem->trigger();
+        for (StubEditor *e : {config, playdisplay, myradio, message, logo})
+            QCOMPARE(e->saves, 0);
+        QVERIFY(form->StartPanel->isVisible());
+        QCOMPARE(prompts->records().size(), 0);
+
+        // With an editor: Save As clears the name and puts it back when
+        // nothing was saved.
+        form->MenuItemClick(form->ConfigEditMenuItem);
+        config->setFileName(QStringLiteral("V:\\voxa\\config\\old.cfg"));
+        form->ToolButtonClick(TMainForm::ToolCommand::SaveAs);
+        QCOMPARE(config->savedAs, QStringList{QString()});
+        QCOMPARE(config->FileName(), QStringLiteral("V:\\voxa\\config\\old.cfg"));
+        config->saveAsName = QStringLiteral("V:\\voxa\\config\\new.cfg");
+        form->SaveAsMenuItem->trigger();
+        QCOMPARE(config->FileName(), QStringLiteral("V:\\voxa\\config\\new.cfg"));
+        form->SaveButton->Click();
+        QCOMPARE(config->savedAs.last(), QStringLiteral("V:\\voxa\\config\\new.cfg"));
+    }
+
+    void openButtonPopsUpTheOpenMenu()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        form->ToolButtonClick(TMainForm::ToolCommand::Open);
+        QVERIFY(form->OpenPopup->isVisible());
+        QCOMPARE(form->OpenPopup->actions().size(), 5);
+        form->OpenPopup->hide();
+    }
+
+    void openingAFile()
+    {
+        registerStandIns();
+        auto *dialog = new test::StubFileDialog;
+        RegisteredDialogs().fileDialog = [dialog](TMainForm &) { return dialog; };
+        QVERIFY(start());
+        QCOMPARE(dialog->parentWidget(), form);
+        // Cancelled: the modified editor stays as it was.
+        form->MenuItemClick(form->ConfigEditMenuItem);
+        config->setModified(true);
+        form->SubMenuClick(form->LoadLogoFile);
+        QCOMPARE(dialog->shows, 1);
+        QCOMPARE(dialog->mode, DeviceFileDialog::Mode::Open);
+        QCOMPARE(dialog->folder, QStringLiteral("V:\\voxa\\config"));
+        QCOMPARE(dialog->extension, QStringLiteral("lce"));
+        QCOMPARE(dialog->at, form->pos() + QPoint(70, 90));
+        QVERIFY(config->isVisible());
+        QVERIFY(config->Modified());
+        QCOMPARE(config->closeRequests, 0);
+        // Chosen: the visible editor closes, the other one loads.
+        dialog->answer = QStringLiteral("V:\\voxa\\myradio\\rock.mra");
+        form->ToolButtonClick(TMainForm::ToolCommand::Open);  // an editor is active: its own type
+        QCOMPARE(dialog->extension, QStringLiteral("cfg"));
+        QCOMPARE(config->loads, QStringList{QStringLiteral("V:\\voxa\\myradio\\rock.mra")});
+        form->SubMenuClick(form->MyRadioProfPopUp);
+        QCOMPARE(dialog->folder, QStringLiteral("V:\\voxa\\myradio"));
+        QCOMPARE(myradio->FileName(), QStringLiteral("V:\\voxa\\myradio\\rock.mra"));
+        QVERIFY(myradio->isVisible());
+        QVERIFY(!config->isVisible());
+        // A file the editor cannot load ends on the start panel.
+        logo->loadResult = false;
+        form->SubMenuClick(form->LogoPopupItem);
+        QVERIFY(form->StartPanel->isVisible());
+        QVERIFY(!logo->isVisible());
+    }
+
+    void logoEditorItemAsksForAPicture()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        prompts->expectFile(QString());
+        form->MenuItemClick(form->LogoEditorItem);
+        QCOMPARE(prompts->records().last().request.title, QStringLiteral("Choose Logo Image"));
+        QCOMPARE(prompts->records().last().request.folder, QStringLiteral("V:\\"));
+        QVERIFY(form->StartPanel->isVisible());
+        const QString picture = root + QStringLiteral("/pictures/car.jpg");
+        prompts->expectFile(picture);
+        form->MenuItemClick(form->LogoEditorItem);
+        QCOMPARE(logo->imports, QStringList{picture});
+        QVERIFY(logo->isVisible());
+        prompts->expectFile(QString());
+        form->MenuItemClick(form->LogoEditorItem);
+        QCOMPARE(prompts->records().last().request.folder, root + QStringLiteral("/pictures"));
+    }
+
+    void missingFramesLeaveCommandsHarmless()
+    {
+        QVERIFY(start());  // nothing registered but the about frame
+        form->MenuItemClick(form->ConfigEditMenuItem);
+        form->MenuItemClick(form->SortDirectory1);
+        form->SubMenuClick(form->ConfigFileOpen);
+        form->DeleteFileClick(form->ConfigFile1);
+        form->ToolButtonClick(TMainForm::ToolCommand::ProxySettings);
+        QVERIFY(form->StartPanel->isVisible());
+        form->MenuItemClick(form->AboutMenuItem);
+        QVERIFY(about()->isVisible());
+    }
+
+    // ------------------------------------------------------------ window
+
+    void fitWindowLeavesAFittingWindowAlone()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        processes->calls.clear();
+        const QRect before = form->geometry();
+        form->FitWindowToFrame(345, 151);
+        QCOMPARE(form->geometry(), before);
+        QVERIFY(!form->Resizing());
+        QVERIFY(processes->calls.isEmpty());
+        form->ShowFrame(form->StartPanel);
+        QCOMPARE(form->geometry(), before);
+    }
+
+    void fitWindowEndsAtTheTarget_data()
+    {
+        QTest::addColumn<QSize>("frame");
+        QTest::newRow("about") << QSize(408, 296);
+        QTest::newRow("chooser") << QSize(436, 180);
+        QTest::newRow("smaller") << QSize(101, 57);
+        QTest::newRow("only higher") << QSize(345, 250);
+        QTest::newRow("only wider") << QSize(352, 151);
+    }
+    void fitWindowEndsAtTheTarget()
+    {
+        QFETCH(QSize, frame);
+        registerStandIns();
+        QVERIFY(start());
+        processes->calls.clear();
+        const QPoint where = form->pos();
+        form->FitWindowToFrame(frame.width(), frame.height());
+        QCOMPARE(form->size(), QSize(35 + frame.width(), 89 + frame.height()));
+        QCOMPARE(form->pos(), where);
+        QVERIFY(!form->Resizing());
+        QCOMPARE(form->Header->width(), form->width());
+        QCOMPARE(form->XButton->geometry().right(), form->width() - 5);
+        QCOMPARE(form->Border->width(), 35 + frame.width());
+        QCOMPARE(form->ToolPanel->height(), frame.height());
+        QCOMPARE(form->ToolPanel->Background().height(), frame.height());
+        // Steps of 5 pixels along the longer side, each followed by the same
+        // wait, which makes the longer side take about half a second.
+        const int dx = std::abs(35 + frame.width() - 380), dy = std::abs(89 + frame.height() - 240);
+        const int major = std::max(dx, dy);
+        QVERIFY(processes->calls.size() >= (major + 4) / 5);
+        for (const auto &c : processes->calls) {
+            QCOMPARE(c.kind, test::ProcessCall::Sleep);
+            QCOMPARE(c.ms, 500 / (major / 5 + 1));
+        }
+        QVERIFY(((major + 4) / 5) * processes->calls.constFirst().ms <= 500);
+    }
+
+    void draggedWindowIsKeptOnScreen()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        const QSize s = screen();
+        // Dragged by the header, partly off the bottom-right corner.
+        QWidget *header = form->Header;
+        const QPoint grab = form->pos() + QPoint(100, 10);
+        QMouseEvent hover(QEvent::MouseMove, QPointF(100, 10), QPointF(grab), Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(header, &hover);
+        const QPoint to(s.width() - 50, s.height() - 20);
+        QMouseEvent drag(QEvent::MouseMove, QPointF(100, 10), QPointF(to), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(header, &drag);
+        QCOMPARE(form->pos(), to - QPoint(100, 10));
+        form->MenuItemClick(form->AboutMenuItem);
+        QCOMPARE(form->geometry().right(), s.width() - 1);
+        QCOMPARE(form->geometry().bottom(), s.height() - 1);
+        // Off the top-left the window is left where it is.
+        form->HeaderMouseMove(form->pos(), Qt::NoButton);
+        form->HeaderMouseMove(QPoint(-200, -100), Qt::LeftButton);
+        QCOMPARE(form->pos(), QPoint(-200, -100));
+        form->CloseActiveFrame(false);
+        QCOMPARE(form->pos(), QPoint(-200, -100));
+    }
+
+    void closingAnimationWaitsOnHeightOnly()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        processes->calls.clear();
+        const QPoint where = form->pos();
+        form->ClosingAnimation();
+        QCOMPARE(form->size(), QSize(3, 3));
+        // 240 shrinks by 12 while at least 16: 20 height steps of 20 ms.
+        QCOMPARE(processes->calls.size(), 20);
+        QCOMPARE(processes->sleptMs, 400);
+        QCOMPARE(form->pos().y(), where.y() + 20 * 6);
+        QCOMPARE(form->pos().x(), where.x() + 48 * 4);
+    }
+
+    void fontSetFollowsTheFontSize_data()
+    {
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<bool>("small");
+        QTest::newRow("design size") << 11 << false;
+        QTest::newRow("smaller") << 9 << false;
+        QTest::newRow("large fonts") << 14 << true;
+    }
+    void fontSetFollowsTheFontSize()
+    {
+        QFETCH(int, pixels);
+        QFETCH(bool, small);
+        QFont f = ShellDlgFont(8);
+        f.setPixelSize(pixels);
+        QCOMPARE(TMainForm::UseSmallFontSet(f, 368), small);
+        // A far narrower title line needs the small set at any size.
+        QVERIFY(TMainForm::UseSmallFontSet(f, 100));
+    }
+
+    void helpOpensThePageWhenThereIsNoViewer()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        QCOMPARE(form->HelpFilePath(), QStringLiteral("V:\\voxa\\manager\\Language\\voxam2eng.chm"));
+        QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\manager\\Language\\voxam2eng.html"), "<p>"));
+        QCOMPARE(form->HelpFilePath(), QStringLiteral("V:\\voxa\\manager\\Language\\voxam2eng.html"));
+        sendKey(Qt::Key_F1);
+        QCOMPARE(processes->calls.size(), 1);
+        QCOMPARE(processes->calls[0].kind, test::ProcessCall::Open);
+        QCOMPARE(processes->calls[0].program, QStringLiteral("V:\\voxa\\manager\\Language\\voxam2eng.html"));
+    }
+
+    void displayTypeChoice()
+    {
+        registerStandIns();
+        form = new TMainForm;
+        form->VOXATypeChoose(form->VOXAC1);
+        QCOMPARE(appState().DisplayType, quint8(2));
+        QCOMPARE(TMainForm::ImageIndex(form->VOXAC1), 12);
+        QCOMPARE(TMainForm::ImageIndex(form->VOXAA), -1);
+        QVERIFY(!form->VOXAC1->icon().isNull());
+        form->VOXAA->trigger();
+        QCOMPARE(appState().DisplayType, quint8(1));
+        QCOMPARE(TMainForm::ImageIndex(form->VOXAC1), -1);
+        QVERIFY(form->VOXAC1->icon().isNull());
+    }
+
+    // ---------------------------------------------------------- settings
+
+    void closingSavesAndStartingRestores()
+    {
+        registerStandIns();
+        auto *proxy = new test::StubProxyDialog;
+        RegisteredDialogs().proxyDialog = [proxy](TMainForm &) { return proxy; };
+        QVERIFY(test::TestDriveTable::writeFile(ini(), QByteArray(TIniFileHandler::Header) +
+                                                           "\r\nDisplay Type = va-da\r\nProxy Server = gate\r\n"
+                                                           "Use Proxy = TRUE\r\nProxy Port = 3128"));
+        QVERIFY(start());
+        // The proxy dialog got the stored values, the display type its item.
+        QCOMPARE(proxy->values, (ProxyValues{true, QStringLiteral("gate"), 3128}));
+        QCOMPARE(appState().DisplayType, quint8(2));
+        QCOMPARE(TMainForm::ImageIndex(form->VOXAC1), 12);
+        form->move(123, 77);
+        findExport->quarantine = QStringLiteral("Bad Files");
+        proxy->values.Port = 8081;
+        form->close();
+        QVERIFY(!form->isVisible());
+        const QByteArray saved = test::TestDriveTable::readFile(ini());
+        QVERIFY2(saved.startsWith(QByteArray(TIniFileHandler::Header) + "\r\nDisplay Type = VA-DA"), saved.constData());
+        QVERIFY(saved.contains("Window.LEFT = 123\r\n"));
+        QVERIFY(saved.contains("Window.TOP = 77"));
+        QVERIFY(saved.contains("Version = 30101"));
+        QVERIFY(saved.contains("Language = English"));
+        QVERIFY(saved.contains("Proxy Port = 8081"));
+        QVERIFY(saved.endsWith("\r\nQuarantine Dir = Bad Files"));
+        delete form;
+        form = nullptr;
+
+        // Started again from the same drive: the same place.
+        resetAppState();
+        RegisteredDialogs().proxyDialog = nullptr;
+        QVERIFY(start());
+        QCOMPARE(form->pos(), QPoint(123, 77));
+        QCOMPARE(form->size(), QSize(380, 240));
+        QCOMPARE(appState().DisplayType, quint8(2));
+        QCOMPARE(form->ProxyHolder(), (ProxyValues{true, QStringLiteral("gate"), 8081}));
+        // Closed again without a move, it keeps the position and the rest.
+        form->close();
+        const QByteArray again = test::TestDriveTable::readFile(ini());
+        QVERIFY(again.contains("Window.LEFT = 123\r\nWindow.TOP = 77\r\n"));
+        QVERIFY(again.contains("Use Proxy = true"));
+    }
+
+    void firstStartWritesTheWholeFile()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        form->close();
+        const QByteArray saved = test::TestDriveTable::readFile(ini());
+        const QPoint p(screen().width() / 2 - 190, screen().height() / 2 - 120);
+        // The language is stored first: applying it at start-up wrote it.
+        QCOMPARE(saved, QByteArray(TIniFileHandler::Header) + "\r\nLanguage = English\r\nVersion = 30101\r\n" +
+                            "Window.LEFT = " + QByteArray::number(p.x()) + "\r\nWindow.TOP = " +
+                            QByteArray::number(p.y()) +
+                            "\r\nDisplay Type = VOXA-A\r\nUse Proxy = false\r\nProxy Server =\r\n"
+                            "Proxy Port = 8080\r\nQuarantine Dir = Quarantine");
+    }
+
+    void installSettings()
+    {
+        form = new TMainForm;
+        appState().DriveLetter = QLatin1Char('V');
+        form->move(40, 30);
+        form->WriteInstallSettings();
+        QCOMPARE(test::TestDriveTable::readFile(ini()),
+                 QByteArray(TIniFileHandler::Header) + "\r\nVersion = 30101\r\nLanguage = English\r\n"
+                                                       "Window.LEFT = 40\r\nWindow.TOP = 30");
+        // Not a normal run: the shutdown's save does nothing.
+        QVERIFY(QFile::remove(root + QStringLiteral("/voxa/manager/voxam2.ini")));
+        form->SaveSettings();
+        QVERIFY(!QFile::exists(root + QStringLiteral("/voxa/manager/voxam2.ini")));
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "test_mainform.moc"
