@@ -5,7 +5,6 @@
 #include "app/mainform.h"
 #include "app/qtprompts.h"
 #include "app/version.h"
-#include "ui/skin.h"
 #include "ui/skinfonts.h"
 
 #include <QApplication>
@@ -30,13 +29,8 @@ int main(int argc, char **argv)
     voxa::QtPrompts prompts;
     voxa::setPrompts(&prompts);
 
-    if (!voxa::LoadSkin()) {
-        voxa::MessageBox box;
-        box.text = QStringLiteral("The defaultskin.bmp not found. VOXA Manager cannot run without it.");
-        box.icon = voxa::BoxIcon::Error;
-        voxa::prompts().message(box);
+    if (!voxa::LoadSkinForStartup())
         return 1;
-    }
 
     RegisterFeatures();
     voxa::TMainForm main;

@@ -92,6 +92,19 @@ TMainForm *MainForm()
     return g_mainForm;
 }
 
+bool LoadSkinForStartup()
+{
+    if (LoadSkin())
+        return true;
+    MessageBox box;
+    box.text = QStringLiteral("The defaultskin.bmp not found. VOXA Manager cannot run without it.");
+    box.icon = BoxIcon::Error;
+    box.buttons = Button::Ok;
+    box.defaultButton = Button::Ok;
+    prompts().message(box);
+    return false;
+}
+
 QStringList LoadablePictureFilters()
 {
     QStringList patterns;

@@ -262,6 +262,10 @@ private:
 // The main window while it exists.
 TMainForm *MainForm();
 
+// Loads the skin picture at program start; without it, shows the error box
+// that ends the manager and returns false.
+bool LoadSkinForStartup();
+
 // Picture formats the logo editor's picture chooser offers.
 QStringList LoadablePictureFilters();
 

@@ -109,10 +109,10 @@ QImage MakeAboutPicture(int w, int h)
     p.setFont(name);
     p.setPen(Qt::white);
     p.drawText(QRect(82, 18, w - 92, 50), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("VOXA Manager"));
-    p.setFont(ShellDlgFont(10));
+    p.setFont(ShellDlgFont(9));
     p.setPen(QColor(176, 197, 218));
     p.drawText(QRect(84, 66, w - 94, 22), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Set-up and music manager for the VOXA car audio player"));
+               QStringLiteral("Set-up and music for the VOXA player"));
     p.fillRect(QRect(22, h - 13, w - 44, 1), QColor(120, 150, 205));
     return img;
 }

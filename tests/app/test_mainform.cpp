@@ -18,6 +18,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
@@ -128,6 +130,60 @@ private slots:
     }
 
     // ------------------------------------------------------------ start-up
+
+    void missingSkinEndsWithTheErrorBox()
+    {
+        QTemporaryDir work;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(work.path()));
+        UnloadSkin();
+        prompts->expectMessage(QStringLiteral("defaultskin.bmp"));
+        const bool loaded = LoadSkinForStartup();
+        QVERIFY(!loaded);
+        QCOMPARE(prompts->records().size(), 1);
+        const MessageBox box = prompts->lastMessage();
+        QCOMPARE(box.text, QStringLiteral("The defaultskin.bmp not found. VOXA Manager cannot run without it."));
+        QCOMPARE(box.title, QString());  // the application title
+        QCOMPARE(box.buttons, Buttons(Button::Ok));
+        // In the working folder it is found, quietly.
+        QVERIFY(QFile::copy(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp"),
+                            work.filePath(QStringLiteral("defaultskin.bmp"))));
+        QVERIFY(LoadSkinForStartup());
+        QCOMPARE(prompts->records().size(), 1);
+        QVERIFY(QDir::setCurrent(previous));
+        QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
+    }
+
+    void statusLineIsPaintedBottomRight()
+    {
+        form = new TMainForm;
+        form->resize(380, 240);
+        form->ShowStartupStatus(QStringLiteral("Initializing About..."));
+        QCOMPARE(form->StartupStatus(), QStringLiteral("Initializing About..."));
+        const QImage shot = form->grab().toImage();
+        // Light text in the band 50 to 30 pixels above the bottom, ending
+        // near the right edge; nothing of it elsewhere.
+        auto isText = [](QRgb c) { return qBlue(c) > 190 && qRed(c) > 150; };
+        int inBand = 0, outside = 0, rightmost = 0, leftmost = 380;
+        for (int y = 89; y < 240; ++y)
+            for (int x = 35; x < 380; ++x)
+                if (isText(shot.pixel(x, y))) {
+                    if (y >= 190 && y < 210) {
+                        ++inBand;
+                        rightmost = std::max(rightmost, x);
+                        leftmost = std::min(leftmost, x);
+                    } else {
+                        ++outside;
+                    }
+                }
+        QVERIFY(inBand > 30);
+        QCOMPARE(outside, 0);
+        QVERIFY(rightmost >= 360 && rightmost < 370);
+        QVERIFY(leftmost > 150);
+        // Showing a frame removes it.
+        form->ShowFrame(new TAboutFrame(form));
+        QCOMPARE(form->StartupStatus(), QString());
+    }
 
     void createdAsASmallSquare()
     {
@@ -395,6 +451,15 @@ private slots:
         QVERIFY(form->FormKeyDown(Qt::Key_Up, Qt::NoModifier));
         QCOMPARE(playdisplay->keys, QList<int>({Qt::Key_Left, Qt::Key_Up}));
         QVERIFY(config->keys.isEmpty());
+        // The window sees keys before the control that has the focus.
+        form->MenuItemClick(form->ConfigEditMenuItem);
+        auto *edit = new QLineEdit(config->MainPanel());
+        edit->show();
+        edit->setFocus();
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(edit, &escape);
+        QCOMPARE(config->closeRequests, 2);  // one from the playdisplay switch before
+        QVERIFY(form->StartPanel->isVisible());
     }
 
     void saveAndSaveAsNeedAnEditor()
@@ -542,6 +607,11 @@ private slots:
         QCOMPARE(form->XButton->geometry().right(), form->width() - 5);
         QCOMPARE(form->Border->width(), 35 + frame.width());
         QCOMPARE(form->ToolPanel->height(), frame.height());
+        // The close button is drawn at the new right end of the header.
+        QVERIFY(form->XButton->isVisible());
+        const QImage shot = form->grab().toImage();
+        const QRect x = form->XButton->geometry();
+        QCOMPARE(shot.pixel(x.center()), form->XButton->RenderPicture().pixel(x.center() - x.topLeft()));
         QCOMPARE(form->ToolPanel->Background().height(), frame.height());
         // Steps of 5 pixels along the longer side, each followed by the same
         // wait, which makes the longer side take about half a second.
