@@ -685,7 +685,9 @@ void TMainForm::FormActivate()
     if (!m_firstActivationPending)
         return;
     m_firstActivationPending = false;
+    m_starting = true;
     runStartup();
+    m_starting = false;
 }
 
 void TMainForm::OpeningAnimation()
@@ -834,6 +836,12 @@ void TMainForm::closeEvent(QCloseEvent *e)
         e->accept();
         return;
     }
+    // Closing half-way through the start-up or an animation would leave the
+    // sequence running on a closed window.
+    if (m_starting || m_resizing) {
+        e->ignore();
+        return;
+    }
     MenuBar->CloseMenus();
     if (!FormCloseQuery()) {
         e->ignore();
@@ -862,6 +870,8 @@ FrameKind TMainForm::editorKindOf(QAction *item) const
 void TMainForm::MenuItemClick(QAction *item)
 {
     MenuBar->CloseMenus();
+    if (m_resizing)
+        return;
     if (!item)
         return;
     QWidget *target = nullptr;
@@ -917,6 +927,8 @@ void TMainForm::pictureChooser()
 void TMainForm::SubMenuClick(QAction *item)
 {
     MenuBar->CloseMenus();
+    if (m_resizing)
+        return;
     TEditorFrame *editor = Editor(editorKindOf(item));
     if (!editor || !m_fileDialog)
         return;
@@ -937,6 +949,8 @@ void TMainForm::SubMenuClick(QAction *item)
 void TMainForm::DeleteFileClick(QAction *item)
 {
     MenuBar->CloseMenus();
+    if (m_resizing)
+        return;
     if (!m_deleteDialog)
         return;
     const bool myRadio = item == MyRadioFile1;
@@ -953,6 +967,8 @@ void TMainForm::DeleteFileClick(QAction *item)
 void TMainForm::ToolButtonClick(ToolCommand command)
 {
     MenuBar->CloseMenus();
+    if (m_resizing)
+        return;
     switch (command) {
     case ToolCommand::Open:
         if (!ActiveEditor) {

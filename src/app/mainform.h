@@ -206,6 +206,9 @@ public:
     void EndEventLoop();
 
     bool Resizing() const { return m_resizing; }
+    // Commands wait while the window animates (the animation lets events
+    // through so that it repaints).
+    bool Busy() const { return m_resizing || m_starting; }
     QPoint PaintOrigin() const { return m_paintOrigin; }
     QSize TargetSize() const { return m_targetSize; }
 
@@ -245,6 +248,7 @@ private:
     bool m_smallFontSet = false;
     bool m_activationHandler = false;
     bool m_closing = false;
+    bool m_starting = false;
     QPoint m_paintOrigin;
     QSize m_targetSize;
     QPoint m_dragOffset;

@@ -27,13 +27,31 @@
 
 using namespace voxa;
 using voxa::test::StubEditor;
+
+namespace {
+
+// Records like the test processes and can act while the window waits
+// between two animation steps.
+class SteppingProcesses : public test::RecordingProcesses {
+public:
+    std::function<void()> duringWait;
+    void sleepMs(int ms) override
+    {
+        RecordingProcesses::sleepMs(ms);
+        if (auto f = std::exchange(duringWait, nullptr))
+            f();
+    }
+};
+
+}  // namespace
+
 using voxa::test::StubOtherFrame;
 
 class TestMainForm : public QObject {
     Q_OBJECT
 
     test::TestDriveTable *drives = nullptr;
-    test::RecordingProcesses *processes = nullptr;
+    SteppingProcesses *processes = nullptr;
     test::ScriptedPrompts *prompts = nullptr;
     test::StubLocator *locator = nullptr;
     TMainForm *form = nullptr;
@@ -109,7 +127,7 @@ private slots:
         for (const char *dir : {"voxa/manager/Language", "voxa/config", "voxa/myradio"})
             QVERIFY(QDir(root).mkpath(QString::fromLatin1(dir)));
         QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\manager\\default.mgs"), "R7MGS"));
-        processes = new test::RecordingProcesses;
+        processes = new SteppingProcesses;
         prompts = new test::ScriptedPrompts;
         locator = new test::StubLocator;
         setDriveLocator(locator);
@@ -623,6 +641,26 @@ private slots:
             QCOMPARE(c.ms, 500 / (major / 5 + 1));
         }
         QVERIFY(((major + 4) / 5) * processes->calls.constFirst().ms <= 500);
+    }
+
+    void commandsWaitForTheAnimation()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        processes->duringWait = [this] {
+            QVERIFY(form->Resizing());
+            form->MenuItemClick(form->SortDirectory1);
+            form->ToolButtonClick(TMainForm::ToolCommand::Exit);
+            form->close();
+        };
+        form->MenuItemClick(form->AboutMenuItem);
+        QVERIFY(about()->isVisible());
+        QVERIFY(!sort->isVisible());
+        QVERIFY(form->isVisible());
+        QVERIFY(!processes->duringWait);
+        // Afterwards commands work again.
+        form->MenuItemClick(form->SortDirectory1);
+        QVERIFY(sort->isVisible());
     }
 
     void draggedWindowIsKeptOnScreen()
