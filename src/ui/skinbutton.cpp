@@ -198,12 +198,10 @@ const QImage &TSkinButton::shownPicture() const
 
 QImage TSkinButton::RenderPicture()
 {
-    if (m_work.size() != size())
+    // One work picture, kept while the size stays.
+    if (m_work.size() != size().expandedTo(QSize(1, 1)))
         m_work = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-    const QImage under = ParentBackground(this);
-    if (!under.isNull())
-        m_work = under;
-    else
+    if (!PaintParentBackground(m_work, this))
         m_work.fill(m_baseColor.isValid() ? m_baseColor : ParentColor(this));
 
     QPainter p(&m_work);
@@ -242,10 +240,11 @@ void TSkinButton::paintEvent(QPaintEvent *)
 
 bool TSkinButton::overOpaquePixel(QPoint pos) const
 {
-    const QImage &pic = m_pics[int(CurrentLook() == Look::Pressed ? 2 : CurrentLook() == Look::Hover ? 1 : 0)];
+    // The picture shown now decides.
+    const int index = CurrentLook() == Look::Pressed ? 2 : CurrentLook() == Look::Hover ? 1 : 0;
+    const QImage &pic = m_pics[index];
     if (pic.isNull() || !pic.rect().contains(pos))
         return false;
-    const int index = CurrentLook() == Look::Pressed ? 2 : CurrentLook() == Look::Hover ? 1 : 0;
     return (pic.pixel(pos) | 0xFF000000u) != transparentColorOf(index);
 }
 

@@ -33,16 +33,24 @@ void TSkinPanel::paintEvent(QPaintEvent *)
         p.drawImage(0, 0, m_background);
 }
 
-QImage ParentBackground(const QWidget *w)
+bool PaintParentBackground(QImage &target, const QWidget *w)
 {
     const auto *panel = w ? qobject_cast<const TSkinPanel *>(w->parentWidget()) : nullptr;
-    if (!panel || !panel->hasBackground() || w->width() <= 0 || w->height() <= 0)
+    if (!panel || !panel->hasBackground() || target.isNull())
+        return false;
+    target.fill(panel->Color());
+    QPainter p(&target);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(QPoint(0, 0), panel->Background(), QRect(w->pos(), target.size()));
+    return true;
+}
+
+QImage ParentBackground(const QWidget *w)
+{
+    if (!w || w->width() <= 0 || w->height() <= 0)
         return {};
     QImage out(w->size(), QImage::Format_RGB32);
-    out.fill(panel->Color());
-    QPainter p(&out);
-    p.drawImage(QPoint(0, 0), panel->Background(), w->geometry());
-    return out;
+    return PaintParentBackground(out, w) ? out : QImage();
 }
 
 QColor ParentColor(const QWidget *w)

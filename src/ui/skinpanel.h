@@ -37,6 +37,9 @@ private:
 // 32-bit; pixels beyond the picture take the panel's colour. Null when the
 // parent is not a panel with a picture.
 QImage ParentBackground(const QWidget *w);
+// Paints that part into a picture of the widget's size, without allocating;
+// false (and nothing painted) when the parent has no picture.
+bool PaintParentBackground(QImage &target, const QWidget *w);
 // The colour of the parent to fall back on (the panel's colour, else the
 // parent's window colour).
 QColor ParentColor(const QWidget *w);
