@@ -3,11 +3,14 @@
 // the word VOXA), in the format OUT's extension names (jpg, bmp, png, ppm).
 // The sample drive gets its pictures this way instead of from binaries kept
 // in the sources.
+#include "app/messagetable.h"
 #include "platform/paths.h"
 #include "tool/command.h"
 
 #include <QImage>
+#include <QFileInfo>
 #include <QImageWriter>
+#include <QSaveFile>
 
 #include <cmath>
 
@@ -95,10 +98,23 @@ int samplePictureCommand(const QStringList &args, Io &io)
         return 2;
     }
     const QString native = platform::toNative(out);
-    QImageWriter writer(native);
+    if (native.isEmpty()) {
+        io.err << out << ": " << msg(Msg::OpenForWriteError) << "\n";
+        return 1;
+    }
+    QSaveFile file(native);
+    if (!file.open(QIODevice::WriteOnly)) {
+        io.err << out << ": " << msg(Msg::OpenForWriteError) << "\n";
+        return 1;
+    }
+    QImageWriter writer(&file, QFileInfo(native).suffix().toLower().toLatin1());
     writer.setQuality(quality);
-    if (native.isEmpty() || !writer.write(samplePicture(w, h))) {
-        io.err << out << ": " << (native.isEmpty() ? QStringLiteral("unknown drive") : writer.errorString()) << "\n";
+    if (!writer.write(samplePicture(w, h))) {
+        io.err << out << ": " << writer.errorString() << "\n";
+        return 1;  // the unfinished file is dropped with `file`
+    }
+    if (!file.commit()) {
+        io.err << out << ": " << msg(Msg::OpenForWriteError) << "\n";
         return 1;
     }
     return 0;

@@ -57,29 +57,6 @@ private slots:
         drives = nullptr;
     }
 
-    void geometry_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<int>("fileSize");
-        QTest::newRow("VOXA-A") << 1 << 128 << 56 << 1042;
-        QTest::newRow("VA-DA") << 2 << 176 << 64 << 1426;
-        QTest::newRow("any other type is VA-DA") << 7 << 176 << 64 << 1426;
-    }
-    void geometry()
-    {
-        QFETCH(int, type);
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(int, fileSize);
-        const LogoBitmap logo(type);
-        QCOMPARE(logo.width(), width);
-        QCOMPARE(logo.height(), height);
-        QCOMPARE(logo.litCount(), 0);
-        QCOMPARE(logoFileBytes(logo).size(), qsizetype(fileSize));
-    }
-
     // A new logo: header, width, 64, zeros.
     void emptyLogoBytes_data()
     {
@@ -455,16 +432,6 @@ private slots:
                 QCOMPARE(flipped.pixel(x, y), !logo.pixel(x, y));
         InvertLogo(flipped);
         QCOMPARE(flipped, logo);
-    }
-
-    void pixelsOutsideTheLogo()
-    {
-        LogoBitmap logo(1);
-        logo.setPixel(128, 0, true);
-        logo.setPixel(0, 56, true);
-        logo.setPixel(-1, -1, true);
-        QCOMPARE(logo.litCount(), 0);
-        QVERIFY(!logo.pixel(0, 60));
     }
 };
 

@@ -271,6 +271,23 @@ private slots:
         QVERIFY(r.err.contains(QStringLiteral("reads back as a VOXA-A layout")));
     }
 
+    void samplePicture()
+    {
+        const QString jpg = path(QStringLiteral("s.jpg"));
+        QCOMPARE(run({QStringLiteral("sample-picture"), jpg, QStringLiteral("--size"), QStringLiteral("300x200")}).status,
+                 0);
+        const FileResult<QImage> p = LoadSourcePicture(jpg);
+        QVERIFY(p.ok());
+        QCOMPARE(p->size(), QSize(300, 200));
+        const QString unknown = path(QStringLiteral("s.xyz"));
+        const Run r = run({QStringLiteral("sample-picture"), unknown});
+        QCOMPARE(r.status, 1);
+        QVERIFY(!r.err.isEmpty());
+        QVERIFY(!QFile::exists(unknown));
+        QCOMPARE(run({QStringLiteral("sample-picture"), jpg, QStringLiteral("--size"), QStringLiteral("0x5")}).status,
+                 2);
+    }
+
     void showFailures_data()
     {
         QTest::addColumn<QByteArray>("bytes");

@@ -299,7 +299,7 @@ QImage CropCanvas(const QImage &canvas, const LogoRect &selection, QRgb outside)
 {
     const qint64 w = selection.width();
     const qint64 h = selection.height();
-    if (w <= 0 || h <= 0 || w * h > MaxSourcePixels)
+    if (w <= 0 || h <= 0 || w > MaxSourcePixels || h > MaxSourcePixels || w * h > MaxSourcePixels)
         return {};
     QImage crop(int(w), int(h), QImage::Format_RGB32);
     if (crop.isNull())
