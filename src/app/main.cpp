@@ -5,6 +5,7 @@
 #include "app/mainform.h"
 #include "app/qtprompts.h"
 #include "app/version.h"
+#include "device/chooseframe.h"
 #include "ui/skinfonts.h"
 
 #include <QApplication>
@@ -17,6 +18,8 @@ namespace {
 // voxa::setDriveLocator(...). Whatever is not registered is left out.
 void RegisterFeatures()
 {
+    static voxa::DeviceDriveLocator device;
+    voxa::setDriveLocator(&device);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -29,9 +30,17 @@ bool fail()
     return false;
 }
 
+// Local wall-clock time with its offset from UTC. A QDateTime in the
+// Qt::LocalTime form looks the time zone up again for every entry, which
+// costs more than reading the entry itself.
 QDateTime fromStat(const struct stat &st)
 {
-    return QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec).addMSecs(st.st_mtim.tv_nsec / 1000000);
+    struct tm local {};
+    const time_t secs = st.st_mtim.tv_sec;
+    const qint64 ms = qint64(secs) * 1000 + st.st_mtim.tv_nsec / 1000000;
+    if (!::localtime_r(&secs, &local))
+        return QDateTime::fromMSecsSinceEpoch(ms);
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, int(local.tm_gmtoff));
 }
 
 }  // namespace

@@ -1,0 +1,49 @@
+#pragma once
+// The drive chooser: lists the drives a manager can live on, and installs
+// onto the chosen one or starts the manager installed there.
+#include "app/drivelocator.h"
+#include "app/otherframe.h"
+#include "device/installer.h"
+
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace voxa {
+
+class TChooseFrame : public TOtherFrame {
+    Q_OBJECT
+public:
+    static constexpr QSize FrameSize{436, 180};
+    explicit TChooseFrame(TMainForm *main);
+
+    QLabel *TextLabel = nullptr;
+    QTreeWidget *DrivesView = nullptr;
+    QLabel *InstallLabel = nullptr;
+    TSkinButton *CloseButton = nullptr;
+
+    void OnShowFrame() override;
+    void OnCloseFrame() override;
+    void LayoutButtons() override;
+    void OKButtonClick();
+    void CloseButtonClick();
+
+    DeviceHost &Host() { return *m_host; }
+
+private:
+    std::unique_ptr<DeviceHost> m_host;
+};
+
+// The device layer's answer to the main window: the real chooser, drive
+// check, hand-over, installation and its completion.
+class DeviceDriveLocator : public DriveLocator {
+public:
+    TOtherFrame *createChooser(TMainForm &main) override;
+    bool LocateManager(TMainForm &main, bool chooserMode) override;
+    void CompleteInstallation(TMainForm &main) override;
+};
+
+// DeviceHost over the main window.
+std::unique_ptr<DeviceHost> MakeMainFormHost(TMainForm &main, TChooseFrame *chooser);
+
+}  // namespace voxa
