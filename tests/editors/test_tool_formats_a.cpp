@@ -3,6 +3,7 @@
 #include "editors/config/configfile.h"
 #include "editors/messages/messagefile.h"
 #include "editors/myradio/myradiofile.h"
+#include "support/toolrun.h"
 #include "tool/command.h"
 
 #include <QDirIterator>
@@ -15,46 +16,7 @@
 
 using namespace voxa;
 using namespace voxa::tool;
-
-namespace {
-
-struct Run {
-    int status;
-    QString out;
-    QString err;
-};
-
-Run run(const QStringList &args)
-{
-    Run r;
-    QTextStream o(&r.out), e(&r.err);
-    Io io{o, e};
-    r.status = runTool(args, io);
-    o.flush();
-    e.flush();
-    return r;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-// The one object `show --json` prints for a file.
-QJsonObject shownJson(const Run &r)
-{
-    const QJsonArray all = QJsonDocument::fromJson(r.out.toUtf8()).array();
-    return all.size() == 1 ? all[0].toObject() : QJsonObject();
-}
-
-}  // namespace
+using namespace voxa::test;
 
 class TestToolFormatsA : public QObject {
     Q_OBJECT

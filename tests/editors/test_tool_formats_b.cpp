@@ -4,6 +4,7 @@
 #include "editors/logo/logoconvert.h"
 #include "editors/logo/logofile.h"
 #include "editors/playdisplay/playdisplayfile.h"
+#include "support/toolrun.h"
 #include "tool/command.h"
 
 #include <QDirIterator>
@@ -16,43 +17,10 @@
 
 using namespace voxa;
 using namespace voxa::tool;
+using namespace voxa::test;
 
 namespace {
 
-struct Run {
-    int status;
-    QString out;
-    QString err;
-};
-
-Run run(const QStringList &args)
-{
-    Run r;
-    QTextStream o(&r.out), e(&r.err);
-    Io io{o, e};
-    r.status = runTool(args, io);
-    o.flush();
-    e.flush();
-    return r;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QJsonObject shownJson(const Run &r)
-{
-    const QJsonArray all = QJsonDocument::fromJson(r.out.toUtf8()).array();
-    return all.size() == 1 ? all[0].toObject() : QJsonObject();
-}
 
 // White on the left half, black on the right.
 QImage halves(int w, int h)
