@@ -8,6 +8,7 @@
 #include "editors/myradio/myradiofile.h"
 #include "platform/paths.h"
 #include "support/testdrives.h"
+#include "support/mutate.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -48,43 +49,10 @@ QByteArray myRadioSeed()
     return *myRadioFileBytes(elements);
 }
 
-QByteArray mutate(QByteArray b, QRandomGenerator &rng)
+QByteArray mutate(const QByteArray &b, QRandomGenerator &rng)
 {
-    const int edits = 1 + int(rng.bounded(8));
-    for (int e = 0; e < edits; ++e) {
-        const quint32 kind = rng.bounded(7);
-        const qsizetype at = b.isEmpty() ? 0 : qsizetype(rng.bounded(quint32(b.size())));
-        switch (kind) {
-        case 0:  // flip a bit
-            if (!b.isEmpty())
-                b[at] = char(b[at] ^ (1 << rng.bounded(8)));
-            break;
-        case 1:  // a special byte
-            if (!b.isEmpty()) {
-                static const char special[] = {'\0', '\xFF', '/', '\\', '\x7F', '\x80'};
-                b[at] = special[rng.bounded(quint32(sizeof special))];
-            }
-            break;
-        case 2:  // cut
-            b.truncate(at);
-            break;
-        case 3:  // insert bytes
-            b.insert(at, QByteArray(1 + int(rng.bounded(40)), char(rng.bounded(256))));
-            break;
-        case 4:  // delete bytes
-            b.remove(at, 1 + int(rng.bounded(40)));
-            break;
-        case 5:  // a run of 0xFF or zeros
-            b.replace(at, std::min<qsizetype>(b.size() - at, 1 + rng.bounded(300)),
-                      QByteArray(1 + int(rng.bounded(300)), rng.bounded(2) ? '\xFF' : '\0'));
-            break;
-        default:  // random bytes
-            for (int i = 0; i < 16 && at + i < b.size(); ++i)
-                b[at + i] = char(rng.bounded(256));
-            break;
-        }
-    }
-    return b;
+    static const char special[] = {'\0', '\xFF', '/', '\\', '\x7F', '\x80'};
+    return test::mutateBytes(b, rng, {8, QByteArrayView(special, sizeof special), 300});
 }
 
 QByteArray garbage(QRandomGenerator &rng, const QByteArray &header)

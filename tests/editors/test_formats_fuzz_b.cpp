@@ -8,6 +8,7 @@
 #include "editors/logo/logofile.h"
 #include "editors/playdisplay/playdisplayfile.h"
 #include "support/testdrives.h"
+#include "support/mutate.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -66,42 +67,10 @@ QByteArray pictureSeed(const char *format, bool grey = false, bool progressive =
     return bytes;
 }
 
-QByteArray mutate(QByteArray b, QRandomGenerator &rng)
+QByteArray mutate(const QByteArray &b, QRandomGenerator &rng)
 {
-    const int edits = 1 + int(rng.bounded(6));
-    for (int e = 0; e < edits; ++e) {
-        const qsizetype at = b.isEmpty() ? 0 : qsizetype(rng.bounded(quint32(b.size())));
-        switch (rng.bounded(7)) {
-        case 0:  // flip a bit
-            if (!b.isEmpty())
-                b[at] = char(b[at] ^ (1 << rng.bounded(8)));
-            break;
-        case 1: {  // a special byte
-            static const char special[] = {'\0', '\x01', '\x7F', '\x80', '\xFF', '\xD8', '\xD9', '\xC0'};
-            if (!b.isEmpty())
-                b[at] = special[rng.bounded(quint32(sizeof special))];
-            break;
-        }
-        case 2:  // cut
-            b.truncate(at);
-            break;
-        case 3:  // insert bytes
-            b.insert(at, QByteArray(1 + int(rng.bounded(40)), char(rng.bounded(256))));
-            break;
-        case 4:  // delete bytes
-            b.remove(at, 1 + int(rng.bounded(40)));
-            break;
-        case 5:  // a run of 0xFF or zeros
-            b.replace(at, std::min<qsizetype>(b.size() - at, 1 + rng.bounded(64)),
-                      QByteArray(1 + int(rng.bounded(64)), rng.bounded(2) ? '\xFF' : '\0'));
-            break;
-        default:  // random bytes
-            for (int i = 0; i < 16 && at + i < b.size(); ++i)
-                b[at + i] = char(rng.bounded(256));
-            break;
-        }
-    }
-    return b;
+    static const char special[] = {'\0', '\x01', '\x7F', '\x80', '\xFF', '\xD8', '\xD9', '\xC0'};
+    return test::mutateBytes(b, rng, {6, QByteArrayView(special, sizeof special), 64});
 }
 
 // The damaged files of a seed: every cut, then mutations.
