@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -22,6 +23,15 @@ thread_local int t_errno = 0;
 QByteArray native(const QString &path)
 {
     return QFile::encodeName(platform::toNative(path));
+}
+
+mode_t currentUmask()
+{
+    // umask can only be read by setting it; no other thread creates files
+    // between the two calls in a way that matters for the mode bits.
+    const mode_t m = ::umask(022);
+    ::umask(m);
+    return m;
 }
 
 bool fail()
@@ -218,6 +228,124 @@ qint64 freeSpace(const QString &path)
     if (p.isEmpty() || ::statvfs(p.constData(), &st) != 0)
         return -1;
     return qint64(st.f_bavail) * qint64(st.f_frsize);
+}
+
+namespace {
+
+QString errnoText(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+bool writeAll(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+}  // namespace
+
+QString writeWholeFile(const QString &path, const QByteArray &bytes)
+{
+    const QByteArray target = native(path);
+    if (target.isEmpty())
+        return errnoText(ENOENT);
+    struct stat old {};
+    mode_t mode = 0666 & ~currentUmask();
+    if (::stat(target.constData(), &old) == 0) {
+        if (S_ISDIR(old.st_mode))
+            return errnoText(EISDIR);
+        if ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            return errnoText(EACCES);
+        mode = old.st_mode & 07777;
+    }
+    QByteArray temp = target + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return errnoText(errno);
+    int err = 0;
+    if (!writeAll(fd, bytes.constData(), bytes.size()))
+        err = errno;
+    if (!err)
+        ::fchmod(fd, mode);  // mkstemp makes 0600; a failure here costs only the mode
+    if (!err && ::fsync(fd) != 0 && errno != EINVAL)
+        err = errno;
+    if (::close(fd) != 0 && !err && errno != EINTR)
+        err = errno;
+    if (!err && ::rename(temp.constData(), target.constData()) != 0)
+        err = errno;
+    if (err) {
+        ::unlink(temp.constData());
+        t_errno = err;
+        return errnoText(err);
+    }
+    return {};
+}
+
+QString notRegularFileText()
+{
+    return QStringLiteral("Not a regular file");
+}
+
+bool isRegularFile(const QString &path)
+{
+    struct stat st {};
+    const QByteArray p = native(path);
+    return !p.isEmpty() && ::stat(p.constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes, QString *error)
+{
+    auto failWith = [&](const QString &text) -> std::optional<QByteArray> {
+        if (error)
+            *error = text;
+        return std::nullopt;
+    };
+    const QByteArray p = native(path);
+    if (p.isEmpty())
+        return failWith(errnoText(ENOENT));
+    // Non-blocking, so opening a FIFO with no writer returns at once; the
+    // type check below then refuses it.
+    const int fd = ::open(p.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        t_errno = errno;
+        return failWith(errnoText(errno));
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return failWith(notRegularFileText());
+    }
+    const qint64 want = qMax<qint64>(0, qMin<qint64>(maxBytes, qint64(st.st_size) + 1));
+    QByteArray bytes;
+    bytes.resize(want);
+    qint64 got = 0;
+    while (got < want) {
+        const ssize_t n = ::read(fd, bytes.data() + got, size_t(want - got));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int err = errno;
+            ::close(fd);
+            t_errno = err;
+            return failWith(errnoText(err));
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+    bytes.truncate(got);
+    return bytes;
 }
 
 QString lastErrorText()

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace voxa::fs {
 
 struct Entry {
@@ -43,6 +45,29 @@ bool makePath(const QString &folder);
 // Removes an empty folder only.
 bool removeDir(const QString &folder);
 qint64 freeSpace(const QString &path);  // -1 when unknown
+
+// Writes bytes as the whole new content of a file: a temporary file beside
+// it, flushed to the disk, then renamed over the old one, so a crash or a
+// pulled cable leaves either the old file or the new one. A read-only target
+// is refused. Returns an empty string on success, otherwise the system's text
+// of the failure ("No space left on device"). Every file the programs write
+// whole goes through here.
+QString writeWholeFile(const QString &path, const QByteArray &bytes);
+
+// Reads at most maxBytes from the start of a regular file. Anything else (a
+// folder, a pipe, a device) is refused at once without blocking, so a reader
+// never waits on a pipe or streams /dev/zero for ever. Pass the size limit
+// plus one to tell an oversized file from one that fits. On failure returns
+// nothing and *error (when given) holds the system's text.
+std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes,
+                                          QString *error = nullptr);
+
+// True when the path names a regular file (following links), so readers
+// can refuse pipes and devices before opening them.
+bool isRegularFile(const QString &path);
+
+// The text readRegularFile gives for something that is not a regular file.
+QString notRegularFileText();
 
 // The system's text for the last failed operation of this thread.
 QString lastErrorText();

@@ -1,6 +1,7 @@
 #include "editors/config/playerfile.h"
 
 #include "app/messagetable.h"
+#include "platform/fileops.h"
 #include "platform/paths.h"
 
 #include <QFile>
@@ -62,34 +63,21 @@ FileError tooShort(qint64 found, qint64 expected)
 
 FileResult<QByteArray> readHead(const QString &path, qint64 maxBytes)
 {
-    const QString native = platform::toNative(path);
-    if (native.isEmpty())
+    if (platform::toNative(path).isEmpty())
         return failure(FileFailure::CannotOpen);
-    // A folder is no file to read, whatever the open call says.
-    if (QFileInfo(native).isDir())
+    // Folders, pipes and devices are refused at once: no reader blocks or
+    // streams without end.
+    auto bytes = fs::readRegularFile(path, maxBytes);
+    if (!bytes)
         return failure(FileFailure::CannotOpen);
-    QFile f(native);
-    if (!f.open(QIODevice::ReadOnly))
-        return failure(FileFailure::CannotOpen);
-    QByteArray bytes = f.read(maxBytes);
-    if (f.error() != QFileDevice::NoError)
-        return failure(FileFailure::CannotOpen);
-    return bytes;
+    return *bytes;
 }
 
 WriteResult writeWhole(const QString &path, const QByteArray &bytes)
 {
-    const QString native = platform::toNative(path);
-    if (native.isEmpty())
+    if (platform::toNative(path).isEmpty())
         return failure(FileFailure::CannotCreate);
-    QSaveFile f(native);
-    if (!f.open(QIODevice::WriteOnly))
-        return failure(FileFailure::CannotCreate);
-    if (f.write(bytes) != bytes.size()) {
-        f.cancelWriting();
-        return failure(FileFailure::CannotCreate);
-    }
-    if (!f.commit())
+    if (!fs::writeWholeFile(path, bytes).isEmpty())
         return failure(FileFailure::CannotCreate);
     return {};
 }
