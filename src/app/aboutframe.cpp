@@ -38,20 +38,15 @@ void TAboutFrame::OnShowFrame()
 {
     TOtherFrame::OnShowFrame();
     AboutLabel->setText(AboutText());
-    if (TMainForm *m = Main()) {
-        m->MenuBar->setEnabled(false);
-        m->Border->setEnabled(false);
-    }
+    if (FrameHost *host = Host())
+        host->setMenusEnabled(false);
 }
 
 void TAboutFrame::OnCloseFrame()
 {
-    if (TMainForm *m = Main()) {
-        m->MenuBar->setEnabled(true);
-        m->Border->setEnabled(true);
-        m->OpenButton->setEnabled(true);
-        m->SaveButton->setEnabled(true);
-        m->SaveAsButton->setEnabled(true);
+    if (FrameHost *host = Host()) {
+        host->setMenusEnabled(true);
+        host->setFileToolsEnabled(true);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "app/controlframe.h"
 
+#include "app/frametable.h"
 #include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "ui/skin.h"
@@ -66,21 +67,12 @@ void TControlFrame::ButtonClick(TSkinButton *button)
 {
     if (!m_main)
         return;
-    QAction *item = nullptr;
-    if (button == ConfigButton)
-        item = m_main->ConfigEditMenuItem;
-    else if (button == LogoButton)
-        item = m_main->LogoEditorItem;
-    else if (button == MessageButton)
-        item = m_main->MSGEditMenuItem;
-    else if (button == MyRadioButton)
-        item = m_main->MyProfileEditMenuItem;
-    else if (button == PlaydisplayButton)
-        item = m_main->PlayDisplEditorItem;
-    else if (button == UpdateButton)
-        item = m_main->Update1;
-    if (item)
-        m_main->MenuItemClick(item);
+    for (const FrameRow &row : FrameTable())
+        if (row.startButton && this->*row.startButton == button && row.showItem) {
+            QAction *item = m_main->*row.showItem;
+            m_main->RunCommand([this, item] { m_main->MenuItemClick(item); });
+            return;
+        }
 }
 
 }  // namespace voxa

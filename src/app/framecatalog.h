@@ -28,11 +28,12 @@ enum class FrameKind {
     Update,
     FindExport,
     MyRadioCopy,
+    Count,  // not a frame: the number of kinds
 };
-inline constexpr int FrameKindCount = 11;
+inline constexpr int FrameKindCount = int(FrameKind::Count);
 
 // Creates a frame as a hidden child of the main window. The five editors
-// return a TEditorFrame (editors/editorframe.h), the others a TOtherFrame
+// return a TEditorFrame (app/editorframe.h), the others a TOtherFrame
 // (app/otherframe.h). Chooser factories are not registered here.
 using FrameFactory = std::function<QWidget *(TMainForm &main)>;
 void RegisterFrame(FrameKind kind, FrameFactory factory);

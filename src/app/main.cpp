@@ -6,6 +6,7 @@
 #include "app/qtprompts.h"
 #include "app/version.h"
 #include "device/chooseframe.h"
+#include "editors/devicedialogs.h"
 #include "ui/skinfonts.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@ void RegisterFeatures()
 {
     static voxa::DeviceDriveLocator device;
     voxa::setDriveLocator(&device);
+    voxa::RegisterEditorDialogs();
 }
 
 }  // namespace

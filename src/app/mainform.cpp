@@ -4,11 +4,12 @@
 #include "app/appstate.h"
 #include "app/controlframe.h"
 #include "app/drivelocator.h"
+#include "app/frametable.h"
+#include "app/stepanimation.h"
 #include "app/languagetargets.h"
 #include "app/messagetable.h"
 #include "app/otherframe.h"
 #include "app/version.h"
-#include "editors/editorframe.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
 #include "platform/processes.h"
@@ -36,8 +37,6 @@
 namespace voxa {
 namespace {
 
-TMainForm *g_mainForm = nullptr;
-
 const char *const ImageIndexProperty = "ImageIndex";
 
 // The popup menus share the window's colours.
@@ -51,46 +50,7 @@ const char *const MenuStyle =
 
 const QColor HeaderColor(20, 29, 51);
 
-QString configFolder()
-{
-    return QStringLiteral(":\\voxa\\config");
-}
-
-QString myRadioFolder()
-{
-    return QStringLiteral(":\\voxa\\myradio");
-}
-
-// A path on the player's drive.
-QString onDrive(const QString &below)
-{
-    return QString(appState().DriveLetter) + QStringLiteral(":\\") + below;
-}
-
-void processEvents()
-{
-    QCoreApplication::processEvents();
-}
-
-int sign(int v)
-{
-    return v < 0 ? -1 : 1;
-}
-
-bool chmViewerAvailable()
-{
-    for (const char *viewer : {"xchm", "kchmviewer", "uchmviewer", "chmsee"})
-        if (!QStandardPaths::findExecutable(QString::fromLatin1(viewer)).isEmpty())
-            return true;
-    return false;
-}
-
 }  // namespace
-
-TMainForm *MainForm()
-{
-    return g_mainForm;
-}
 
 bool LoadSkinForStartup()
 {
@@ -120,11 +80,10 @@ QStringList LoadablePictureFilters()
 }
 
 // ===================================================================== create
-
 TMainForm::TMainForm(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
-    g_mainForm = this;
+    m_animation = new StepAnimation(this);
     FormCreate();
     qApp->installEventFilter(this);
 }
@@ -133,8 +92,6 @@ TMainForm::~TMainForm()
 {
     qApp->removeEventFilter(this);
     RemoveActivationHandler();
-    if (g_mainForm == this)
-        g_mainForm = nullptr;
 }
 
 void TMainForm::FormCreate()
@@ -163,7 +120,6 @@ void TMainForm::FormCreate()
     XButton->move(FullWidth - XButton->width() - 4, 5);
     SkinToolButtons();
 
-    m_targetSize = QSize(FullWidth, FullHeight);
     const QSize screen = screenSize();
     move(screen.width() / 2 - FullWidth / 2, screen.height() / 2 - FullHeight / 2);
     resize(3, 3);
@@ -196,7 +152,7 @@ void TMainForm::createControls()
     XButton->setSkinned(true);
     XButton->setTransparent(true);
     XButton->setBaseColor(HeaderColor);
-    XButton->setClickHandler([this] { XButtonClick(); });
+    XButton->setClickHandler([this] { RunCommand([this] { XButtonClick(); }); });
 
     Border = new TSkinPanel(this);
     Border->setObjectName(QStringLiteral("Border"));
@@ -248,7 +204,7 @@ void TMainForm::createControls()
         b->setHint(QString::fromLatin1(t.hint));
         b->setGeometry(7, t.top, 24, 24);
         const ToolCommand command = t.command;
-        b->setClickHandler([this, command] { ToolButtonClick(command); });
+        b->setClickHandler([this, command] { RunCommand([this, command] { ToolButtonClick(command); }); });
         *t.field = b;
     }
 }
@@ -260,11 +216,11 @@ void TMainForm::createMenus()
         menu->setStyleSheet(QString::fromLatin1(MenuStyle));
         return menu;
     };
-    auto item = [](QMenu *menu, const char *caption, auto handler) {
+    auto item = [this](QMenu *menu, const char *caption, auto handler) {
         QAction *a = menu->addAction(QString::fromLatin1(caption));
         a->setIconVisibleInMenu(true);
         a->setShortcutContext(Qt::WidgetShortcut);  // the window's key preview handles the keys
-        QObject::connect(a, &QAction::triggered, menu, [handler, a] { handler(a); });
+        QObject::connect(a, &QAction::triggered, menu, [this, handler, a] { RunCommand([&] { handler(a); }); });
         return a;
     };
     auto menuClick = [this](QAction *a) { MenuItemClick(a); };
@@ -356,26 +312,18 @@ void TMainForm::registerLanguageTargets()
     caption(3, {DeleteMenu});
     caption(4, {ChooseVOXADrive1});
     caption(5, {ExitMenuItem});
-    caption(6, {ConfigFileOpen, ConfigFile1, ConfigFilePopUp});
-    caption(7, {LoadLogoFile, LogoFile1, LogoPopupItem});
-    caption(8, {LoadMGSFile, MessageFile1, MessagePopupItem});
-    caption(9, {MyRadioProfOpen, MyRadioFile1, MyRadioProfPopUp});
-    caption(10, {PlaydisplayFileOpen, PlaydisplayFile1, PlaydisplayFilePopUp});
-    caption(11, {ConfigEditMenuItem});
-    caption(12, {LogoEditorItem});
-    caption(13, {MSGEditMenuItem});
-    caption(14, {MyProfileEditMenuItem});
-    caption(15, {PlayDisplEditorItem});
-    caption(50, {Update1});
+    // The items of each frame kind come from its row.
+    for (const FrameRow &row : FrameTable()) {
+        if (row.showItem && row.showCaption >= 0)
+            caption(row.showCaption, {this->*row.showItem});
+        if (row.fileCaption >= 0)
+            caption(row.fileCaption, {this->*row.openItem, this->*row.deleteItem, this->*row.popupItem});
+    }
     caption(103, {LanguageMenu});
-    caption(190, {SortDirectory1});
-    caption(191, {AboutMenuItem});
     caption(192, {MarlekVOXAManager20Help1});
     caption(197, {VOXATypeMenu});
     caption(198, {VOXAA});
     caption(199, {VOXAC1});
-    caption(200, {FindExportMenu});
-    caption(243, {MyRadioCopyMenu});
     caption(253, {ProxySettingsMenu});
     int number = 104;
     for (TSkinButton *b : {OpenButton, SaveButton, SaveAsButton, ExitButton})
@@ -444,199 +392,6 @@ void TMainForm::setImageIndex(QAction *item, int index)
 
 // ==================================================================== frames
 
-QWidget *TMainForm::Frame(FrameKind kind) const
-{
-    return m_frames[size_t(kind)];
-}
-
-TEditorFrame *TMainForm::Editor(FrameKind kind) const
-{
-    return dynamic_cast<TEditorFrame *>(Frame(kind));
-}
-
-TOtherFrame *TMainForm::OtherFrame(FrameKind kind) const
-{
-    return qobject_cast<TOtherFrame *>(Frame(kind));
-}
-
-QWidget *TMainForm::VisibleFrame() const
-{
-    if (StartPanel && StartPanel->isVisibleTo(this))
-        return StartPanel;
-    for (const auto &f : m_frames)
-        if (f && f->isVisibleTo(this))
-            return f;
-    return nullptr;
-}
-
-void TMainForm::ensureFrame(FrameKind kind, bool announce)
-{
-    static const struct {
-        FrameKind kind;
-        const char *status;
-        const char *extension;
-    } steps[] = {
-        {FrameKind::Sort, "Initializing Sort Directory...", nullptr},
-        {FrameKind::PlaydisplayEditor, "Initializing Playdisplay Editor...", "ply"},
-        {FrameKind::MyRadioEditor, "Initializing MyRadio Editor...", "mra"},
-        {FrameKind::LogoEditor, "Initializing Logo Editor...", "lce"},
-        {FrameKind::ConfigEditor, "Initializing Config Editor...", "cfg"},
-        {FrameKind::MessageEditor, "Initializing Message Editor...", "mgs"},
-        {FrameKind::About, "Initializing About...", nullptr},
-        {FrameKind::Update, "Initializing Updater...", nullptr},
-        {FrameKind::FindExport, "Initializing Find/Export...", nullptr},
-        {FrameKind::MyRadioCopy, "Initializing MyRadio Copy...", nullptr},
-    };
-    if (Frame(kind))
-        return;
-    FrameFactory factory = FrameFactoryFor(kind);
-    if (!factory && kind == FrameKind::About)
-        factory = [](TMainForm &m) -> QWidget * { return new TAboutFrame(&m); };
-    if (!factory)
-        return;
-    for (const auto &step : steps) {
-        if (step.kind != kind)
-            continue;
-        if (announce)
-            ShowStartupStatus(QString::fromLatin1(step.status));
-        QWidget *frame = factory(*this);
-        if (!frame)
-            return;
-        if (frame->parentWidget() != this)
-            frame->setParent(this);
-        frame->hide();
-        m_frames[size_t(kind)] = frame;
-        if (step.extension) {
-            if (auto *editor = dynamic_cast<TEditorFrame *>(frame)) {
-                editor->setFolder(kind == FrameKind::MyRadioEditor ? myRadioFolder() : configFolder());
-                editor->setExtension(QString::fromLatin1(step.extension));
-            }
-        }
-        return;
-    }
-}
-
-void TMainForm::CreateFrames(bool announce)
-{
-    for (FrameKind kind : {FrameKind::Sort, FrameKind::PlaydisplayEditor, FrameKind::MyRadioEditor,
-                           FrameKind::LogoEditor, FrameKind::ConfigEditor, FrameKind::MessageEditor,
-                           FrameKind::About, FrameKind::Update, FrameKind::FindExport, FrameKind::MyRadioCopy})
-        ensureFrame(kind, announce);
-    m_framesCreated = true;
-}
-
-void TMainForm::ShowFrame(QWidget *frame)
-{
-    if (!frame)
-        return;
-    m_status.clear();
-    OpenButton->setEnabled(true);
-    SaveButton->setEnabled(true);
-    SaveAsButton->setEnabled(true);
-    frame->move(ToolPanel->x() + ToolPanel->width(), Border->y() + Border->height());
-    FitWindowToFrame(frame->width(), frame->height());
-    const QImage background = MakeFrameBackground(frame->width(), frame->height());
-    if (auto *editor = dynamic_cast<TEditorFrame *>(frame)) {
-        ActiveEditor = editor;
-        editor->MainPanel()->setBackground(background);
-    } else {
-        ActiveEditor = nullptr;
-        if (auto *start = qobject_cast<TControlFrame *>(frame))
-            start->ButtonPanel->setBackground(background);
-        else if (auto *other = qobject_cast<TOtherFrame *>(frame))
-            other->MainPanel->setBackground(background);
-    }
-    frame->show();
-    frame->raise();
-}
-
-bool TMainForm::CloseActiveFrame(bool keepHidden)
-{
-    if (!m_framesCreated)
-        return true;
-    if (StartPanel && StartPanel->isVisibleTo(this)) {
-        StartPanel->hide();
-        return true;
-    }
-    for (FrameKind kind : {FrameKind::PlaydisplayEditor, FrameKind::MyRadioEditor, FrameKind::ConfigEditor,
-                           FrameKind::MessageEditor, FrameKind::LogoEditor})
-        if (TEditorFrame *editor = Editor(kind); editor && editor->isVisibleTo(this))
-            return editor->CloseEditor(keepHidden);
-    for (FrameKind kind : {FrameKind::Chooser, FrameKind::Sort, FrameKind::Update, FrameKind::About,
-                           FrameKind::FindExport, FrameKind::MyRadioCopy})
-        if (TOtherFrame *frame = OtherFrame(kind); frame && frame->isVisibleTo(this))
-            return frame->CloseFrame(keepHidden);
-    return true;
-}
-
-void TMainForm::setPaintOrigin()
-{
-    m_paintOrigin = QPoint(ToolPanel->width(), Border->y() + Border->height());
-}
-
-void TMainForm::FitWindowToFrame(int fw, int fh)
-{
-    setPaintOrigin();
-    m_resizing = true;
-    const int targetWidth = ToolPanel->x() + ToolPanel->width() + fw;
-    const int targetHeight = Border->y() + Border->height() + fh;
-    int w = width(), h = height();
-    if (targetWidth == w && targetHeight == h) {
-        m_resizing = false;
-        return;
-    }
-    const int dx = targetWidth - w, dy = targetHeight - h;
-    int widthStep, heightStep, delay;
-    if (std::abs(dx) > std::abs(dy)) {
-        widthStep = 5;
-        heightStep = std::abs(int(std::lround(5.0 * dy / dx)));
-        delay = 500 / (std::abs(dx) / 5 + 1);
-    } else {
-        heightStep = 5;
-        widthStep = std::abs(int(std::lround(5.0 * dx / dy)));
-        delay = 500 / (std::abs(dy) / 5 + 1);
-    }
-    widthStep = std::max(widthStep, 1);
-    heightStep = std::max(heightStep, 1);
-
-    const QSize screen = screenSize();
-    int left = x(), top = y();
-    // The steps are counted on our own numbers, so a window system that
-    // holds the window at another size cannot keep this loop going.
-    while (w != targetWidth || h != targetHeight) {
-        if (heightStep < std::abs(targetHeight - h))
-            h += sign(targetHeight - h) * heightStep;
-        else
-            h = targetHeight;
-        if (widthStep < std::abs(targetWidth - w))
-            w += sign(targetWidth - w) * widthStep;
-        else
-            w = targetWidth;
-        if (top + h > screen.height())
-            top = screen.height() - h;
-        if (left + w > screen.width())
-            left = screen.width() - w;
-        setGeometry(left, top, w, h);
-        Header->resize(w, Header->height());
-        HeaderCaption->resize(w, HeaderCaption->height());
-        XButton->move(w - XButton->width() - 4, XButton->y());
-        processEvents();
-        platform::processes().sleepMs(delay);
-    }
-    m_resizing = false;
-    Header->setBackground(MakeHeaderBackground(Header->width(), Header->height()));
-    Border->resize(ToolPanel->x() + ToolPanel->width() + fw, Border->height());
-    Border->setBackground(MakeBorderBackground(Border->width(), Border->height()));
-    ToolPanel->resize(ToolPanel->width(), fh);
-    ToolPanel->setBackground(MakeToolPanelBackground(ToolPanel->width(), fh));
-    update();
-}
-
-void TMainForm::ShowStartupStatus(const QString &text)
-{
-    m_status = text;
-    repaint();
-}
 
 void TMainForm::paintEvent(QPaintEvent *)
 {
@@ -664,398 +419,11 @@ void TMainForm::paintEvent(QPaintEvent *)
 
 // ============================================================ start and end
 
-void TMainForm::showEvent(QShowEvent *e)
+
+void TMainForm::ShowStartupStatus(const QString &text)
 {
-    QWidget::showEvent(e);
-    if (m_firstActivationPending) {
-        raise();
-        activateWindow();
-    }
-}
-
-void TMainForm::changeEvent(QEvent *e)
-{
-    QWidget::changeEvent(e);
-    if (e->type() == QEvent::ActivationChange && isActiveWindow())
-        FormActivate();
-}
-
-void TMainForm::FormActivate()
-{
-    if (!m_firstActivationPending)
-        return;
-    m_firstActivationPending = false;
-    m_starting = true;
-    runStartup();
-    m_starting = false;
-}
-
-void TMainForm::OpeningAnimation()
-{
-    const QPoint start = pos();
-    int left = start.x() + FullWidth / 2 + 2;
-    int top = start.y() + FullHeight / 2 + 1;
-    int w = width(), h = height();
-    setGeometry(left, top, w, h);
-    while (w < FullWidth) {
-        w = std::min(w + 8, FullWidth);
-        left -= 4;
-        setGeometry(left, top, w, h);
-        processEvents();
-    }
-    setPaintOrigin();
-    m_resizing = true;
-    while (h < FullHeight) {
-        h = std::min(h + 8, FullHeight);
-        top -= 4;
-        setGeometry(left, top, w, h);
-        processEvents();
-    }
-    m_resizing = false;
-    // The height's steps leave the window one pixel below where it started;
-    // ending exactly there keeps a saved position from creeping down a pixel
-    // at every start.
-    if (pos() != start)
-        move(start);
-    update();
-}
-
-void TMainForm::runStartup()
-{
-    MenuBar->hide();
-    InstallActivationHandler();
-
-    StartPanel = new TControlFrame(this);
-    StartPanel->ButtonPanel->setBackground(MakeFrameBackground(StartPanel->width(), StartPanel->height()));
-    StartPanel->SkinButtons(m_smallFontSet);
-    if (TOtherFrame *chooser = driveLocator().createChooser(*this)) {
-        if (chooser->parentWidget() != this)
-            chooser->setParent(this);
-        chooser->hide();
-        m_frames[size_t(FrameKind::Chooser)] = chooser;
-    }
-
-    appState().NormalRun = driveLocator().LocateManager(*this, false);
-    if (appState().Terminating)
-        return;
-    OpeningAnimation();
-
-    if (!appState().NormalRun) {
-        FileNameLabel->setText(QStringLiteral("Install VOXA Manager v. ") + QString::fromLatin1(ManagerVersionText));
-        ensureFrame(FrameKind::Sort, false);
-        driveLocator().LocateManager(*this, true);
-        return;
-    }
-
-    setHeaderCaption(QStringLiteral("     Starting VOXA Manager"));
-    processEvents();
-    CreateFrames(true);
-
-    ShowStartupStatus(QStringLiteral("Applying proxy settings..."));
-    LoadProxySettings();
-    ShowStartupStatus(QStringLiteral("Directory found. Looking for language files..."));
-    LanguageSubMenu->clear();
-    ListLanguages();
-    ShowStartupStatus(QStringLiteral("Reading language files..."));
-    m_settings.SetDrive(appState().DriveLetter);
-    ApplyLanguage(m_settings.language());
-    LoadWindowSettings();
-
-    VOXATypeChoose(appState().DisplayType == 1 ? VOXAA : VOXAC1);
-
-    const bool messageEditor = !appState().MessageEditorDisabled;
-    if (messageEditor) {
-        ShowStartupStatus(QStringLiteral("Reading default.mgs..."));
-        if (auto *reference = dynamic_cast<MessageReferenceSet *>(Frame(FrameKind::MessageEditor)))
-            reference->LoadReferenceSet(onDrive(QStringLiteral("voxa\\manager\\default.mgs")), true);
-    }
-    for (QAction *a : {MSGEditMenuItem, MessagePopupItem, LoadMGSFile})
-        a->setEnabled(messageEditor);
-    StartPanel->MessageButton->setEnabled(messageEditor);
-
-    if (fs::exists(onDrive(QStringLiteral("voxa\\manager\\copy.his")))) {
-        ShowStartupStatus(QStringLiteral("Completing installation..."));
-        driveLocator().CompleteInstallation(*this);
-    }
-
-    ShowStartupStatus(QStringLiteral("Looking for uncompleted Sort Directory..."));
-    QWidget *sort = Frame(FrameKind::Sort);
-    if (sort && fs::exists(onDrive(QStringLiteral("voxa\\Temp\\Sort.dat")))) {
-        ShowFrame(sort);
-        if (auto *resume = dynamic_cast<SortResumeStep *>(sort))
-            resume->ResumeInterruptedSort();
-    } else {
-        ShowFrame(StartPanel);
-    }
-
-    setHeaderCaption(QStringLiteral("     VOXA Manager"));
-    MenuBar->setEnabled(true);
-    ToolPanel->setEnabled(true);
-    MenuBar->show();
-}
-
-bool TMainForm::FormCloseQuery()
-{
-    return CloseActiveFrame(true);
-}
-
-void TMainForm::FormClose()
-{
-    if (appState().Terminating)
-        return;
-    appState().savedTop = y();
-    appState().savedLeft = x();
-    SaveSettings();
-    ClosingAnimation();
-}
-
-void TMainForm::ClosingAnimation()
-{
-    setPaintOrigin();
-    m_resizing = true;
-    int left = x(), top = y(), w = width(), h = height();
-    while (h > 3) {
-        top += 6;
-        h = h < 16 ? 3 : h - 12;
-        setGeometry(left, top, w, h);
-        repaint();
-        platform::processes().sleepMs(20);
-    }
-    m_resizing = false;
-    while (w > 3) {
-        left += 4;
-        w = w < 12 ? 3 : w - 8;
-        setGeometry(left, top, w, h);
-        repaint();
-    }
-}
-
-void TMainForm::closeEvent(QCloseEvent *e)
-{
-    if (m_closing) {
-        e->accept();
-        return;
-    }
-    // Closing half-way through the start-up or an animation would leave the
-    // sequence running on a closed window.
-    if (m_starting || m_resizing) {
-        e->ignore();
-        return;
-    }
-    MenuBar->CloseMenus();
-    if (!FormCloseQuery()) {
-        e->ignore();
-        return;
-    }
-    m_closing = true;
-    FormClose();
-    e->accept();
-}
-
-// ================================================================= commands
-
-FrameKind TMainForm::editorKindOf(QAction *item) const
-{
-    if (item == ConfigFileOpen || item == ConfigFilePopUp || item == ConfigEditMenuItem)
-        return FrameKind::ConfigEditor;
-    if (item == LoadLogoFile || item == LogoPopupItem || item == LogoEditorItem)
-        return FrameKind::LogoEditor;
-    if (item == LoadMGSFile || item == MessagePopupItem || item == MSGEditMenuItem)
-        return FrameKind::MessageEditor;
-    if (item == MyRadioProfOpen || item == MyRadioProfPopUp || item == MyProfileEditMenuItem)
-        return FrameKind::MyRadioEditor;
-    return FrameKind::PlaydisplayEditor;
-}
-
-void TMainForm::MenuItemClick(QAction *item)
-{
-    MenuBar->CloseMenus();
-    if (m_resizing)
-        return;
-    if (!item)
-        return;
-    QWidget *target = nullptr;
-    if (item == AboutMenuItem)
-        target = Frame(FrameKind::About);
-    else if (item == SortDirectory1)
-        target = Frame(FrameKind::Sort);
-    else if (item == Update1)
-        target = Frame(FrameKind::Update);
-    else if (item == FindExportMenu)
-        target = Frame(FrameKind::FindExport);
-    else if (item == MyRadioCopyMenu)
-        target = Frame(FrameKind::MyRadioCopy);
-    else if (item != ChooseVOXADrive1)
-        target = Frame(editorKindOf(item));
-    // A frame that this build does not have: the command does nothing.
-    if (!target && item != ChooseVOXADrive1)
-        return;
-    if (!CloseActiveFrame(true))
-        return;
-    if (item == ChooseVOXADrive1) {
-        appState().savedTop = y();
-        appState().savedLeft = x();
-        driveLocator().LocateManager(*this, true);
-        return;
-    }
-    if (item == LogoEditorItem) {
-        pictureChooser();
-        return;
-    }
-    ShowFrame(target);
-}
-
-void TMainForm::pictureChooser()
-{
-    FileRequest request;
-    request.mode = FileRequest::Open;
-    request.title = msg(Msg::ChooseLogoImage);
-    request.folder = m_lastPictureFolder.isEmpty() ? QString(appState().DriveLetter) + QStringLiteral(":\\")
-                                                   : m_lastPictureFolder;
-    request.filters = LoadablePictureFilters();
-    const QString path = prompts().chooseFile(request);
-    if (!path.isEmpty())
-        m_lastPictureFolder = QFileInfo(path).absolutePath();
-    QWidget *logo = Frame(FrameKind::LogoEditor);
-    auto *import = dynamic_cast<PictureImport *>(logo);
-    if (!path.isEmpty() && import && import->ImportPicture(path))
-        ShowFrame(logo);
-    else
-        ShowFrame(StartPanel);
-}
-
-void TMainForm::SubMenuClick(QAction *item)
-{
-    MenuBar->CloseMenus();
-    if (m_resizing)
-        return;
-    TEditorFrame *editor = Editor(editorKindOf(item));
-    if (!editor || !m_fileDialog)
-        return;
-    m_fileDialog->setMode(DeviceFileDialog::Mode::Open);
-    m_fileDialog->setExtension(editor->Extension());
-    m_fileDialog->setFolder(QString(appState().DriveLetter) + editor->Folder());
-    m_fileDialog->ShowModalAt(pos() + QPoint(70, 90));
-    const QString path = m_fileDialog->ResultPath();
-    if (path.isEmpty() || !CloseActiveFrame(true))
-        return;
-    editor->setFileName(path);
-    if (editor->Load())
-        ShowFrame(editor);
-    else
-        ShowFrame(StartPanel);
-}
-
-void TMainForm::DeleteFileClick(QAction *item)
-{
-    MenuBar->CloseMenus();
-    if (m_resizing)
-        return;
-    if (!m_deleteDialog)
-        return;
-    const bool myRadio = item == MyRadioFile1;
-    const char *extension = item == ConfigFile1    ? "cfg"
-                            : item == LogoFile1    ? "lce"
-                            : item == MessageFile1 ? "mgs"
-                            : myRadio              ? "mra"
-                                                   : "ply";
-    m_deleteDialog->setFolder(QString(appState().DriveLetter) + (myRadio ? myRadioFolder() : configFolder()));
-    m_deleteDialog->setExtension(QString::fromLatin1(extension));
-    m_deleteDialog->ShowModal();
-}
-
-void TMainForm::ToolButtonClick(ToolCommand command)
-{
-    MenuBar->CloseMenus();
-    if (m_resizing)
-        return;
-    switch (command) {
-    case ToolCommand::Open:
-        if (!ActiveEditor) {
-            OpenPopup->popup(OpenButton->mapToGlobal(QPoint(OpenButton->width(), 0)));
-            return;
-        }
-        for (QAction *a : {ConfigFileOpen, LoadLogoFile, LoadMGSFile, MyRadioProfOpen, PlaydisplayFileOpen})
-            if (Editor(editorKindOf(a)) == ActiveEditor) {
-                SubMenuClick(a);
-                return;
-            }
-        return;
-    case ToolCommand::Save:
-        if (ActiveEditor)
-            ActiveEditor->SaveDocument();
-        return;
-    case ToolCommand::SaveAs:
-        if (ActiveEditor) {
-            const QString remembered = ActiveEditor->FileName();
-            ActiveEditor->setFileName(QString());
-            if (!ActiveEditor->SaveDocument())
-                ActiveEditor->setFileName(remembered);
-        }
-        return;
-    case ToolCommand::Exit:
-        if (StartPanel && !StartPanel->isVisibleTo(this))
-            CloseActiveFrame(false);
-        else
-            close();
-        return;
-    case ToolCommand::ProxySettings:
-        if (m_proxyDialog)
-            m_proxyDialog->ShowModal();
-        return;
-    }
-}
-
-void TMainForm::XButtonClick()
-{
-    MenuBar->CloseMenus();
-    close();
-}
-
-void TMainForm::VOXATypeChoose(QAction *item)
-{
-    MenuBar->CloseMenus();
-    const QList<QAction *> items = VOXATypeSubMenu->actions();
-    const qsizetype index = items.indexOf(item);
-    if (index < 0)
-        return;
-    for (QAction *a : items)
-        setImageIndex(a, a == item ? CheckMarkImage : -1);
-    appState().DisplayType = quint8(index + 1);
-}
-
-void TMainForm::LangChoose(QAction *item)
-{
-    MenuBar->CloseMenus();
-    if (!item)
-        return;
-    QString name = item->text();
-    const qsizetype amp = name.indexOf(QLatin1Char('&'));
-    if (amp >= 0)
-        name.remove(amp, 1);
-    ApplyLanguage(name);
-    setImageIndex(item, CheckMarkImage);
-}
-
-QString TMainForm::HelpFilePath() const
-{
-    const QString chm = onDrive(QStringLiteral("voxa\\manager\\Language\\")) + HelpFileName();
-    // Linux rarely has a compiled-help viewer; a page of the same base name
-    // serves instead when there is one.
-    if (!fs::exists(chm) || !chmViewerAvailable()) {
-        const qsizetype dot = chm.lastIndexOf(QLatin1Char('.'));
-        const QString base = dot > chm.lastIndexOf(QLatin1Char('\\')) ? chm.left(dot) : chm;
-        for (const QString &ext : {QStringLiteral(".html"), QStringLiteral(".htm")})
-            if (fs::exists(base + ext))
-                return base + ext;
-    }
-    return chm;
-}
-
-void TMainForm::MarlekVOXAManager20Help1Click()
-{
-    MenuBar->CloseMenus();
-    platform::processes().openWithAssociated(HelpFilePath());
+    m_status = text;
+    repaint();
 }
 
 void TMainForm::HeaderMouseMove(QPoint globalPos, Qt::MouseButtons buttons)
@@ -1066,45 +434,7 @@ void TMainForm::HeaderMouseMove(QPoint globalPos, Qt::MouseButtons buttons)
         m_dragOffset = globalPos - pos();
 }
 
-bool TMainForm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
-{
-    const auto visible = [this](FrameKind kind) {
-        QWidget *f = Frame(kind);
-        return f && f->isVisibleTo(this);
-    };
-    const bool control = modifiers & Qt::ControlModifier;
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (!(StartPanel && StartPanel->isVisibleTo(this))) {
-            for (FrameKind kind : {FrameKind::About, FrameKind::Update, FrameKind::Sort, FrameKind::Chooser})
-                if (TOtherFrame *f = OtherFrame(kind); f && f->isVisibleTo(this)) {
-                    f->OKButton->Click();
-                    break;
-                }
-        }
-        return !visible(FrameKind::MyRadioEditor);
-    case Qt::Key_Escape:
-        ToolButtonClick(ToolCommand::Exit);
-        return true;
-    case Qt::Key_F1:
-        MarlekVOXAManager20Help1Click();
-        return true;
-    default:
-        break;
-    }
-    if (control && key == Qt::Key_S && ActiveEditor) {
-        ActiveEditor->SaveDocument();
-        return true;
-    }
-    if (control && key == Qt::Key_O && ToolPanel->isEnabled() && OpenButton->isEnabled()) {
-        ToolButtonClick(ToolCommand::Open);
-        return true;
-    }
-    if (TEditorFrame *play = Editor(FrameKind::PlaydisplayEditor); play && play->isVisibleTo(this))
-        return play->ImageKeyDown(key, modifiers);
-    return false;
-}
+// ==================================================================== keys
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *e)
 {
@@ -1118,7 +448,11 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *e)
             return false;
         m_lastKeyEvent = e;
         m_lastKeyTarget = w;
+        // Keys are commands too: none while the window animates or starts.
+        if (Busy())
+            return false;
         auto *key = static_cast<QKeyEvent *>(e);
+        MenuBar->CloseMenus();
         return FormKeyDown(key->key(), key->modifiers());
     }
     if (watched == Header) {
@@ -1155,176 +489,44 @@ void TMainForm::SkinToolButtons()
 
 // ================================================================= language
 
-QAction *TMainForm::languageItem(int index) const
+// ================================================================ FrameHost
+
+void TMainForm::ShowStartPanel()
 {
-    const QList<QAction *> items = LanguageSubMenu->actions();
-    return index >= 0 && index < items.size() ? items[index] : nullptr;
+    ShowFrame(StartPanel);
 }
 
-void TMainForm::ListLanguages()
+void TMainForm::setTitleLine(const QString &text)
 {
-    LanguageList = FindLanguages(onDrive(QStringLiteral("voxa\\manager\\Language")));
-    for (const LanguageEntry &entry : LanguageList) {
-        QAction *a = LanguageSubMenu->addAction(entry.displayName);
-        a->setProperty(ImageIndexProperty, -1);
-        a->setIconVisibleInMenu(true);
-        connect(a, &QAction::triggered, this, [this, a] { LangChoose(a); });
-    }
+    FileNameLabel->setText(text);
 }
 
-void TMainForm::ApplyLanguage(const QString &name)
+QString TMainForm::titleLine() const
 {
-    m_settings.SetDrive(appState().DriveLetter);
-    m_settings.setLanguage(name);
-    const QList<QAction *> items = LanguageSubMenu->actions();
-    for (QAction *a : items)
-        setImageIndex(a, -1);
-    int found = -1;
-    for (int i = 0; i < std::min<qsizetype>(items.size(), LanguageList.size()); ++i)
-        if (LanguageList[i].displayName == name) {
-            found = i;
-            break;
-        }
-    if (found >= 0) {
-        setImageIndex(languageItem(found), CheckMarkImage);
-        // A file that cannot be read leaves the texts as they are.
-        ApplyLanguageFile(onDrive(QStringLiteral("voxa\\manager\\Language\\") + LanguageList[found].fileName));
-        appState().savedTop = y();
-        appState().savedLeft = x();
-        SaveSettings();
-    }
-    for (FrameKind kind : {FrameKind::ConfigEditor, FrameKind::LogoEditor, FrameKind::MessageEditor,
-                           FrameKind::MyRadioEditor, FrameKind::MyRadioCopy, FrameKind::PlaydisplayEditor,
-                           FrameKind::Update, FrameKind::Sort, FrameKind::FindExport}) {
-        if (TEditorFrame *editor = Editor(kind))
-            editor->RefreshTitle();
-        else if (TOtherFrame *frame = OtherFrame(kind))
-            frame->RefreshTitle();
-    }
-    SkinToolButtons();
-    emit LanguageApplied();
+    return FileNameLabel->text();
 }
 
-// ================================================================= settings
-
-ProxyValues TMainForm::CurrentProxyValues() const
+QRect TMainForm::windowGeometry() const
 {
-    return m_proxyDialog ? m_proxyDialog->Values() : m_proxy;
+    return geometry();
 }
 
-void TMainForm::SaveSettings()
+void TMainForm::setFileToolsEnabled(bool enabled)
 {
-    if (!appState().NormalRun)
-        return;
-    m_settings.SetDrive(appState().DriveLetter);
-    m_settings.setVersion(ManagerVersion);
-    m_settings.setLanguage(m_settings.language());
-    m_settings.setWindowPosition(appState().savedLeft, appState().savedTop);
-    m_settings.setDisplayType(appState().DisplayType);
-    const ProxyValues proxy = CurrentProxyValues();
-    m_settings.setUseProxy(proxy.UseProxy);
-    m_settings.setProxyServer(proxy.Server);
-    m_settings.setProxyPort(proxy.Port);
-    const auto *quarantine = dynamic_cast<const QuarantineField *>(Frame(FrameKind::FindExport));
-    m_settings.setQuarantineDir(quarantine ? quarantine->QuarantineDir() : m_settings.quarantineDir());
-    m_settings.SaveFile();
+    OpenButton->setEnabled(enabled);
+    SaveButton->setEnabled(enabled);
+    SaveAsButton->setEnabled(enabled);
 }
 
-void TMainForm::LoadWindowSettings()
+void TMainForm::setMenusEnabled(bool enabled)
 {
-    m_settings.SetDrive(appState().DriveLetter);
-    const QPoint p = m_settings.windowPosition();
-    appState().savedLeft = p.x();
-    appState().savedTop = p.y();
-    appState().DisplayType = m_settings.displayType();
-    move(appState().savedLeft, appState().savedTop);
+    MenuBar->setEnabled(enabled);
+    Border->setEnabled(enabled);
 }
 
-void TMainForm::LoadProxySettings()
+QString TMainForm::messageEditorCaption() const
 {
-    m_settings.SetDrive(appState().DriveLetter);
-    m_proxy.UseProxy = m_settings.useProxy();
-    m_proxy.Server = m_settings.proxyServer();
-    m_proxy.Port = m_settings.proxyPort();
-    if (m_proxyDialog)
-        m_proxyDialog->setValues(m_proxy);
-}
-
-void TMainForm::WriteInstallSettings()
-{
-    m_settings.SetDrive(appState().DriveLetter);
-    m_settings.setVersion(ManagerVersion);
-    m_settings.setLanguage(m_settings.language());
-    m_settings.setWindowPosition(x(), y());
-    m_settings.SaveFile();
-}
-
-// ================================================================== dialogs
-
-void TMainForm::CreateDialogs()
-{
-    const DialogFactories &f = RegisteredDialogs();
-    auto adopt = [this](QWidget *w) {
-        if (w && w->parentWidget() != this)
-            w->setParent(this, w->windowFlags() | Qt::Dialog);
-        if (w)
-            w->hide();
-    };
-    if (f.fileDialog && (m_fileDialog = f.fileDialog(*this)))
-        adopt(m_fileDialog->Window());
-    if (f.elementPrompt && (m_elementPrompt = f.elementPrompt(*this)))
-        adopt(m_elementPrompt);
-    if (f.deleteDialog && (m_deleteDialog = f.deleteDialog(*this)))
-        adopt(m_deleteDialog->Window());
-    if (f.proxyDialog && (m_proxyDialog = f.proxyDialog(*this))) {
-        adopt(m_proxyDialog->Window());
-        ProxyValues initial = m_proxyDialog->Values();
-        initial.Port = 8080;
-        m_proxyDialog->setValues(initial);
-    }
-}
-
-void TMainForm::InstallActivationHandler()
-{
-    if (m_activationHandler)
-        return;
-    m_activationHandler = true;
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (m_activationHandler && state == Qt::ApplicationActive)
-            ApplicationActivate();
-    });
-}
-
-void TMainForm::RemoveActivationHandler()
-{
-    if (!m_activationHandler)
-        return;
-    m_activationHandler = false;
-    disconnect(qApp, &QGuiApplication::applicationStateChanged, this, nullptr);
-}
-
-void TMainForm::ApplicationActivate()
-{
-    const std::pair<QWidget *, bool> dialogs[] = {
-        {m_fileDialog ? m_fileDialog->Window() : nullptr, true},
-        {m_deleteDialog ? m_deleteDialog->Window() : nullptr, true},
-        {m_elementPrompt.data(), false},
-        {m_proxyDialog ? m_proxyDialog->Window() : nullptr, false},
-    };
-    for (const auto &[w, focus] : dialogs) {
-        if (!w || !w->isVisible())
-            continue;
-        w->raise();
-        if (focus) {
-            w->activateWindow();
-            w->setFocus();
-        }
-    }
-}
-
-void TMainForm::EndEventLoop()
-{
-    QCoreApplication::exit(0);
+    return MSGEditMenuItem->text();
 }
 
 }  // namespace voxa

@@ -4,6 +4,7 @@
 // start-up sequence, frame switching and the shutdown.
 #include "app/controlframe.h"
 #include "app/framecatalog.h"
+#include "app/framehost.h"
 #include "app/languagefile.h"
 #include "app/settings.h"
 
@@ -11,6 +12,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class QAction;
 class QLabel;
@@ -25,7 +27,9 @@ class TSkinMenu;
 class TSkinMenuButton;
 class TSkinPanel;
 
-class TMainForm : public QWidget {
+class StepAnimation;
+
+class TMainForm : public QWidget, public FrameHost {
     Q_OBJECT
 public:
     // FormCreate runs here: the window is a 3 x 3 square until the first
@@ -117,17 +121,24 @@ public:
     // The frame currently shown, or nullptr.
     QWidget *VisibleFrame() const;
 
+    // The kind of a created frame; Count when it is none of them.
+    FrameKind KindOf(const QWidget *frame) const;
+
     // Creates the frames of the start-up sequence that are registered and not
     // created yet, each announced by its status line (tests call it too).
     void CreateFrames(bool announce);
+    // Creates one frame when its kind is registered.
+    void EnsureFrame(FrameKind kind, bool announce);
 
     // Makes a frame the current one: places it, animates the window to its
-    // size, gives it its background and shows it.
-    void ShowFrame(QWidget *frame);
+    // size, then gives it its background, shows it and runs then. A frame
+    // change asked for during an animation first finishes that animation.
+    void ShowFrame(QWidget *frame, std::function<void()> then = {});
     // Closes the visible frame; false when an editor's user cancelled.
     bool CloseActiveFrame(bool keepHidden);
-    // The animated resize to a frame of fw x fh, kept on the screen.
-    void FitWindowToFrame(int fw, int fh);
+    // The animated resize to a frame of fw x fh, kept on the screen; runs
+    // then when the window has its new size.
+    void FitWindowToFrame(int fw, int fh, std::function<void()> then = {});
     // A status line painted over the empty work area during start-up.
     void ShowStartupStatus(const QString &text);
     QString StartupStatus() const { return m_status; }
@@ -136,14 +147,20 @@ public:
     // The first activation runs the start-up sequence; later ones nothing.
     void FormActivate();
     bool FirstActivationPending() const { return m_firstActivationPending; }
-    void OpeningAnimation();
+    void OpeningAnimation(std::function<void()> then = {});
     bool FormCloseQuery();
-    void FormClose();
-    void ClosingAnimation();
+    // Saves the settings and runs the closing animation; then runs when the
+    // window has shrunk.
+    void FormClose(std::function<void()> then = {});
+    void ClosingAnimation(std::function<void()> then = {});
     void setHeaderCaption(const QString &caption);
     QString HeaderText() const;
 
     // --------------------------------------------------------- commands
+    // Every menu item, tool button, start-panel button and key comes in
+    // here: nothing runs while the window animates or starts, and a command
+    // leaves the menu bar closed.
+    void RunCommand(const std::function<void()> &command);
     enum class ToolCommand { Open, Save, SaveAs, Exit, ProxySettings };
     void MenuItemClick(QAction *item);
     void SubMenuClick(QAction *item);
@@ -206,16 +223,31 @@ public:
     void EndEventLoop();
 
     bool Resizing() const { return m_resizing; }
-    // Commands wait while the window animates (the animation lets events
-    // through so that it repaints).
-    bool Busy() const { return m_resizing || m_starting; }
+    // While the window animates or the start-up runs, commands do nothing.
+    bool Busy() const;
     QPoint PaintOrigin() const { return m_paintOrigin; }
-    QSize TargetSize() const { return m_targetSize; }
+    // Tests: animations and the start-up run their steps at once, without
+    // timers. The steps and their order stay the same.
+    static void setInstantAnimations(bool instant);
+    static bool InstantAnimations();
+
+    // ------------------------------------------------------ FrameHost
+    void ShowStartPanel() override;
+    void setTitleLine(const QString &text) override;
+    QString titleLine() const override;
+    QRect windowGeometry() const override;
+    QWidget *hostWindow() override { return this; }
+    DeviceFileDialog *fileDialog() const override { return m_fileDialog; }
+    QWidget *elementPrompt() const override { return m_elementPrompt; }
+    void setFileToolsEnabled(bool enabled) override;
+    void setMenusEnabled(bool enabled) override;
+    QString messageEditorCaption() const override;
 
 signals:
-    // After every language application, for controls drawn over the skin
-    // that compose their texts themselves.
-    void LanguageApplied();
+    // The start-up sequence has ended (in any of its three ways).
+    void startupFinished();
+    // A frame change has finished: the frame is shown.
+    void frameShown(QWidget *frame);
 
 protected:
     void paintEvent(QPaintEvent *e) override;
@@ -230,14 +262,17 @@ private:
     void createMenus();
     void registerLanguageTargets();
     void chooseFontSet();
-    void runStartup();
+    void startupSteps();
+    void runNormalStartup();
+    void finishStartup();
     void setPaintOrigin();
-    void moveKeepingOnScreen();
     void pictureChooser();
-    void ensureFrame(FrameKind kind, bool announce);
-    FrameKind editorKindOf(QAction *item) const;
+    // The row whose show, open, popup or delete item this is.
+    const struct FrameRow *rowOfItem(QAction *item) const;
     QAction *languageItem(int index) const;
     QSize screenSize() const;
+    void finishFrameChange(QWidget *frame);
+    void reportSettingsNotSaved();
 
     TIniFileHandler m_settings;
     ProxyValues m_proxy;
@@ -248,9 +283,10 @@ private:
     bool m_smallFontSet = false;
     bool m_activationHandler = false;
     bool m_closing = false;
+    bool m_closed = false;
     bool m_starting = false;
     QPoint m_paintOrigin;
-    QSize m_targetSize;
+    StepAnimation *m_animation = nullptr;
     QPoint m_dragOffset;
     QString m_status;
     QString m_lastPictureFolder;
@@ -262,9 +298,6 @@ private:
     DeleteFileDialog *m_deleteDialog = nullptr;
     ProxyDialog *m_proxyDialog = nullptr;
 };
-
-// The main window while it exists.
-TMainForm *MainForm();
 
 // Loads the skin picture at program start; without it, shows the error box
 // that ends the manager and returns false.

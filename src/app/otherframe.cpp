@@ -22,11 +22,13 @@ TOtherFrame::TOtherFrame(TMainForm *main, QSize size)
 
 void TOtherFrame::OnShowFrame()
 {
-    if (!m_main)
-        return;
-    m_main->OpenButton->setEnabled(false);
-    m_main->SaveButton->setEnabled(false);
-    m_main->SaveAsButton->setEnabled(false);
+    if (m_main)
+        Host()->setFileToolsEnabled(false);
+}
+
+FrameHost *TOtherFrame::Host() const
+{
+    return m_main;
 }
 
 void TOtherFrame::OnCloseFrame()
@@ -47,7 +49,7 @@ bool TOtherFrame::CloseFrame(bool keepHidden)
     hide();
     OnCloseFrame();
     if (!keepHidden && m_main)
-        m_main->ShowFrame(m_main->StartPanel);
+        Host()->ShowStartPanel();
     return true;
 }
 

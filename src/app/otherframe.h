@@ -7,6 +7,7 @@
 
 namespace voxa {
 
+class FrameHost;
 class TMainForm;
 class TSkinButton;
 class TSkinPanel;
@@ -37,6 +38,8 @@ public:
     bool CloseFrame(bool keepHidden);
 
     TMainForm *Main() const { return m_main; }
+    // The main window as a frame sees it.
+    FrameHost *Host() const;
 
 protected:
     void showEvent(QShowEvent *e) override;

@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include "platform/codepage.h"
+#include "platform/fileops.h"
 #include "platform/paths.h"
 
 #include <QFile>
@@ -319,16 +320,9 @@ bool TIniFileHandler::SaveFile()
 {
     if (m_drive.isNull())
         return false;
-    const QString path = platform::toNative(filePath());
-    if (path.isEmpty())
-        return false;
     // Written whole: a crash in the middle leaves the old file.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    if (f.write(m_text) != m_text.size())
-        return false;
-    return f.commit();
+    m_saveError = fs::writeWholeFile(filePath(), m_text);
+    return m_saveError.isEmpty();
 }
 
 int ReadDriveVersion(TIniFileHandler &settings, QChar letter)

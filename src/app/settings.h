@@ -47,6 +47,8 @@ public:
     void setQuarantineDir(const QString &dir);
 
     bool SaveFile();
+    // The system's text of the last failed SaveFile.
+    QString SaveError() const { return m_saveError; }
 
     QByteArray GetKey(const QByteArray &key);
     void SetKey(const QByteArray &key, const QByteArray &value);
@@ -65,6 +67,7 @@ private:
 
     QChar m_drive;
     QByteArray m_text;
+    QString m_saveError;
     bool m_loaded = false;
     bool m_hasHeader = false;
     int m_version = -1;

@@ -6,7 +6,7 @@
 #include "app/framecatalog.h"
 #include "app/mainform.h"
 #include "app/otherframe.h"
-#include "editors/editorframe.h"
+#include "app/editorframe.h"
 #include "ui/skinbutton.h"
 #include "ui/skinmenu.h"
 #include "ui/skinpanel.h"

@@ -5,6 +5,7 @@
 #include "app/controlframe.h"
 #include "app/languagetargets.h"
 #include "app/mainform.h"
+#include "app/stepanimation.h"
 #include "app/messagetable.h"
 #include "shellstubs.h"
 #include "support/recordingprocesses.h"
@@ -23,6 +24,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace voxa;
@@ -56,6 +58,7 @@ class TestMainForm : public QObject {
     test::StubLocator *locator = nullptr;
     TMainForm *form = nullptr;
     QString root;
+    QList<int> waits;  // the animations' waits between steps
 
     StubOtherFrame *sort = nullptr;
     StubOtherFrame *update = nullptr;
@@ -112,6 +115,10 @@ class TestMainForm : public QObject {
 private slots:
     void initTestCase()
     {
+        // Frame changes run their steps at once; the timed animation has
+        // tests of its own.
+        TMainForm::setInstantAnimations(true);
+        StepAnimation::setWaitObserver([this](int ms) { waits << ms; });
         InstallFontSubstitutes();
         QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
     }
@@ -593,10 +600,11 @@ private slots:
         QVERIFY(start());
         processes->calls.clear();
         const QRect before = form->geometry();
+        waits.clear();
         form->FitWindowToFrame(345, 151);
         QCOMPARE(form->geometry(), before);
         QVERIFY(!form->Resizing());
-        QVERIFY(processes->calls.isEmpty());
+        QVERIFY(waits.isEmpty());
         form->ShowFrame(form->StartPanel);
         QCOMPARE(form->geometry(), before);
     }
@@ -615,7 +623,7 @@ private slots:
         QFETCH(QSize, frame);
         registerStandIns();
         QVERIFY(start());
-        processes->calls.clear();
+        waits.clear();
         const QPoint where = form->pos();
         form->FitWindowToFrame(frame.width(), frame.height());
         QCOMPARE(form->size(), QSize(35 + frame.width(), 89 + frame.height()));
@@ -635,32 +643,36 @@ private slots:
         // wait, which makes the longer side take about half a second.
         const int dx = std::abs(35 + frame.width() - 380), dy = std::abs(89 + frame.height() - 240);
         const int major = std::max(dx, dy);
-        QVERIFY(processes->calls.size() >= (major + 4) / 5);
-        for (const auto &c : processes->calls) {
-            QCOMPARE(c.kind, test::ProcessCall::Sleep);
-            QCOMPARE(c.ms, 500 / (major / 5 + 1));
-        }
-        QVERIFY(((major + 4) / 5) * processes->calls.constFirst().ms <= 500);
+        QVERIFY(waits.size() >= (major + 4) / 5);
+        for (int ms : std::as_const(waits))
+            QCOMPARE(ms, 500 / (major / 5 + 1));
+        QVERIFY(((major + 4) / 5) * waits.constFirst() <= 500);
     }
 
     void commandsWaitForTheAnimation()
     {
         registerStandIns();
         QVERIFY(start());
-        processes->duringWait = [this] {
-            QVERIFY(form->Resizing());
-            form->MenuItemClick(form->SortDirectory1);
-            form->ToolButtonClick(TMainForm::ToolCommand::Exit);
-            form->close();
-        };
-        form->MenuItemClick(form->AboutMenuItem);
+        // The real, timed animation: the event loop runs between its steps.
+        TMainForm::setInstantAnimations(false);
+        auto restore = qScopeGuard([] { TMainForm::setInstantAnimations(true); });
+        form->AboutMenuItem->trigger();
+        QVERIFY(form->Busy());
+        QVERIFY(!about()->isVisible());
+        // Menu items, tool buttons, keys and closing do nothing meanwhile.
+        QTest::qWait(60);
+        QVERIFY(form->Resizing());
+        form->SortDirectory1->trigger();
+        form->ExitButton->Click();
+        QTest::keyClick(form, Qt::Key_Escape);
+        form->close();
+        QTRY_VERIFY_WITH_TIMEOUT(!form->Busy(), 3000);
         QVERIFY(about()->isVisible());
         QVERIFY(!sort->isVisible());
         QVERIFY(form->isVisible());
-        QVERIFY(!processes->duringWait);
         // Afterwards commands work again.
-        form->MenuItemClick(form->SortDirectory1);
-        QVERIFY(sort->isVisible());
+        form->SortDirectory1->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(sort->isVisible(), 3000);
     }
 
     void draggedWindowIsKeptOnScreen()
@@ -694,13 +706,12 @@ private slots:
     {
         registerStandIns();
         QVERIFY(start());
-        processes->calls.clear();
+        waits.clear();
         const QPoint where = form->pos();
         form->ClosingAnimation();
         QCOMPARE(form->size(), QSize(3, 3));
         // 240 shrinks by 12 while at least 16: 20 height steps of 20 ms.
-        QCOMPARE(processes->calls.size(), 20);
-        QCOMPARE(processes->sleptMs, 400);
+        QCOMPARE(waits, QList<int>(20, 20));
         QCOMPARE(form->pos().y(), where.y() + 20 * 6);
         QCOMPARE(form->pos().x(), where.x() + 48 * 4);
     }

@@ -69,6 +69,9 @@ private slots:
     void initTestCase()
     {
         startDir = QDir::currentPath();
+        // Frame changes run their steps at once; the timed animation has
+        // tests of its own.
+        TMainForm::setInstantAnimations(true);
         InstallFontSubstitutes();
         QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
     }

@@ -15,7 +15,18 @@ ScriptedPrompts::ScriptedPrompts()
 
 ScriptedPrompts::~ScriptedPrompts()
 {
-    setPrompts(nullptr);
+    setPrompts(m_previous);
+    // An answer nobody asked for means the flow did not go where the test
+    // thinks it went.
+    if (!m_script.isEmpty() && failOnLeftover && QTest::currentTestFunction()) {
+        QStringList left;
+        for (const Step &s : std::as_const(m_script))
+            left << (s.kind == PromptRecord::Message ? QStringLiteral("message \"%1\"").arg(s.match)
+                     : s.kind == PromptRecord::File  ? QStringLiteral("file dialog")
+                                                     : QStringLiteral("input"));
+        QTest::qFail(qPrintable(QStringLiteral("scripted answers left unused: ") + left.join(QStringLiteral(", "))),
+                     __FILE__, __LINE__);
+    }
 }
 
 ScriptedPrompts &ScriptedPrompts::expectMessage(const QString &textPart, Button answer)

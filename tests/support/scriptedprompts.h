@@ -19,7 +19,12 @@ struct PromptRecord {
 class ScriptedPrompts : public Prompts {
 public:
     ScriptedPrompts();   // installs itself
-    ~ScriptedPrompts() override;  // restores the previous prompts
+    // Restores the previous prompts, and fails the running test when a
+    // scripted answer was left unused.
+    ~ScriptedPrompts() override;
+
+    // Off for a test that stops a flow half-way on purpose.
+    bool failOnLeftover = true;
 
     // Expect a message box whose text contains textPart; answer with button.
     ScriptedPrompts &expectMessage(const QString &textPart, Button answer = Button::Ok);

@@ -1,0 +1,267 @@
+#include "editors/devicedialogs.h"
+
+#include "app/mainform.h"
+#include "app/messagetable.h"
+#include "editors/devicefiles.h"
+#include "platform/fileops.h"
+#include "platform/prompts.h"
+#include "ui/skinbutton.h"
+#include "ui/skinfonts.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+namespace voxa {
+namespace {
+
+QTreeWidget *makeFileList(QWidget *parent)
+{
+    auto *list = new QTreeWidget(parent);
+    list->setColumnCount(1);
+    list->setHeaderLabels({QStringLiteral("File Name")});
+    list->setColumnWidth(0, 205);
+    list->setRootIsDecorated(false);
+    list->setSortingEnabled(true);
+    list->sortByColumn(0, Qt::AscendingOrder);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    return list;
+}
+
+void fillList(QTreeWidget *list, const QStringList &rows)
+{
+    list->clear();
+    for (const QString &row : rows)
+        new QTreeWidgetItem(list, {row});
+}
+
+QString selectedRow(QTreeWidget *list)
+{
+    const QList<QTreeWidgetItem *> items = list->selectedItems();
+    return items.isEmpty() ? QString() : items.first()->text(0);
+}
+
+TSkinButton *makeButton(QWidget *parent, const QString &caption, QRect geometry)
+{
+    auto *b = new TSkinButton(parent);
+    b->setAutoSize(false);
+    b->setGeometry(geometry);
+    b->setCaption(caption);
+    return b;
+}
+
+// The dialogs take the main window's font size; with the small set they
+// also take the small resolution.
+void takeMainFont(QWidget *dialog, QWidget *parent)
+{
+    const auto *main = qobject_cast<TMainForm *>(parent);
+    dialog->setFont(ShellDlgFont(main && main->SmallFontSet() ? 6 : 8));
+}
+
+}  // namespace
+
+// ============================================================= TFileDialog
+
+TFileDialog::TFileDialog(QWidget *parent) : QDialog(parent)
+{
+    takeMainFont(this, parent);
+    setFixedSize(240, 290);
+    FileList = makeFileList(this);
+    FileList->setGeometry(8, 8, 224, 190);
+    SaveLabel = new QLabel(this);
+    SaveLabel->setGeometry(8, 206, 60, 21);
+    FileNameEdit = new QLineEdit(this);
+    FileNameEdit->setGeometry(70, 206, 162, 21);
+    FileNameEdit->setMaxLength(8);
+    FileNameEdit->installEventFilter(this);
+    OpenSaveButton = makeButton(this, msg(Msg::Open), QRect(62, 252, 81, 25));
+    CancelButton = makeButton(this, msg(Msg::Cancel), QRect(151, 252, 81, 25));
+    OpenSaveButton->setClickHandler([this] { OpenSaveButtonClick(); });
+    CancelButton->setClickHandler([this] { CancelButtonClick(); });
+    connect(FileList, &QTreeWidget::itemSelectionChanged, this, &TFileDialog::selectionChanged);
+    connect(FileList, &QTreeWidget::itemDoubleClicked, this, [this] {
+        if (!FileList->selectedItems().isEmpty() && OpenSaveButton->isEnabled())
+            OpenSaveButton->Click();
+    });
+    connect(FileNameEdit, &QLineEdit::textChanged, this, [this] { OpenSaveButton->setEnabled(true); });
+}
+
+void TFileDialog::PrepareShow()
+{
+    m_resultPath.clear();
+    const bool open = m_mode == Mode::Open;
+    setWindowTitle(msg(open ? Msg::OpenFile : Msg::SaveFile));
+    OpenSaveButton->setCaption(msg(open ? Msg::Open : Msg::Save));
+    SaveLabel->setEnabled(!open);
+    SaveLabel->setText(open ? QString() : msg(Msg::SaveAs));
+    FileNameEdit->setEnabled(true);
+    fillList(FileList, DeviceFileRows(m_folder, m_extension, true));
+    OpenSaveButton->setEnabled(false);
+    if (!open)
+        FileNameEdit->setFocus();
+}
+
+void TFileDialog::ShowModalAt(QPoint topLeft)
+{
+    PrepareShow();
+    move(topLeft);
+    exec();
+}
+
+void TFileDialog::selectionChanged()
+{
+    const QString row = selectedRow(FileList);
+    if (!row.isEmpty())
+        FileNameEdit->setText(row);
+}
+
+bool TFileDialog::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == FileNameEdit && e->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(e);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (m_mode == Mode::Open) {
+            // The name can only be chosen from the list.
+            if (enter) {
+                OpenSaveButton->Click();
+                return true;
+            }
+            if (!key->text().isEmpty() || key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete) {
+                FileNameEdit->setText(selectedRow(FileList));
+                return true;
+            }
+            return false;
+        }
+        if (enter) {
+            if (OpenSaveButton->isEnabled())
+                OpenSaveButton->Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+void TFileDialog::OpenSaveButtonClick()
+{
+    if (FileNameEdit->text().isEmpty())
+        return;
+    m_resultPath = DeviceFilePath(m_folder, FileNameEdit->text(), m_extension);
+    accept();
+}
+
+void TFileDialog::CancelButtonClick()
+{
+    m_resultPath.clear();
+    reject();
+}
+
+void TFileDialog::done(int result)
+{
+    if (result != QDialog::Accepted)
+        m_resultPath.clear();
+    FileList->clear();
+    FileNameEdit->clear();
+    QDialog::done(result);
+}
+
+// ============================================================= TDeleteFile
+
+TDeleteFile::TDeleteFile(QWidget *parent) : QDialog(parent)
+{
+    takeMainFont(this, parent);
+    setWindowTitle(QStringLiteral("Delete Files"));
+    setFixedSize(240, 262);
+    FileList = makeFileList(this);
+    FileList->setGeometry(8, 8, 224, 206);
+    DeleteButton = makeButton(this, QStringLiteral("Delete"), QRect(62, 226, 81, 25));
+    ExitButton = makeButton(this, QStringLiteral("Exit"), QRect(151, 226, 81, 25));
+    DeleteButton->setClickHandler([this] { DeleteButtonClick(); });
+    ExitButton->setClickHandler([this] { accept(); });
+    connect(FileList, &QTreeWidget::itemSelectionChanged, this,
+            [this] { DeleteButton->setEnabled(!FileList->selectedItems().isEmpty()); });
+}
+
+void TDeleteFile::PrepareShow()
+{
+    if (auto *main = qobject_cast<TMainForm *>(parentWidget()))
+        move(main->pos() + QPoint(70, 90));
+    DeleteButton->setEnabled(false);
+    FillList();
+}
+
+void TDeleteFile::FillList()
+{
+    fillList(FileList, DeviceFileRows(m_folder, m_extension, false));
+    DeleteButton->setEnabled(!FileList->selectedItems().isEmpty());
+}
+
+void TDeleteFile::ShowModal()
+{
+    PrepareShow();
+    exec();
+}
+
+void TDeleteFile::DeleteButtonClick()
+{
+    const QString row = selectedRow(FileList);
+    if (row.isEmpty())
+        return;
+    if (prompts().ask(QString(), msg(Msg::ReallyDeleteFile), Button::Yes | Button::No, Button::Yes,
+                      Placement::centered())
+        != Button::Yes)
+        return;
+    const QString path = DeviceFilePath(m_folder, row, m_extension);
+    if (fs::isReadOnly(path))
+        fs::clearReadOnly(path);
+    if (!fs::removeFile(path)) {
+        MessageBox box;
+        box.title = QStringLiteral("Error");
+        box.text = fs::lastErrorText();
+        box.icon = BoxIcon::Error;
+        box.placement = Placement::centered();
+        prompts().message(box);
+        return;
+    }
+    FillList();
+}
+
+// ============================================================= TGetElement
+
+TGetElement::TGetElement(QWidget *parent) : QDialog(parent, Qt::Tool)
+{
+    takeMainFont(this, parent);
+    setFixedSize(300, 130);
+    ExplainLabel = new QLabel(QStringLiteral("Export creates random playlist based on current MyRadio configuration"),
+                              this);
+    ExplainLabel->setWordWrap(true);
+    ExplainLabel->setGeometry(8, 6, 284, 36);
+    ElementNumLabel = new QLabel(QStringLiteral("Enter playlist size (max. 10000)"), this);
+    ElementNumLabel->setGeometry(8, 48, 190, 21);
+    ElementEdit = new QLineEdit(QStringLiteral("1000"), this);
+    ElementEdit->setAlignment(Qt::AlignRight);
+    ElementEdit->setGeometry(204, 48, 88, 21);
+    OKButton = makeButton(this, QStringLiteral("OK"), QRect(122, 94, 81, 25));
+    Button1 = makeButton(this, QStringLiteral("Cancel"), QRect(211, 94, 81, 25));
+    OKButton->setClickHandler([this] { accept(); });
+    Button1->setClickHandler([this] { reject(); });
+    connect(ElementEdit, &QLineEdit::returnPressed, this, [this] { OKButton->Click(); });
+}
+
+void TGetElement::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    ElementEdit->setFocus();
+}
+
+void RegisterEditorDialogs()
+{
+    DialogFactories &d = RegisteredDialogs();
+    d.fileDialog = [](TMainForm &main) -> DeviceFileDialog * { return new TFileDialog(&main); };
+    d.elementPrompt = [](TMainForm &main) -> QWidget * { return new TGetElement(&main); };
+    d.deleteDialog = [](TMainForm &main) -> DeleteFileDialog * { return new TDeleteFile(&main); };
+}
+
+}  // namespace voxa
