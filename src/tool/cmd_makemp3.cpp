@@ -6,7 +6,6 @@
 #include "platform/paths.h"
 #include "tool/command.h"
 
-#include <QSaveFile>
 
 namespace voxa::tool {
 namespace {
@@ -134,9 +133,8 @@ int makeMp3File(const QStringList &args, Io &io)
     if (native.isEmpty())
         return fail(io, QStringLiteral("unknown drive in %1").arg(file));
     fs::makePath(platform::folderOf(native));
-    QSaveFile out(native);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        io.err << "voxatool make-mp3: " << out.errorString() << " [" << file << "]\n";
+    if (const QString error = fs::writeWholeFile(file, bytes); !error.isEmpty()) {
+        io.err << "voxatool make-mp3: " << error << " [" << file << "]\n";
         return 1;
     }
     return 0;

@@ -4,13 +4,14 @@
 // The sample drive gets its pictures this way instead of from binaries kept
 // in the sources.
 #include "app/messagetable.h"
+#include "platform/fileops.h"
 #include "platform/paths.h"
 #include "tool/command.h"
 
 #include <QImage>
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QSaveFile>
+#include <QBuffer>
 
 #include <cmath>
 
@@ -102,19 +103,16 @@ int samplePictureCommand(const QStringList &args, Io &io)
         io.err << out << ": " << msg(Msg::OpenForWriteError) << "\n";
         return 1;
     }
-    QSaveFile file(native);
-    if (!file.open(QIODevice::WriteOnly)) {
-        io.err << out << ": " << msg(Msg::OpenForWriteError) << "\n";
-        return 1;
-    }
-    QImageWriter writer(&file, QFileInfo(native).suffix().toLower().toLatin1());
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    QImageWriter writer(&encoded, QFileInfo(native).suffix().toLower().toLatin1());
     writer.setQuality(quality);
     if (!writer.write(samplePicture(w, h))) {
         io.err << out << ": " << writer.errorString() << "\n";
-        return 1;  // the unfinished file is dropped with `file`
+        return 1;
     }
-    if (!file.commit()) {
-        io.err << out << ": " << msg(Msg::OpenForWriteError) << "\n";
+    if (const QString error = fs::writeWholeFile(out, encoded.data()); !error.isEmpty()) {
+        io.err << out << ": " << msg(Msg::OpenForWriteError) << " [" << error << "]\n";
         return 1;
     }
     return 0;

@@ -4,7 +4,6 @@
 #include "platform/fileops.h"
 #include "platform/paths.h"
 
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace voxa {
@@ -223,25 +222,12 @@ WriteResult SaveLogoWithCompanion(const QString &logoPath, const LogoBitmap &log
     if (fs::exists(companionPath) && fs::isReadOnly(companionPath))
         fs::clearReadOnly(companionPath);
 
-    // Both new files are written out beside the old ones before either
-    // replaces its old file, so a failure up to here changes nothing.
-    const QByteArray logoBytes = logoFileBytes(logo);
-    QSaveFile logoFile(logoNative);
-    QSaveFile companionFile(companionNative);
-    if (!logoFile.open(QIODevice::WriteOnly) || !companionFile.open(QIODevice::WriteOnly)
-        || logoFile.write(logoBytes) != logoBytes.size()
-        || companionFile.write(*companionBytes) != companionBytes->size()) {
-        logoFile.cancelWriting();
-        companionFile.cancelWriting();
+    // Each file is replaced whole. A logo that cannot be written changes
+    // nothing; a companion that cannot be written goes, since an old one
+    // would describe another logo.
+    if (!fs::writeWholeFile(logoPath, logoFileBytes(logo)).isEmpty())
         return fail(FileFailure::CannotCreate);
-    }
-    if (!logoFile.commit()) {
-        companionFile.cancelWriting();
-        return fail(FileFailure::CannotCreate);
-    }
-    if (!companionFile.commit()) {
-        // The new logo is in place; an old companion would describe another
-        // logo, so it goes.
+    if (!fs::writeWholeFile(companionPath, *companionBytes).isEmpty()) {
         fs::removeFile(companionPath);
         return fail(FileFailure::CannotCreate);
     }
