@@ -10,7 +10,12 @@
 #include "ui/skinfonts.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
+
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -24,10 +29,28 @@ void RegisterFeatures()
     voxa::RegisterEditorDialogs();
 }
 
+// For the start-up benchmark: prints the time from the program's start to
+// the end of the start-up sequence and the memory in use then, and ends.
+void reportStartup(voxa::TMainForm &main, const QElapsedTimer &clock)
+{
+    QObject::connect(&main, &voxa::TMainForm::startupFinished, &main, [&clock] {
+        const qint64 ms = clock.elapsed();
+        long pages = 0, resident = 0;
+        if (QFile statm(QStringLiteral("/proc/self/statm")); statm.open(QIODevice::ReadOnly))
+            std::sscanf(statm.readAll().constData(), "%ld %ld", &pages, &resident);
+        const double mb = double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+        std::printf("startup_ms %lld\nresident_mb %.1f\n", static_cast<long long>(ms), mb);
+        std::fflush(stdout);
+        QCoreApplication::exit(0);
+    });
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
+    QElapsedTimer clock;
+    clock.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(voxa::ApplicationTitle));
     voxa::InstallFontSubstitutes();
@@ -41,6 +64,8 @@ int main(int argc, char **argv)
     voxa::TMainForm main;
     prompts.setMainWindow(&main);
     main.CreateDialogs();
+    if (qEnvironmentVariableIsSet("VOXA_STARTUP_REPORT"))
+        reportStartup(main, clock);
     main.show();
     // Without a window manager the window may never be told that it is
     // active; the start-up then runs anyway.

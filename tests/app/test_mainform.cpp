@@ -748,6 +748,30 @@ private slots:
         QCOMPARE(processes->calls[0].program, QStringLiteral("V:\\voxa\\manager\\Language\\voxam2eng.html"));
     }
 
+    void helpWithoutFileOrViewerSaysWhy_data()
+    {
+        QTest::addColumn<bool>("page");
+        QTest::addColumn<bool>("opens");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no help file") << false << true << QStringLiteral("does not exist");
+        QTest::newRow("no program for it") << true << false << QStringLiteral("No program could be started");
+    }
+    void helpWithoutFileOrViewerSaysWhy()
+    {
+        QFETCH(bool, page);
+        QFETCH(bool, opens);
+        QFETCH(QString, reason);
+        registerStandIns();
+        QVERIFY(start());
+        if (page)
+            QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\manager\\Language\\voxam2eng.html"), "<p>"));
+        processes->startSucceeds = opens;
+        prompts->expectMessage(reason);
+        form->MarlekVOXAManager20Help1->trigger();
+        QVERIFY(prompts->lastMessage().text.contains(QStringLiteral("voxam2eng")));
+        QCOMPARE(prompts->lastMessage().icon, BoxIcon::Warning);
+    }
+
     void displayTypeChoice()
     {
         registerStandIns();
