@@ -5,8 +5,7 @@
 #include "app/mainform.h"
 #include "app/qtprompts.h"
 #include "app/version.h"
-#include "device/chooseframe.h"
-#include "editors/devicedialogs.h"
+#include "app/features.h"
 #include "ui/skinfonts.h"
 
 #include <QApplication>
@@ -18,16 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Each feature folder registers the frames and dialogs it provides here:
-// voxa::RegisterFrame(...), voxa::RegisteredDialogs().fileDialog = ...,
-// voxa::setDriveLocator(...). Whatever is not registered is left out.
-void RegisterFeatures()
-{
-    static voxa::DeviceDriveLocator device;
-    voxa::setDriveLocator(&device);
-    voxa::RegisterEditorDialogs();
-}
 
 // For the start-up benchmark: prints the time from the program's start to
 // the end of the start-up sequence and the memory in use then, and ends.
@@ -60,7 +49,7 @@ int main(int argc, char **argv)
     if (!voxa::LoadSkinForStartup())
         return 1;
 
-    RegisterFeatures();
+    voxa::RegisterFeatures();
     voxa::TMainForm main;
     prompts.setMainWindow(&main);
     main.CreateDialogs();

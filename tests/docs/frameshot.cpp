@@ -1,0 +1,99 @@
+// Shows one frame of the manager on the sample drive and saves a picture of
+// the window, for the screenshots in docs/. Run under Xvfb by
+// scripts/frame-screenshots.
+//   frameshot OUT.png FRAME [DEVICE-FILE] [--language NAME]
+// FRAME is a frame kind's menu item caption without "&" ("Playdisplay
+// Editor", "About VOXA Manager", ...). The drive table comes from
+// VOXA_DRIVE_TABLE; the player's drive is V.
+#include "app/appstate.h"
+#include "app/drivelocator.h"
+#include "app/editorframe.h"
+#include "app/features.h"
+#include "app/frametable.h"
+#include "app/mainform.h"
+#include "app/qtprompts.h"
+#include "ui/skin.h"
+#include "ui/skinfonts.h"
+#include "ui/skinmenu.h"
+#include "ui/skinpanel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+// The sample drive is the player's drive, in a normal run.
+class SampleDriveLocator : public voxa::DriveLocator {
+public:
+    voxa::TOtherFrame *createChooser(voxa::TMainForm &) override { return nullptr; }
+    bool LocateManager(voxa::TMainForm &main, bool) override
+    {
+        voxa::appState().DriveLetter = QLatin1Char('V');
+        main.LoadWindowSettings();
+        return true;
+    }
+    void CompleteInstallation(voxa::TMainForm &) override {}
+};
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    QString language;
+    if (const qsizetype i = args.indexOf(QStringLiteral("--language")); i >= 0 && i + 1 < args.size()) {
+        language = args[i + 1];
+        args.remove(i, 2);
+    }
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: frameshot OUT.png FRAME [DEVICE-FILE] [--language NAME]\n");
+        return 2;
+    }
+    const QString out = args[0], frameName = args[1], file = args.value(2);
+    voxa::InstallFontSubstitutes();
+    voxa::QtPrompts prompts;
+    voxa::setPrompts(&prompts);
+    if (!voxa::LoadSkinForStartup())
+        return 1;
+    voxa::RegisterFeatures();
+    SampleDriveLocator locator;
+    voxa::setDriveLocator(&locator);
+    voxa::TMainForm::setInstantAnimations(true);
+    voxa::TMainForm main;
+    prompts.setMainWindow(&main);
+    main.CreateDialogs();
+    main.show();
+    main.FormActivate();
+    if (!language.isEmpty())
+        main.ApplyLanguage(language);
+    main.move(20, 20);
+
+    QWidget *frame = nullptr;
+    for (const voxa::FrameRow &row : voxa::FrameTable()) {
+        QAction *item = row.showItem ? main.*row.showItem : nullptr;
+        if (item && item->text().remove(QLatin1Char('&')) == frameName)
+            frame = main.Frame(row.kind);
+    }
+    if (!frame) {
+        std::fprintf(stderr, "frameshot: no frame \"%s\" in this build\n", qPrintable(frameName));
+        return 1;
+    }
+    main.CloseActiveFrame(true);
+    if (auto *editor = qobject_cast<voxa::TEditorFrame *>(frame); editor && !file.isEmpty()) {
+        editor->setFileName(file);
+        if (!editor->Load())
+            return 1;
+    }
+    main.ShowFrame(frame);
+    QTimer::singleShot(800, &app, [&] {
+        const QPixmap shot = main.screen()->grabWindow(main.winId());
+        const bool saved = shot.save(out, "PNG");
+        std::printf("%s: %s\n", qPrintable(out), saved ? "saved" : "NOT saved");
+        QCoreApplication::exit(saved ? 0 : 1);
+    });
+    return app.exec();
+}
