@@ -3,6 +3,8 @@
 #include "platform/paths.h"
 #include "tool/showformat.h"
 
+#include "editors/config/playerfile.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -34,13 +36,12 @@ int show(const QStringList &args, Io &io)
     QJsonArray all;
     for (const QString &file : files) {
         ShowResult r;
-        QFile f(platform::toNative(file));
-        QByteArray head;
-        if (!f.open(QIODevice::ReadOnly)) {
-            r.error = msg(Msg::CannotOpenFile);
+        // Pipes and devices are refused before anything is read from them.
+        const FileResult<QByteArray> start = playerfile::readHead(file, 5);
+        if (!start) {
+            r.error = start.error().message();
         } else {
-            head = f.read(5);
-            f.close();
+            const QByteArray head = *start;
             const ShowFormat *format = nullptr;
             for (const ShowFormat *s : registry())
                 if (s->signature == head)

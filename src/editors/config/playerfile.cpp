@@ -32,6 +32,10 @@ QString FileError::message() const
         return msg(Msg::MaxElements);
     case FileFailure::CannotStore:
         return QStringLiteral("This text cannot be stored in the player's file");
+    case FileFailure::NotRegularFile:
+        return msg(Msg::CannotOpenFile) + QStringLiteral(" ") + fs::notRegularFileText();
+    case FileFailure::TooLarge:
+        return QStringLiteral("The picture is too large");
     }
     return {};
 }
@@ -67,9 +71,10 @@ FileResult<QByteArray> readHead(const QString &path, qint64 maxBytes)
         return failure(FileFailure::CannotOpen);
     // Folders, pipes and devices are refused at once: no reader blocks or
     // streams without end.
-    auto bytes = fs::readRegularFile(path, maxBytes);
+    QString error;
+    auto bytes = fs::readRegularFile(path, maxBytes, &error);
     if (!bytes)
-        return failure(FileFailure::CannotOpen);
+        return failure(error == fs::notRegularFileText() ? FileFailure::NotRegularFile : FileFailure::CannotOpen);
     return *bytes;
 }
 

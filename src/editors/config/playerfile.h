@@ -22,6 +22,8 @@ enum class FileFailure {
     DataTooLong,   // the document does not fit into the file's fixed size
     TooManyElements,  // more elements than the file has room for
     CannotStore,   // a text that the file cannot hold (code page, zero byte, empty)
+    NotRegularFile,  // a folder, pipe or device where a file was expected
+    TooLarge,      // a picture over the size or pixel limit
 };
 
 struct FileError {

@@ -1,5 +1,6 @@
 #include "editors/logo/logoconvert.h"
 
+#include "platform/fileops.h"
 #include "platform/paths.h"
 
 #include <QBuffer>
@@ -202,6 +203,23 @@ QImage toRgb32(const QImage &image)
     return argb.convertToFormat(QImage::Format_RGB32);
 }
 
+QImage opaque(const QImage &image)
+{
+    if (!image.hasAlphaChannel())
+        return image.convertToFormat(QImage::Format_RGB32);
+    // Straight (not premultiplied) colours, so a transparent pixel keeps its
+    // own colour, with the alpha byte set.
+    QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    if (argb.isNull())
+        return {};
+    for (int y = 0; y < argb.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(argb.scanLine(y));
+        for (int x = 0; x < argb.width(); ++x)
+            line[x] |= 0xFF000000u;
+    }
+    return argb.convertToFormat(QImage::Format_RGB32);
+}
+
 QRgb frameColour(bool blackFrame)
 {
     return blackFrame ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
@@ -239,13 +257,17 @@ FileResult<QImage> DecodeSourcePicture(const QByteArray &bytes)
     QImageReader reader(&buffer);
     reader.setAllocationLimit(int(MaxSourcePixels * 4 / (1024 * 1024)));
     const QSize size = reader.size();
+    // A picture that decodes but is too big to convert says so.
     if (size.isValid() && qint64(size.width()) * size.height() > MaxSourcePixels)
-        return fail(FileFailure::WrongFormat);
+        return fail(FileFailure::TooLarge);
     if (!reader.read(&image) || image.isNull())
         return fail(FileFailure::WrongFormat);
     if (qint64(image.width()) * image.height() > MaxSourcePixels)
-        return fail(FileFailure::WrongFormat);
-    image = toRgb32(image);
+        return fail(FileFailure::TooLarge);
+    // A BMP pixel's fourth byte is not transparency for the conversion: a
+    // 32-bit BMP with an alpha mask keeps its colours as they are. Other
+    // formats (PNG, GIF) are laid on white.
+    image = bytes.startsWith("BM") ? opaque(image) : toRgb32(image);
     if (image.isNull())
         return fail(FileFailure::WrongFormat);
     return image;
@@ -253,17 +275,17 @@ FileResult<QImage> DecodeSourcePicture(const QByteArray &bytes)
 
 FileResult<QImage> LoadSourcePicture(const QString &path)
 {
-    const QString native = platform::toNative(path);
-    if (native.isEmpty() || QFileInfo(native).isDir())
+    if (platform::toNative(path).isEmpty())
         return fail(FileFailure::CannotOpen, path);
-    QFile f(native);
-    if (!f.open(QIODevice::ReadOnly))
-        return fail(FileFailure::CannotOpen, path);
-    if (f.size() > MaxSourceFileBytes)
-        return fail(FileFailure::WrongFormat, path);
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return fail(FileFailure::CannotOpen, path);
+    // Only a regular file, and never more than the limit plus one byte: a
+    // pipe does not block and /dev/zero does not stream for ever.
+    QString error;
+    const auto read = fs::readRegularFile(path, MaxSourceFileBytes + 1, &error);
+    if (!read)
+        return fail(error == fs::notRegularFileText() ? FileFailure::NotRegularFile : FileFailure::CannotOpen, path);
+    if (read->size() > MaxSourceFileBytes)
+        return fail(FileFailure::TooLarge, path);
+    const QByteArray &bytes = *read;
     FileResult<QImage> image = DecodeSourcePicture(bytes);
     if (!image)
         return fail(image.error().reason, path);
