@@ -95,8 +95,11 @@ int writeSettings(const QStringList &args, Io &io)
 
     TIniFileHandler settings;
     settings.SetDrive(letter);
+    // The language is read before the first write: a file in the older
+    // binary layout is dropped by the first write and would lose it.
+    const QString language = settings.language();
     settings.setVersion(ManagerVersion);
-    settings.setLanguage(settings.language());
+    settings.setLanguage(language);
     for (const QString &a : args.mid(1)) {
         const qsizetype eq = a.indexOf(QLatin1Char('='));
         if (eq <= 0) {
