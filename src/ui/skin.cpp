@@ -120,14 +120,38 @@ QImage ScaleNearest(const QImage &source, QSize size)
     return out;
 }
 
-QImage MakeButtonPicture(const QRect &region, QSize size)
+QImage StretchColumn(const QImage &source, QSize size, int column)
+{
+    if (source.isNull() || size.isEmpty())
+        return {};
+    const int sw = source.width(), sh = source.height();
+    if (size.width() < sw || column < 0 || column >= sw)
+        return ScaleNearest(source, size);
+    const QImage src = source.convertToFormat(QImage::Format_RGB32);
+    QImage out(size, QImage::Format_RGB32);
+    const int dw = size.width();
+    const int rightStart = dw - (sw - column - 1);  // where the columns right of it go
+    for (int y = 0; y < size.height(); ++y) {
+        const auto *in = reinterpret_cast<const QRgb *>(src.constScanLine(int(qint64(y) * sh / size.height())));
+        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+        for (int x = 0; x < dw; ++x)
+            line[x] = in[x < column ? x : x < rightStart ? column : x - rightStart + column + 1];
+    }
+    return out;
+}
+
+QImage MakeButtonPicture(const QRect &region, QSize size, int stretchColumn)
 {
     if (!LoadSkin() || size.width() < 2 || size.height() < 2)
         return {};
     QImage out(size, QImage::Format_RGB32);
     out.fill(BackgroundColor());
     QPainter p(&out);
-    p.drawImage(0, 0, ScaleNearest(SkinRegion(region), size - QSize(1, 1)));
+    const QImage cut = SkinRegion(region);
+    if (stretchColumn >= 0 && cut.width() > 1)
+        p.drawImage(0, 0, StretchColumn(cut.copy(0, 0, cut.width() - 1, cut.height()), size - QSize(1, 1), stretchColumn));
+    else
+        p.drawImage(0, 0, ScaleNearest(cut, size - QSize(1, 1)));
     return out;
 }
 
@@ -198,7 +222,10 @@ void PaintStartPanelCaption(QImage &picture, const QString &caption, bool smallF
 QImage MakeStartPanelPicture(skin::StartButton button, skin::State state, const QString &caption,
                              bool smallFontSet)
 {
-    QImage pic = MakeButtonPicture(skin::startRegion(button, state), skin::StartButtonSize);
+    // The pressed picture is cut narrower than it is shown; widening it by
+    // one plain column keeps its rounded ends and its icon as painted.
+    const int stretch = state == skin::State::Pressed ? skin::StartPressedStretchColumn : -1;
+    QImage pic = MakeButtonPicture(skin::startRegion(button, state), skin::StartButtonSize, stretch);
     PaintStartPanelCaption(pic, caption, smallFontSet);
     return pic;
 }

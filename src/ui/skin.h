@@ -36,9 +36,16 @@ QImage SkinRegion(const QRect &region);
 // Scales an image to a size by picking the pixel at (x * sw / dw, y * sh / dh):
 // a region one pixel larger than the target keeps its top-left part exactly.
 QImage ScaleNearest(const QImage &source, QSize size);
+// Widens an image to a size by repeating one column: the columns left of it
+// stay at the left, those right of it move to the right end. Rows are picked
+// as ScaleNearest picks them. A narrower size, or a column outside the
+// image, falls back to ScaleNearest.
+QImage StretchColumn(const QImage &source, QSize size, int column);
 // A button picture of the given size: background colour, with the region
-// scaled into its size minus the last row and column. Null without skin.
-QImage MakeButtonPicture(const QRect &region, QSize size);
+// scaled into its size minus the last row and column. With a stretch column
+// the region (without its last column) is widened by repeating that column
+// instead, so its ends keep their pixels. Null without skin.
+QImage MakeButtonPicture(const QRect &region, QSize size, int stretchColumn = -1);
 
 // Backgrounds; null pictures when the skin cannot be loaded.
 QImage MakeFrameBackground(int w, int h);

@@ -58,6 +58,12 @@ constexpr QRect startRegion(StartButton b, State s)
     return region(284, top, 326, top + 38);
 }
 
+// The pressed picture is cut narrower than it is shown. Its columns left of
+// this one are kept at the picture's left, its columns right of it (but the
+// last, as for every button) at the picture's right end, and this column is
+// repeated in between: the corners and the icon keep their pixels.
+inline constexpr int StartPressedStretchColumn = 32;
+
 // Button pictures are made at these sizes; the region is scaled into the
 // picture minus its last row and column.
 inline constexpr QSize ToolButtonSize(24, 24);

@@ -195,6 +195,67 @@ private slots:
         QVERIFY(ScaleNearest(src, QSize(0, 3)).isNull());
     }
 
+    void stretchColumnKeepsTheEnds_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QList<int>>("picked");  // source column of each target column
+        QTest::newRow("middle column repeated") << 8 << 2 << QList<int>{0, 1, 2, 2, 2, 2, 3, 4};
+        QTest::newRow("first column repeated") << 7 << 0 << QList<int>{0, 0, 0, 1, 2, 3, 4};
+        QTest::newRow("last column repeated") << 7 << 4 << QList<int>{0, 1, 2, 3, 4, 4, 4};
+        QTest::newRow("same width: a copy") << 5 << 2 << QList<int>{0, 1, 2, 3, 4};
+        // Out of its use: the nearest-neighbour scale.
+        QTest::newRow("narrower") << 3 << 2 << QList<int>{0, 1, 3};
+        QTest::newRow("column outside") << 10 << 5 << QList<int>{0, 0, 1, 1, 2, 2, 3, 3, 4, 4};
+        QTest::newRow("negative column") << 10 << -1 << QList<int>{0, 0, 1, 1, 2, 2, 3, 3, 4, 4};
+    }
+    void stretchColumnKeepsTheEnds()
+    {
+        QFETCH(int, width);
+        QFETCH(int, column);
+        QFETCH(QList<int>, picked);
+        QImage src(5, 3, QImage::Format_RGB32);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x)
+                src.setPixel(x, y, qRgb(x * 40, y * 40, 9));
+        // Two rows from three: the top ones, as ScaleNearest picks them.
+        const QImage out = StretchColumn(src, QSize(width, 2), column);
+        QCOMPARE(out.size(), QSize(width, 2));
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < width; ++x)
+                QCOMPARE(out.pixel(x, y), qRgb(picked[x] * 40, y * 40, 9));
+        QVERIFY(StretchColumn(QImage(), QSize(4, 4), 1).isNull());
+        QVERIFY(StretchColumn(src, QSize(0, 4), 1).isNull());
+    }
+
+    void pressedStartPictureIsWidenedByItsStretchColumn()
+    {
+        // A pressed region with a column of its own colour each; the
+        // picture keeps its first 32 and its last 8 (but the region's last)
+        // columns, and the stretch column fills the rest.
+        QImage img = flatSkin();
+        const QRect r = skin::startRegion(skin::StartButton::Logo, skin::State::Pressed);
+        for (int y = 0; y < r.height(); ++y)
+            for (int x = 0; x < r.width(); ++x)
+                img.setPixel(r.left() + x, r.top() + y, qRgb(x * 6, y * 6, 201));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("skin.bmp"));
+        QVERIFY(img.save(path));
+        QVERIFY(LoadSkinFrom(path));
+        const QImage pic = MakeStartPanelPicture(skin::StartButton::Logo, skin::State::Pressed, QString(), false);
+        QCOMPARE(pic.size(), skin::StartButtonSize);
+        const int c = skin::StartPressedStretchColumn;
+        for (int y = 0; y < 37; ++y) {
+            for (int x = 0; x < 141; ++x) {
+                const int from = x < c ? x : x < 141 - (40 - c) ? c : x - 141 + 41;
+                QCOMPARE(pic.pixel(x, y), qRgb(from * 6, y * 6, 201));
+            }
+        }
+        QCOMPARE(countColour(pic, QRect(141, 0, 1, 38), skin::BackgroundRgb), 38);
+        QCOMPARE(countColour(pic, QRect(0, 37, 142, 1), skin::BackgroundRgb), 142);
+        UnloadSkin();
+    }
+
     void captionShrinks_data()
     {
         QTest::addColumn<QString>("caption");
@@ -259,6 +320,37 @@ private slots:
         QCOMPARE(committed.size(), painted.size());
         QVERIFY2(committed.convertToFormat(QImage::Format_RGB32) == painted.convertToFormat(QImage::Format_RGB32),
                  "data/defaultskin.bmp is out of date: run \"ninja defaultskin\"");
+    }
+
+    void defaultSkinPressedStartPicturesLookLikeTheOthers()
+    {
+        // Pressed, a start button keeps the outline of its normal picture
+        // (no stair-stepped or blurred corners from widening a narrow
+        // picture) and shows its icon.
+        QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
+        const QRgb key = skin::BackgroundRgb;
+        for (int b = 0; b < skin::StartButtonCount; ++b) {
+            const auto button = skin::StartButton(b);
+            const QImage normal = MakeStartPanelPicture(button, skin::State::Normal, QString(), false);
+            const QImage pressed = MakeStartPanelPicture(button, skin::State::Pressed, QString(), false);
+            QCOMPARE(pressed.size(), normal.size());
+            int outlineDiffers = 0;
+            for (int y = 0; y < normal.height(); ++y)
+                for (int x = 0; x < normal.width(); ++x)
+                    outlineDiffers += ((normal.pixel(x, y) | 0xFF000000u) == key)
+                                      != ((pressed.pixel(x, y) | 0xFF000000u) == key);
+            QCOMPARE(outlineDiffers, 0);
+            // The badge: a dark disc left of the caption, out of the
+            // repeated column, on a light plate.
+            int dark = 0;
+            for (int y = 6; y < 32; ++y)
+                for (int x = 8; x < 32; ++x)
+                    dark += qGray(pressed.pixel(x, y)) < 100;
+            QVERIFY2(dark > 250, qPrintable(QString::number(dark)));
+            for (int y = 6; y < 32; ++y)
+                QVERIFY(qGray(pressed.pixel(skin::StartPressedStretchColumn, y)) > 140);
+        }
+        UnloadSkin();
     }
 
     void defaultSkinButtonsHaveTransparentCorners()

@@ -496,11 +496,12 @@ void startPlate(QPainter &p, bool hover)
     p.drawPath(plate);
 }
 
-void startBadge(QPainter &p, StartButton b, bool hover)
+void startBadge(QPainter &p, StartButton b, State s)
 {
     QLinearGradient g(0, 6, 0, 31);
-    const QColor top = hover ? rgb(92, 140, 220) : rgb(74, 108, 172);
-    const QColor bottom = hover ? rgb(44, 76, 146) : rgb(36, 54, 98);
+    const bool hover = s == State::Hover, pressed = s == State::Pressed;
+    const QColor top = hover ? rgb(92, 140, 220) : pressed ? rgb(56, 84, 140) : rgb(74, 108, 172);
+    const QColor bottom = hover ? rgb(44, 76, 146) : pressed ? rgb(30, 46, 86) : rgb(36, 54, 98);
     g.setColorAt(0, top);
     g.setColorAt(1, bottom);
     p.setPen(QPen(rgb(28, 42, 76), 1));
@@ -529,22 +530,32 @@ void paintStartButton(QPainter &p, StartButton b, State s)
     p.translate(r.topLeft());
     p.setRenderHint(QPainter::Antialiasing, true);
     if (s == State::Pressed) {
-        // 42 pixels wide, stretched to the button's width: no badge, and
-        // corners that stay round when stretched.
+        // Cut 42 pixels wide and shown at the button's width: the manager
+        // keeps the columns left of StartPressedStretchColumn at the left,
+        // those right of it at the right end, and repeats that column in
+        // between. So the plate has the other plates' corners, its right end
+        // lies right of the column, and the badge, pushed in, left of it.
         QPainterPath plate;
-        plate.addRoundedRect(QRectF(1.5, 2.5, 39, 32), 2.2, 6.5);
+        plate.addRoundedRect(QRectF(1.5, 2.5, 38, 32), 7, 7);
         QLinearGradient g(0, 2.5, 0, 34.5);
         g.setColorAt(0, rgb(160, 178, 204));
         g.setColorAt(1, rgb(206, 218, 234));
         p.fillPath(plate, g);
-        p.setPen(QPen(rgb(80, 100, 140), 1));
-        p.setBrush(Qt::NoBrush);
-        p.drawPath(plate);
+        QPainterPath inner;
+        inner.addRoundedRect(QRectF(2.5, 3.5, 36, 30), 6, 6);
         p.setPen(QPen(rgb(40, 56, 90, 90), 1));
-        p.drawLine(QPointF(3, 3.5), QPointF(39, 3.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(inner);
+        p.setPen(QPen(rgb(80, 100, 140), 1));
+        p.drawPath(plate);
+        p.translate(-0.5, 1);
+        p.translate(BadgeCentre);
+        p.scale(0.88, 0.88);
+        p.translate(-BadgeCentre);
+        startBadge(p, b, s);
     } else {
         startPlate(p, s == State::Hover);
-        startBadge(p, b, s == State::Hover);
+        startBadge(p, b, s);
     }
     p.restore();
 }
