@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -30,9 +32,9 @@ struct Mp3Finder::Walk {
     QChar separator;
     bool stop = false;
     Mp3SearchResult result;
-    // The folders being walked, so that a link back to one of them is not
-    // followed round and round.
-    std::vector<std::pair<dev_t, ino_t>> open;
+    // Every folder walked so far: one reached again through a link (to a
+    // parent, a sibling or itself) is not walked again.
+    QSet<QPair<dev_t, ino_t>> walked;
 };
 
 namespace {
@@ -69,6 +71,17 @@ QDateTime localTime(time_t secs)
     return QDateTime::fromSecsSinceEpoch(secs, Qt::OffsetFromUTC, int(local.tm_gmtoff));
 }
 
+// A name the system's encoding turns into text and back unchanged. Any
+// other name would come back as different bytes, and every file operation
+// on the record would miss the file.
+bool nameRoundTrips(const char *name, size_t len)
+{
+    if (std::all_of(name, name + len, [](char c) { return quint8(c) < 0x80; }))
+        return true;
+    const QByteArray raw(name, qsizetype(len));
+    return QFile::encodeName(QFile::decodeName(raw)) == raw;
+}
+
 }  // namespace
 
 Mp3Finder::Mp3Finder(int capacity) : Mp3FileTable(size_t(std::max(capacity, 0)) + 1), m_capacity(std::max(capacity, 0))
@@ -86,19 +99,18 @@ bool Mp3Finder::tick(Walk &walk)
     return !walk.stop;
 }
 
-Mp3SearchResult Mp3Finder::Search(const QString &rootPath)
+Mp3SearchRoot Mp3Finder::ResolveRoot(const QString &rootPath) const
 {
-    auto walk = std::make_unique<Walk>();
-    ::tzset();  // once a search: the zone in force now
-    FoundCount = 1;
-    EntryCount = 0;
-
     QString native;
     QString record;
     if (platform::isDevicePath(rootPath)) {
         native = platform::toNative(rootPath);
         record = rootPath;
         record.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        // ".." stops at the root as in the path layer; the records say where
+        // the files really are.
+        if (record.contains(QLatin1String("..")) || record.contains(QLatin1String("\\.")))
+            record = record.left(2) + platform::cleanDevicePath(record).mid(2);
     } else if (!rootPath.isEmpty()) {
         native = QDir::cleanPath(QFileInfo(rootPath).absoluteFilePath());
         if (!KeepNativePaths)
@@ -106,12 +118,26 @@ Mp3SearchResult Mp3Finder::Search(const QString &rootPath)
         if (record.isEmpty())
             record = native;
     }
-    walk->separator = platform::isDevicePath(record) ? QLatin1Char('\\') : QLatin1Char('/');
-    while (record.endsWith(walk->separator))
+    const QChar separator = platform::isDevicePath(record) ? QLatin1Char('\\') : QLatin1Char('/');
+    while (record.endsWith(separator))
         record.chop(1);
+    return {native.isEmpty() ? QByteArray() : QFile::encodeName(native), record};
+}
 
-    if (!native.isEmpty())
-        scan(*walk, QFile::encodeName(native), record);
+Mp3SearchResult Mp3Finder::Search(const QString &rootPath)
+{
+    return Search(ResolveRoot(rootPath));
+}
+
+Mp3SearchResult Mp3Finder::Search(const Mp3SearchRoot &root)
+{
+    auto walk = std::make_unique<Walk>();
+    ::tzset();  // once a search: the zone in force now
+    FoundCount = 1;
+    EntryCount = 0;
+    walk->separator = platform::isDevicePath(root.Record) ? QLatin1Char('\\') : QLatin1Char('/');
+    if (!root.Native.isEmpty())
+        scan(*walk, root.Native, root.Record);
     filterPass();
     if (FindFilter.Extend)
         extensionPass();
@@ -128,13 +154,14 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
         ::close(fd);
         return;
     }
-    for (const auto &[dev, ino] : walk.open)
-        if (dev == self.st_dev && ino == self.st_ino) {
-            ::close(fd);
-            return;
-        }
-    if (walk.open.empty())
+    const QPair<dev_t, ino_t> id(self.st_dev, self.st_ino);
+    if (walk.walked.contains(id)) {
+        ::close(fd);
+        return;
+    }
+    if (walk.walked.isEmpty())
         walk.result.RootListed = true;
+    walk.walked.insert(id);
 
     // The whole listing first, so that only one folder is open at a time
     // however deep the tree.
@@ -151,7 +178,6 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
     }
     ::closedir(dir);
 
-    walk.open.emplace_back(self.st_dev, self.st_ino);
     const QByteArray prefix = nativeDir.endsWith('/') ? nativeDir : nativeDir + '/';
     for (const auto &[offset, type] : entries) {
         if (walk.stop)
@@ -167,7 +193,10 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
             statted = fd >= 0 && ::fstatat(fd, name, &st, 0) == 0;
             isDir = statted && S_ISDIR(st.st_mode);
         }
-        if (isDir && !dots) {
+        const bool nameOk = dots || nameRoundTrips(name, len);
+        if (isDir && !dots && !nameOk) {
+            walk.result.LeftOut << recordDir + walk.separator + QFile::decodeName(QByteArray(name, qsizetype(len)));
+        } else if (isDir && !dots) {
             // Depth first: the folder is walked before the next entry.
             if (fd >= 0)
                 ::close(fd);
@@ -186,6 +215,10 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
             statted = fd >= 0 && ::fstatat(fd, name, &st, 0) == 0;
         if (statted && S_ISDIR(st.st_mode))
             continue;
+        if (!nameOk) {
+            walk.result.LeftOut << recordDir + walk.separator + QFile::decodeName(QByteArray(name, qsizetype(len)));
+            continue;
+        }
         if (FoundCount > m_capacity) {
             walk.result.TableFull = true;
             walk.stop = true;
@@ -227,7 +260,6 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
         if (FoundCount % RecordsPerTick == 0 && !tick(walk))
             break;
     }
-    walk.open.pop_back();
     if (fd >= 0)
         ::close(fd);
 }
@@ -244,10 +276,14 @@ void Mp3Finder::filterPass()
         case FindKind::Bitrate: f.Selected = CompareWith(flt.BitrateOp, int(f.Bitrate), flt.Bitrate); break;
         case FindKind::All: break;
         }
+        // A record without a date is an entry that could not be read (a
+        // dangling link): its date and size are unknown, so neither filter
+        // selects it.
+        const bool known = f.Date.isValid();
         if (flt.DateFilter && f.Selected)
-            f.Selected = CompareWith(flt.DateOp, f.Date.date(), flt.Date);
+            f.Selected = known && CompareWith(flt.DateOp, f.Date.date(), flt.Date);
         if (flt.SizeFilter && f.Selected)
-            f.Selected = CompareWith(flt.SizeOp, f.Size, qint64(flt.SizeLimit));
+            f.Selected = known && CompareWith(flt.SizeOp, f.Size, qint64(flt.SizeLimit));
     }
 }
 

@@ -34,7 +34,9 @@ void Mp3Source::open(const char *nativePath)
 {
     int fd;
     do
-        fd = ::open(nativePath, O_RDONLY | O_CLOEXEC);
+        // Non-blocking, so a named pipe without a writer (or a device) does
+        // not hold the open; the type check below then refuses it.
+        fd = ::open(nativePath, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return;

@@ -11,8 +11,9 @@
 // rate file (numbers big-endian):
 //   "Xing": frames at +8, bytes at +12, quality byte at +119
 //   "VBRI": quality byte at +9, bytes at +10, frames at +14
-// at 36 bytes from the frame start for MPEG 1 (21 for mono), 21 for MPEG 2
-// and 2.5 (13 for mono).
+// Xing at 36 bytes from the frame start for MPEG 1 (21 for mono), 21 for
+// MPEG 2 and 2.5 (13 for mono); VBRI there or at 36 in every version and
+// mode, where encoders put it.
 #include "music/id3v1.h"
 #include "music/id3v2.h"
 
@@ -75,13 +76,14 @@ public:
 
     static constexpr int WindowSize = 3458;
     static constexpr int MaxFrameLength = 1729;
+    static constexpr int VbriOffset = 36;
 
     // The building blocks, on their own for callers that look at raw bytes.
     static bool IsFrameHeader(const quint8 *b);
     static FrameData DecodeHeader(const quint8 *b);
     static int BitRateKbps(const FrameData &f);   // table value, 0 for reserved
     static int SampleRate(const FrameData &f);    // Hz, 0 for reserved
-    static int Coefficient(const FrameData &f);
+    static int Coefficient(const FrameData &f);   // bytes per kbit/s per Hz: 48, 144 or 72
     static int PaddingBytes(const FrameData &f);  // of this frame
     static int FrameLength(const FrameData &f);
     static int VBROffset(const FrameData &f);
