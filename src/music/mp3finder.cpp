@@ -10,6 +10,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <optional>
 
 #include <cerrno>
 #include <cstring>
@@ -211,7 +212,8 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
             break;
         if (isDir || !isMp3Name(name, len))
             continue;
-        if (!statted)
+        // A listing that says "regular file" needs no second look here.
+        if (!statted && type != DT_REG)
             statted = fd >= 0 && ::fstatat(fd, name, &st, 0) == 0;
         if (statted && S_ISDIR(st.st_mode))
             continue;
@@ -225,31 +227,54 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
             break;
         }
 
+        // The kinds that read the file open it first and take its date and
+        // size from the open file: one lookup of the name instead of two.
+        const FindKind kind = FindFilter.SearchKind;
+        std::optional<music::Mp3Source> file;
+        qint64 mtime = statted ? qint64(st.st_mtim.tv_sec) : 0;
+        qint64 size = statted ? qint64(st.st_size) : 0;
+        bool known = statted;
+        if (kind != FindKind::All && kind != FindKind::Marked) {
+            file.emplace(fd, name);
+            if (file->isOpen()) {
+                mtime = file->modifiedSecs();
+                size = file->size();
+                known = true;
+            }
+        }
+        if (!known && fd >= 0 && ::fstatat(fd, name, &st, 0) == 0) {
+            if (S_ISDIR(st.st_mode))
+                continue;
+            mtime = qint64(st.st_mtim.tv_sec);
+            size = qint64(st.st_size);
+            known = true;
+        }
+
         Mp3FileInfo &f = Mp3FileTable[size_t(FoundCount)];
         f.Directory = recordDir;
         f.FileName = QFile::decodeName(QByteArray(name, qsizetype(len)));
         f.Marked = name[len - 1] == '!';
-        f.Date = statted ? localTime(st.st_mtim.tv_sec) : QDateTime();
-        f.Size = statted ? qint64(st.st_size) : 0;
-        switch (FindFilter.SearchKind) {
+        f.Date = known ? localTime(time_t(mtime)) : QDateTime();
+        f.Size = known ? size : 0;
+        // A file that cannot be opened reads as no tag and no frame.
+        switch (kind) {
         case FindKind::IncompleteID3v1: {
             TID3v1 &tag = walk.reader.ID3v1();
-            music::Mp3Source file((prefix + name).constData());
-            tag.ReadFrom(file);
+            tag.ReadFrom(*file);
             f.ID3v1Incomplete = !(tag.Exists && !tag.Artist.isEmpty() && !tag.Title.isEmpty()
                                   && !tag.Album.isEmpty());
             break;
         }
         case FindKind::IncompleteID3v2: {
             TID3v2 &tag = walk.reader.ID3v2();
-            music::Mp3Source file((prefix + name).constData());
-            tag.ReadFrom(file);
+            tag.ReadFrom(*file);
             f.ID3v2Incomplete = !(tag.Exists && !tag.Artist.isEmpty() && !tag.Title.isEmpty()
                                   && !tag.Album.isEmpty());
             break;
         }
         case FindKind::Bitrate:
-            walk.reader.ReadFromNativeFile((prefix + name).constData());
+            // Only the bit rate is kept, so the tag texts are not read.
+            walk.reader.ReadFrom(*file, false);
             f.Bitrate = walk.reader.BitRate();
             break;
         default:

@@ -174,19 +174,20 @@ bool TMPEGaudio::searchWindow(const quint8 *w)
 bool TMPEGaudio::ReadFromFile(const QString &fileName)
 {
     music::Mp3Source file(fileName);
-    return read(file);
+    return ReadFrom(file);
 }
 
 bool TMPEGaudio::ReadFromNativeFile(const char *nativePath)
 {
     music::Mp3Source file(nativePath);
-    return read(file);
+    return ReadFrom(file);
 }
 
-bool TMPEGaudio::read(music::Mp3Source &file)
+bool TMPEGaudio::ReadFrom(music::Mp3Source &file, bool tagTexts)
 {
     ResetData();
-    bool ok = m_id3v1.ReadFrom(file) && m_id3v2.ReadFrom(file);
+    bool ok = tagTexts ? m_id3v1.ReadFrom(file) && m_id3v2.ReadFrom(file)
+                       : file.isOpen() && file.size() >= 128 && m_id3v2.ReadFrom(file, false);
     if (ok) {
         FileLength = file.size();
         // Every look at a header or a VBR field stays inside the window;

@@ -60,6 +60,11 @@ public:
     bool ReadFromFile(const QString &fileName);
     // The same for a native path in the file system's own bytes.
     bool ReadFromNativeFile(const char *nativePath);
+    // The same on a file already open. Without tag texts only what the bit
+    // rate needs is read: the ID3v1 tag is not looked at (a file of fewer
+    // than 128 bytes still fails, as the tag read would), and of the ID3v2
+    // tag only its header; the bit rate comes out the same.
+    bool ReadFrom(music::Mp3Source &file, bool tagTexts = true);
 
     // In kbit/s: from the VBR header when there is one with frames, else the
     // first frame's; 0 without a frame.
@@ -89,7 +94,6 @@ public:
     static int VBROffset(const FrameData &f);
 
 private:
-    bool read(music::Mp3Source &file);
     // Searches a window of 3458 bytes (zeros beyond what the file gave).
     // Returns false when a VBR count does not fit a signed 32-bit number.
     bool searchWindow(const quint8 *window);

@@ -1,5 +1,6 @@
 #include "music/id3v1.h"
 #include "music/id3v2.h"
+#include "music/mp3source.h"
 #include "music/mpegaudio.h"
 #include "mp3testutil.h"
 
@@ -707,6 +708,35 @@ private slots:
         QVERIFY(other.ReadFromFile(file(withVbr(bytes, "Xing", 30, quint32(30 * length * 3 / 2), 60))));
         QVERIFY(!other.VBR.Found);
         QCOMPARE(int(other.BitRate()), kbps);
+    }
+
+    void bitRateOnlyReadAgrees()
+    {
+        // The finder's bit-rate search skips the tag texts; the bit rate
+        // must be the one the full read gives, whatever the tags.
+        QList<QByteArray> files;
+        Mp3Recipe r;
+        r.Id3v2Version = 3;
+        r.addText("TIT2", "t");
+        r.Id3v2Frames.append({"APIC", QByteArray(20000, 'p')});
+        r.Id3v2Padding = 1000;
+        r.Vbr = Mp3Recipe::Xing;
+        r.VbrKbps = {64, 192};
+        r.Frames = 30;
+        files << makeMp3(r);
+        r.Id3v2Version = 4;
+        r.HasId3v1 = true;
+        files << makeMp3(r);
+        files << audio(96).left(127) << QByteArray(128, 'x') << audio(320);
+        for (const QByteArray &bytes : files) {
+            const QString p = file(bytes);
+            TMPEGaudio full, quick;
+            const bool fullOk = full.ReadFromFile(p);
+            music::Mp3Source source(QFile::encodeName(p).constData());
+            QCOMPARE(quick.ReadFrom(source, false), fullOk);
+            QCOMPARE(quick.BitRate(), full.BitRate());
+            QCOMPARE(quick.Frame.Position, full.Frame.Position);
+        }
     }
 
     void namedPipeNeverBlocks()
