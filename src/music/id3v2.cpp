@@ -111,7 +111,7 @@ bool TID3v2::ReadFromFile(const QString &fileName)
     return ReadFrom(file);
 }
 
-bool TID3v2::ReadFrom(music::Mp3Source &file)
+bool TID3v2::ReadFrom(music::Mp3Source &file, bool frames)
 {
     ResetData();
     if (!file.isOpen() || file.size() < 10)
@@ -134,7 +134,7 @@ bool TID3v2::ReadFrom(music::Mp3Source &file)
     const qint64 size = qint64(tag.Size[0]) * 2097152 + qint64(tag.Size[1]) * 16384
                         + qint64(tag.Size[2]) * 128 + qint64(tag.Size[3]) + 10;
     Size = size > tag.FileSize ? 0 : qint32(size);
-    if (VersionID != 3 || Size <= 0)
+    if (VersionID != 3 || Size <= 0 || !frames)
         return true;
 
     readFrames(file, Size, tag);

@@ -26,7 +26,8 @@ public:
     // bytes; true otherwise, tag or not. Text frames are read for version
     // 2.3 only; other versions leave the texts empty but are still sized.
     bool ReadFromFile(const QString &fileName);
-    bool ReadFrom(music::Mp3Source &file);
+    // Without frames only the header is read: presence, version and size.
+    bool ReadFrom(music::Mp3Source &file, bool frames = true);
 
     bool Exists = false;
     quint8 VersionID = 0;

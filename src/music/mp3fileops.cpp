@@ -83,7 +83,8 @@ QuarantineOutcome MoveToQuarantine(QChar driveLetter, const QString &quarantine,
     QuarantineOutcome result;
     if (quarantine.isEmpty())
         return result;
-    const QString q = QString(driveLetter.toUpper()) + QStringLiteral(":\\") + quarantine;
+    // ".." in the text climbs no higher than the drive's root.
+    const QString q = platform::cleanDevicePath(QString(driveLetter.toUpper()) + QStringLiteral(":\\") + quarantine);
     result.Folder = q;
     if (!fs::makePath(q)) {
         result.Error = msg(Msg::CannotCreateDirectory) + q;

@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
+#include <optional>
+
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -30,9 +33,9 @@ struct Mp3Finder::Walk {
     QChar separator;
     bool stop = false;
     Mp3SearchResult result;
-    // The folders being walked, so that a link back to one of them is not
-    // followed round and round.
-    std::vector<std::pair<dev_t, ino_t>> open;
+    // Every folder walked so far: one reached again through a link (to a
+    // parent, a sibling or itself) is not walked again.
+    QSet<QPair<dev_t, ino_t>> walked;
 };
 
 namespace {
@@ -69,6 +72,17 @@ QDateTime localTime(time_t secs)
     return QDateTime::fromSecsSinceEpoch(secs, Qt::OffsetFromUTC, int(local.tm_gmtoff));
 }
 
+// A name the system's encoding turns into text and back unchanged. Any
+// other name would come back as different bytes, and every file operation
+// on the record would miss the file.
+bool nameRoundTrips(const char *name, size_t len)
+{
+    if (std::all_of(name, name + len, [](char c) { return quint8(c) < 0x80; }))
+        return true;
+    const QByteArray raw(name, qsizetype(len));
+    return QFile::encodeName(QFile::decodeName(raw)) == raw;
+}
+
 }  // namespace
 
 Mp3Finder::Mp3Finder(int capacity) : Mp3FileTable(size_t(std::max(capacity, 0)) + 1), m_capacity(std::max(capacity, 0))
@@ -86,19 +100,18 @@ bool Mp3Finder::tick(Walk &walk)
     return !walk.stop;
 }
 
-Mp3SearchResult Mp3Finder::Search(const QString &rootPath)
+Mp3SearchRoot Mp3Finder::ResolveRoot(const QString &rootPath) const
 {
-    auto walk = std::make_unique<Walk>();
-    ::tzset();  // once a search: the zone in force now
-    FoundCount = 1;
-    EntryCount = 0;
-
     QString native;
     QString record;
     if (platform::isDevicePath(rootPath)) {
         native = platform::toNative(rootPath);
         record = rootPath;
         record.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        // ".." stops at the root as in the path layer; the records say where
+        // the files really are.
+        if (record.contains(QLatin1String("..")) || record.contains(QLatin1String("\\.")))
+            record = record.left(2) + platform::cleanDevicePath(record).mid(2);
     } else if (!rootPath.isEmpty()) {
         native = QDir::cleanPath(QFileInfo(rootPath).absoluteFilePath());
         if (!KeepNativePaths)
@@ -106,12 +119,26 @@ Mp3SearchResult Mp3Finder::Search(const QString &rootPath)
         if (record.isEmpty())
             record = native;
     }
-    walk->separator = platform::isDevicePath(record) ? QLatin1Char('\\') : QLatin1Char('/');
-    while (record.endsWith(walk->separator))
+    const QChar separator = platform::isDevicePath(record) ? QLatin1Char('\\') : QLatin1Char('/');
+    while (record.endsWith(separator))
         record.chop(1);
+    return {native.isEmpty() ? QByteArray() : QFile::encodeName(native), record};
+}
 
-    if (!native.isEmpty())
-        scan(*walk, QFile::encodeName(native), record);
+Mp3SearchResult Mp3Finder::Search(const QString &rootPath)
+{
+    return Search(ResolveRoot(rootPath));
+}
+
+Mp3SearchResult Mp3Finder::Search(const Mp3SearchRoot &root)
+{
+    auto walk = std::make_unique<Walk>();
+    ::tzset();  // once a search: the zone in force now
+    FoundCount = 1;
+    EntryCount = 0;
+    walk->separator = platform::isDevicePath(root.Record) ? QLatin1Char('\\') : QLatin1Char('/');
+    if (!root.Native.isEmpty())
+        scan(*walk, root.Native, root.Record);
     filterPass();
     if (FindFilter.Extend)
         extensionPass();
@@ -128,13 +155,14 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
         ::close(fd);
         return;
     }
-    for (const auto &[dev, ino] : walk.open)
-        if (dev == self.st_dev && ino == self.st_ino) {
-            ::close(fd);
-            return;
-        }
-    if (walk.open.empty())
+    const QPair<dev_t, ino_t> id(self.st_dev, self.st_ino);
+    if (walk.walked.contains(id)) {
+        ::close(fd);
+        return;
+    }
+    if (walk.walked.isEmpty())
         walk.result.RootListed = true;
+    walk.walked.insert(id);
 
     // The whole listing first, so that only one folder is open at a time
     // however deep the tree.
@@ -151,7 +179,6 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
     }
     ::closedir(dir);
 
-    walk.open.emplace_back(self.st_dev, self.st_ino);
     const QByteArray prefix = nativeDir.endsWith('/') ? nativeDir : nativeDir + '/';
     for (const auto &[offset, type] : entries) {
         if (walk.stop)
@@ -167,7 +194,10 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
             statted = fd >= 0 && ::fstatat(fd, name, &st, 0) == 0;
             isDir = statted && S_ISDIR(st.st_mode);
         }
-        if (isDir && !dots) {
+        const bool nameOk = dots || nameRoundTrips(name, len);
+        if (isDir && !dots && !nameOk) {
+            walk.result.LeftOut << recordDir + walk.separator + QFile::decodeName(QByteArray(name, qsizetype(len)));
+        } else if (isDir && !dots) {
             // Depth first: the folder is walked before the next entry.
             if (fd >= 0)
                 ::close(fd);
@@ -182,41 +212,69 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
             break;
         if (isDir || !isMp3Name(name, len))
             continue;
-        if (!statted)
+        // A listing that says "regular file" needs no second look here.
+        if (!statted && type != DT_REG)
             statted = fd >= 0 && ::fstatat(fd, name, &st, 0) == 0;
         if (statted && S_ISDIR(st.st_mode))
             continue;
+        if (!nameOk) {
+            walk.result.LeftOut << recordDir + walk.separator + QFile::decodeName(QByteArray(name, qsizetype(len)));
+            continue;
+        }
         if (FoundCount > m_capacity) {
             walk.result.TableFull = true;
             walk.stop = true;
             break;
         }
 
+        // The kinds that read the file open it first and take its date and
+        // size from the open file: one lookup of the name instead of two.
+        const FindKind kind = FindFilter.SearchKind;
+        std::optional<music::Mp3Source> file;
+        qint64 mtime = statted ? qint64(st.st_mtim.tv_sec) : 0;
+        qint64 size = statted ? qint64(st.st_size) : 0;
+        bool known = statted;
+        if (kind != FindKind::All && kind != FindKind::Marked) {
+            file.emplace(fd, name);
+            if (file->isOpen()) {
+                mtime = file->modifiedSecs();
+                size = file->size();
+                known = true;
+            }
+        }
+        if (!known && fd >= 0 && ::fstatat(fd, name, &st, 0) == 0) {
+            if (S_ISDIR(st.st_mode))
+                continue;
+            mtime = qint64(st.st_mtim.tv_sec);
+            size = qint64(st.st_size);
+            known = true;
+        }
+
         Mp3FileInfo &f = Mp3FileTable[size_t(FoundCount)];
         f.Directory = recordDir;
         f.FileName = QFile::decodeName(QByteArray(name, qsizetype(len)));
         f.Marked = name[len - 1] == '!';
-        f.Date = statted ? localTime(st.st_mtim.tv_sec) : QDateTime();
-        f.Size = statted ? qint64(st.st_size) : 0;
-        switch (FindFilter.SearchKind) {
+        f.Date = known ? localTime(time_t(mtime)) : QDateTime();
+        f.Size = known ? size : 0;
+        // A file that cannot be opened reads as no tag and no frame.
+        switch (kind) {
         case FindKind::IncompleteID3v1: {
             TID3v1 &tag = walk.reader.ID3v1();
-            music::Mp3Source file((prefix + name).constData());
-            tag.ReadFrom(file);
+            tag.ReadFrom(*file);
             f.ID3v1Incomplete = !(tag.Exists && !tag.Artist.isEmpty() && !tag.Title.isEmpty()
                                   && !tag.Album.isEmpty());
             break;
         }
         case FindKind::IncompleteID3v2: {
             TID3v2 &tag = walk.reader.ID3v2();
-            music::Mp3Source file((prefix + name).constData());
-            tag.ReadFrom(file);
+            tag.ReadFrom(*file);
             f.ID3v2Incomplete = !(tag.Exists && !tag.Artist.isEmpty() && !tag.Title.isEmpty()
                                   && !tag.Album.isEmpty());
             break;
         }
         case FindKind::Bitrate:
-            walk.reader.ReadFromNativeFile((prefix + name).constData());
+            // Only the bit rate is kept, so the tag texts are not read.
+            walk.reader.ReadFrom(*file, false);
             f.Bitrate = walk.reader.BitRate();
             break;
         default:
@@ -227,7 +285,6 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
         if (FoundCount % RecordsPerTick == 0 && !tick(walk))
             break;
     }
-    walk.open.pop_back();
     if (fd >= 0)
         ::close(fd);
 }
@@ -244,10 +301,14 @@ void Mp3Finder::filterPass()
         case FindKind::Bitrate: f.Selected = CompareWith(flt.BitrateOp, int(f.Bitrate), flt.Bitrate); break;
         case FindKind::All: break;
         }
+        // A record without a date is an entry that could not be read (a
+        // dangling link): its date and size are unknown, so neither filter
+        // selects it.
+        const bool known = f.Date.isValid();
         if (flt.DateFilter && f.Selected)
-            f.Selected = CompareWith(flt.DateOp, f.Date.date(), flt.Date);
+            f.Selected = known && CompareWith(flt.DateOp, f.Date.date(), flt.Date);
         if (flt.SizeFilter && f.Selected)
-            f.Selected = CompareWith(flt.SizeOp, f.Size, qint64(flt.SizeLimit));
+            f.Selected = known && CompareWith(flt.SizeOp, f.Size, qint64(flt.SizeLimit));
     }
 }
 

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -68,6 +69,18 @@ struct Mp3SearchResult {
     // one that did not fit; the table holds the first ones found.
     bool TableFull = false;
     bool Cancelled = false;   // the progress tick asked to stop
+    // Files and folders whose names the system's encoding cannot spell (a
+    // FAT disk mounted with another character set): no file operation
+    // could reach them under the name shown, so they are left out. The
+    // names as shown, for a warning.
+    QStringList LeftOut;
+};
+
+// Where a search starts: the folder as the file system spells it, and the
+// directory text its records get (E:\music, or the native folder).
+struct Mp3SearchRoot {
+    QByteArray Native;  // empty: no such drive
+    QString Record;
 };
 
 class Mp3Finder {
@@ -85,6 +98,12 @@ public:
     // folder inside a known drive is recorded in device form, one outside
     // every drive (or with KeepNativePaths) in native form.
     Mp3SearchResult Search(const QString &rootPath);
+    // The two halves of that: resolving the start folder asks the drive
+    // table, so a search on a worker thread resolves it first on the
+    // thread that owns the table, then runs the walk, which touches
+    // nothing but the file system and this finder.
+    Mp3SearchRoot ResolveRoot(const QString &rootPath) const;
+    Mp3SearchResult Search(const Mp3SearchRoot &root);
 
     int Capacity() const { return m_capacity; }
     // Records 1 to FoundCount - 1 whose Selected flag is set, in order.
@@ -96,9 +115,9 @@ public:
     int FoundCount = 1;   // the next free index
     int EntryCount = 0;   // directory entries looked at, "." and ".." included
     TFindFilter FindFilter;
-    // Called every 800 entries and every 10 records; the frame advances its
-    // indicator and handles pending events there. Returning false stops the
-    // scan (the records so far are still filtered).
+    // Called every 800 entries and every 10 records, on the thread that runs
+    // the search; the frame advances its indicator there. Returning false
+    // stops the scan (the records so far are still filtered).
     std::function<bool()> ProgressTick;
     bool KeepNativePaths = false;
 

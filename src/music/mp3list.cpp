@@ -7,7 +7,9 @@
 #include "platform/prompts.h"
 
 #include <QLocale>
-#include <QSaveFile>
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace voxa {
 
@@ -58,6 +60,14 @@ QStringList Mp3ListTexts(const Mp3FileInfo &f, const Mp3ListColumns &c)
         out << QString::number(f.Bitrate) + QStringLiteral(" kbps");
     out << f.Directory;
     return out;
+}
+
+void SortMp3ListByPath(QList<Mp3FileInfo> &items)
+{
+    std::stable_sort(items.begin(), items.end(), [](const Mp3FileInfo &a, const Mp3FileInfo &b) {
+        const int c = a.Directory.compare(b.Directory, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.Directory < b.Directory;
+    });
 }
 
 QString Mp3ExportExtension(Mp3ExportFormat format)
@@ -118,21 +128,29 @@ namespace {
 
 enum class WriteStep { Done, Open, Write };
 
+// The file cannot even be started: its folder is missing or closed to us,
+// or the name is taken by a folder. Anything that fails after that is a
+// write error.
+bool cannotOpen(const QString &path)
+{
+    const QString native = platform::toNative(path);
+    if (native.isEmpty())
+        return true;
+    const QFileInfo info(native);
+    if (info.isDir())
+        return true;
+    const QFileInfo folder(info.absolutePath());
+    return !folder.isDir() || !folder.isWritable();
+}
+
 WriteStep writeWhole(const QString &path, const QByteArray &bytes, QString *error)
 {
-    QSaveFile file(platform::toNative(path));
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString() + QStringLiteral(" [") + path + QLatin1Char(']');
-        return WriteStep::Open;
-    }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString() + QStringLiteral(" [") + path + QLatin1Char(']');
-        file.cancelWriting();
-        return WriteStep::Write;
-    }
-    return WriteStep::Done;
+    const QString failed = fs::writeWholeFile(path, bytes);
+    if (failed.isEmpty())
+        return WriteStep::Done;
+    if (error)
+        *error = failed + QStringLiteral(" [") + path + QLatin1Char(']');
+    return cannotOpen(path) ? WriteStep::Open : WriteStep::Write;
 }
 
 }  // namespace

@@ -29,6 +29,11 @@ QStringList Mp3ListTexts(const Mp3FileInfo &file, const Mp3ListColumns &columns)
 QString Mp3DateText(const QDate &date);
 QString SystemDateSeparator();
 
+// The list's order: by its Path column, the directory, without regard to
+// letter case as on the player's FAT (then by case); files of one directory
+// keep the order the search found them in.
+void SortMp3ListByPath(QList<Mp3FileInfo> &items);
+
 enum class Mp3ExportFormat { M3U, PLS, Text, CSV };
 
 QString Mp3ExportExtension(Mp3ExportFormat format);  // "m3u", "pls", "txt", "csv"

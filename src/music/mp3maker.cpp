@@ -127,7 +127,8 @@ QByteArray makeMp3(const Mp3Recipe &r, QString *error)
         const int length = TMPEGaudio::FrameLength(f);
         if (i == 0) {
             firstLength = length;
-            vbrOffset = TMPEGaudio::VBROffset(f);
+            // VBRI sits at 36 in every version and mode, as encoders write it.
+            vbrOffset = r.Vbr == Mp3Recipe::Vbri ? TMPEGaudio::VbriOffset : TMPEGaudio::VBROffset(f);
         }
         QByteArray frame(length, '\0');
         std::copy(h, h + 4, frame.begin());

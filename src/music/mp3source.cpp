@@ -16,12 +16,17 @@ Mp3Source::Mp3Source(const QString &path)
 {
     const QString native = platform::isDevicePath(path) ? platform::toNative(path) : path;
     if (!native.isEmpty())
-        open(QFile::encodeName(native).constData());
+        open(AT_FDCWD, QFile::encodeName(native).constData());
 }
 
 Mp3Source::Mp3Source(const char *nativePath)
 {
-    open(nativePath);
+    open(AT_FDCWD, nativePath);
+}
+
+Mp3Source::Mp3Source(int dirFd, const char *name)
+{
+    open(dirFd, name);
 }
 
 Mp3Source::~Mp3Source()
@@ -30,11 +35,13 @@ Mp3Source::~Mp3Source()
         ::close(m_fd);
 }
 
-void Mp3Source::open(const char *nativePath)
+void Mp3Source::open(int dirFd, const char *path)
 {
     int fd;
     do
-        fd = ::open(nativePath, O_RDONLY | O_CLOEXEC);
+        // Non-blocking, so a named pipe without a writer (or a device) does
+        // not hold the open; the type check below then refuses it.
+        fd = ::openat(dirFd, path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return;
@@ -45,6 +52,7 @@ void Mp3Source::open(const char *nativePath)
     }
     m_fd = fd;
     m_size = qint64(st.st_size);
+    m_mtime = qint64(st.st_mtim.tv_sec);
 }
 
 qint64 Mp3Source::readRaw(qint64 pos, char *buf, qint64 n)

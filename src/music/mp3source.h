@@ -15,12 +15,16 @@ public:
     explicit Mp3Source(const QString &path);
     // A native path as the file system spells it.
     explicit Mp3Source(const char *nativePath);
+    // A name in an open folder, so that the walk need not spell whole paths.
+    Mp3Source(int dirFd, const char *name);
     ~Mp3Source();
     Mp3Source(const Mp3Source &) = delete;
     Mp3Source &operator=(const Mp3Source &) = delete;
 
     bool isOpen() const { return m_fd >= 0; }
     qint64 size() const { return m_size; }
+    // Last modification, seconds since the epoch (as the open file says).
+    qint64 modifiedSecs() const { return m_mtime; }
     // Reads up to n bytes at pos into buf; fewer at the end of the file.
     // Returns the number of bytes read, or -1 on an input/output error.
     qint64 readAt(qint64 pos, char *buf, qint64 n);
@@ -28,12 +32,13 @@ public:
     static constexpr qint64 HeadSize = 8192;
 
 private:
-    void open(const char *nativePath);
+    void open(int dirFd, const char *path);
     bool loadHead();
     qint64 readRaw(qint64 pos, char *buf, qint64 n);
 
     int m_fd = -1;
     qint64 m_size = -1;
+    qint64 m_mtime = 0;
     qint64 m_headLen = -1;  // -1: not read yet
     char m_head[HeadSize];
 };

@@ -79,10 +79,13 @@ int TMPEGaudio::SampleRate(const FrameData &f)
 
 int TMPEGaudio::Coefficient(const FrameData &f)
 {
-    const bool layerI = f.LayerID == 3;
-    if (f.VersionID == 3)
-        return layerI ? 48 : 144;
-    return layerI ? 24 : 72;
+    // Samples a frame / 8: Layer I has 384 and Layer II 1152 in every
+    // version; only Layer III halves its 1152 at the lower sample rates.
+    switch (f.LayerID) {
+    case 3: return 48;
+    case 2: return 144;
+    default: return f.VersionID == 3 ? 144 : 72;
+    }
 }
 
 int TMPEGaudio::PaddingBytes(const FrameData &f)
@@ -97,6 +100,10 @@ int TMPEGaudio::FrameLength(const FrameData &f)
     const int rate = SampleRate(f);
     if (rate == 0)
         return 0;
+    // Layer I counts in 4-byte slots: the slot count is truncated, not the
+    // byte count.
+    if (f.LayerID == 3)
+        return int(qint64(12) * BitRateKbps(f) * 1000 / rate) * 4 + PaddingBytes(f);
     return int(qint64(Coefficient(f)) * BitRateKbps(f) * 1000 / rate) + PaddingBytes(f);
 }
 
@@ -133,6 +140,11 @@ bool TMPEGaudio::searchWindow(const quint8 *w)
 
         VBRData vbr;
         const quint8 *d = w + p + VBROffset(f);
+        // Encoders write VBRI 36 bytes into the frame whatever the version
+        // and mode; the Xing offsets do depend on them.
+        if (std::memcmp(d, "VBRI", 4) != 0 && std::memcmp(d, "Xing", 4) != 0
+            && std::memcmp(w + p + VbriOffset, "VBRI", 4) == 0)
+            d = w + p + VbriOffset;
         quint32 frames = 0, bytes = 0;
         if (std::memcmp(d, "Xing", 4) == 0) {
             vbr.Found = true;
@@ -162,19 +174,20 @@ bool TMPEGaudio::searchWindow(const quint8 *w)
 bool TMPEGaudio::ReadFromFile(const QString &fileName)
 {
     music::Mp3Source file(fileName);
-    return read(file);
+    return ReadFrom(file);
 }
 
 bool TMPEGaudio::ReadFromNativeFile(const char *nativePath)
 {
     music::Mp3Source file(nativePath);
-    return read(file);
+    return ReadFrom(file);
 }
 
-bool TMPEGaudio::read(music::Mp3Source &file)
+bool TMPEGaudio::ReadFrom(music::Mp3Source &file, bool tagTexts)
 {
     ResetData();
-    bool ok = m_id3v1.ReadFrom(file) && m_id3v2.ReadFrom(file);
+    bool ok = tagTexts ? m_id3v1.ReadFrom(file) && m_id3v2.ReadFrom(file)
+                       : file.isOpen() && file.size() >= 128 && m_id3v2.ReadFrom(file, false);
     if (ok) {
         FileLength = file.size();
         // Every look at a header or a VBR field stays inside the window;

@@ -11,8 +11,9 @@
 // rate file (numbers big-endian):
 //   "Xing": frames at +8, bytes at +12, quality byte at +119
 //   "VBRI": quality byte at +9, bytes at +10, frames at +14
-// at 36 bytes from the frame start for MPEG 1 (21 for mono), 21 for MPEG 2
-// and 2.5 (13 for mono).
+// Xing at 36 bytes from the frame start for MPEG 1 (21 for mono), 21 for
+// MPEG 2 and 2.5 (13 for mono); VBRI there or at 36 in every version and
+// mode, where encoders put it.
 #include "music/id3v1.h"
 #include "music/id3v2.h"
 
@@ -59,6 +60,11 @@ public:
     bool ReadFromFile(const QString &fileName);
     // The same for a native path in the file system's own bytes.
     bool ReadFromNativeFile(const char *nativePath);
+    // The same on a file already open. Without tag texts only what the bit
+    // rate needs is read: the ID3v1 tag is not looked at (a file of fewer
+    // than 128 bytes still fails, as the tag read would), and of the ID3v2
+    // tag only its header; the bit rate comes out the same.
+    bool ReadFrom(music::Mp3Source &file, bool tagTexts = true);
 
     // In kbit/s: from the VBR header when there is one with frames, else the
     // first frame's; 0 without a frame.
@@ -75,19 +81,19 @@ public:
 
     static constexpr int WindowSize = 3458;
     static constexpr int MaxFrameLength = 1729;
+    static constexpr int VbriOffset = 36;
 
     // The building blocks, on their own for callers that look at raw bytes.
     static bool IsFrameHeader(const quint8 *b);
     static FrameData DecodeHeader(const quint8 *b);
     static int BitRateKbps(const FrameData &f);   // table value, 0 for reserved
     static int SampleRate(const FrameData &f);    // Hz, 0 for reserved
-    static int Coefficient(const FrameData &f);
+    static int Coefficient(const FrameData &f);   // bytes per kbit/s per Hz: 48, 144 or 72
     static int PaddingBytes(const FrameData &f);  // of this frame
     static int FrameLength(const FrameData &f);
     static int VBROffset(const FrameData &f);
 
 private:
-    bool read(music::Mp3Source &file);
     // Searches a window of 3458 bytes (zeros beyond what the file gave).
     // Returns false when a VBR count does not fit a signed 32-bit number.
     bool searchWindow(const quint8 *window);

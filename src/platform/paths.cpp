@@ -53,6 +53,38 @@ QString findCaseless(const QString &folder, const QString &name)
 
 }  // namespace
 
+QStringList devicePathParts(QStringView path)
+{
+    QStringList parts;
+    if (!isDevicePath(path))
+        return parts;
+    // As on the player's own system: "." is the folder itself, and ".."
+    // climbs one folder but never above the drive's root.
+    qsizetype start = 2;
+    for (qsizetype i = 2; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != QLatin1Char('\\') && path[i] != QLatin1Char('/'))
+            continue;
+        const QStringView part = path.sliced(start, i - start);
+        start = i + 1;
+        if (part.isEmpty() || part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            if (!parts.isEmpty())
+                parts.removeLast();
+            continue;
+        }
+        parts.append(part.toString());
+    }
+    return parts;
+}
+
+QString cleanDevicePath(QStringView path)
+{
+    if (!isDevicePath(path))
+        return path.toString();
+    return QString(path[0].toUpper()) + QStringLiteral(":\\") + devicePathParts(path).join(QLatin1Char('\\'));
+}
+
 QString toNative(const QString &path)
 {
     if (!isDevicePath(path))
@@ -60,9 +92,7 @@ QString toNative(const QString &path)
     QString root = driveTable().rootOf(path[0]);
     if (root.isEmpty())
         return {};
-    QString rest = path.mid(2);
-    rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QStringList parts = rest.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    const QStringList parts = devicePathParts(path);
     if (root.endsWith(QLatin1Char('/')) && root.size() > 1)
         root.chop(1);
     if (parts.isEmpty())
@@ -78,7 +108,7 @@ QString toNative(const QString &path)
     bool resolving = true;
     for (const QString &part : parts) {
         QString name = part;
-        if (resolving && part != QLatin1String(".") && part != QLatin1String("..")) {
+        if (resolving) {
             const QString candidate = (current == QLatin1String("/") ? QString() : current)
                                       + QLatin1Char('/') + part;
             if (!existsNative(QFile::encodeName(candidate))) {

@@ -4,6 +4,7 @@
 // every file the system writes. This is the one place where such a path
 // becomes a native one and back.
 #include <QString>
+#include <QStringList>
 
 namespace voxa::platform {
 
@@ -12,7 +13,15 @@ bool isDevicePath(QStringView path);
 // The letter of a device path in capitals, or a null QChar.
 QChar driveLetterOf(QStringView path);
 
-// A device path as a native path below its drive's root. Each component is
+// The folder names of a device path below its drive's root, with "." left
+// out and ".." taking away the name before it; ".." at the root stays at the
+// root, so no device path leads off its drive.
+QStringList devicePathParts(QStringView path);
+// The same path spelled plainly: "e:\a\.\..\b\" -> "E:\b"; "E:\" for the root.
+// Other paths are returned unchanged.
+QString cleanDevicePath(QStringView path);
+
+// A device path as a native path below its drive's root (".." as above). Each component is
 // matched without regard to letter case, as on FAT, so "voxa\Temp" finds
 // "voxa/temp"; components that do not exist are kept as written. A path that
 // is not a device path is returned unchanged; an unknown letter gives an

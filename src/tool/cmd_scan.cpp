@@ -1,6 +1,9 @@
 // voxatool scan DIR [options]: the MP3 search of the find and export frame on
-// a folder, printed or exported. Paths keep the form DIR was given in: a
-// drive's (V:\music\a.mp3) or the native one.
+// a folder, printed or exported in the frame's order (by path), and
+// optionally the frame's file operations on what was found. Paths take the
+// drive form (V:\music\a.mp3) whenever the folder lies on a drive, else
+// the native one (or with --native-paths).
+#include "music/mp3fileops.h"
 #include "music/mp3finder.h"
 #include "music/mp3list.h"
 #include "platform/fileops.h"
@@ -10,19 +13,22 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace voxa::tool {
 namespace {
 
 const char *const Usage =
     "scan DIR [--kind all|marked|id3v1|id3v2|bitrate] [--bitrate OP KBPS] [--date OP YYYY-MM-DD]\n"
-    "        [--size OP BYTES] [--extend] [--format m3u|pls|txt|csv|json] [--output FILE]";
+    "        [--size OP BYTES] [--extend] [--format m3u|pls|txt|csv|json] [--size-unit kbyte|mbyte]\n"
+    "        [--native-paths] [--output FILE] [--unmark | --delete | --quarantine DIR]";
 
 int fail(Io &io, const QString &text)
 {
     io.err << "voxatool scan: " << text << "\nusage: voxatool " << Usage
-           << "\n  OP is lt, eq or gt (or <, =, >); the size takes lt or gt only.\n";
+           << "\n  OP is lt, eq or gt (or <, =, >); the size takes lt or gt only."
+              "\n  --unmark, --delete and --quarantine (a folder below the drive's root) act on"
+              "\n  every file found and print one line per file: what happened, tab, path,"
+              "\n  and a tab and the new path or the reason.\n";
     return 2;
 }
 
@@ -55,13 +61,93 @@ QJsonObject recordJson(const Mp3FileInfo &f, FindKind kind)
     return o;
 }
 
+enum class Operation { None, UnMark, Delete, Quarantine };
+
+// One line per item: what happened, the path, and the new path or the reason.
+QString resultLine(const char *what, const QString &path, const QString &detail = {})
+{
+    QString line = QString::fromLatin1(what) + QLatin1Char('\t') + path;
+    if (!detail.isEmpty())
+        line += QLatin1Char('\t') + detail;
+    return line;
+}
+
+// Runs the operation on every item in list order; false when any item
+// failed.
+bool applyOperation(Operation op, const QString &quarantine, const QList<Mp3FileInfo> &items, Io &io)
+{
+    bool allDone = true;
+    switch (op) {
+    case Operation::None:
+        break;
+    case Operation::UnMark: {
+        const QList<Mp3ItemOutcome> out = UnMarkFiles(items);
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const QString path = Mp3FullPath(items[i]);
+            if (!out[i].Tried) {
+                io.out << resultLine("skipped", path, QStringLiteral("not marked")) << "\n";
+            } else if (out[i].Done) {
+                QString to = path;
+                to.back() = QLatin1Char('3');
+                io.out << resultLine("unmarked", path, to) << "\n";
+            } else {
+                io.out << resultLine("failed", path, out[i].Error) << "\n";
+                allDone = false;
+            }
+        }
+        break;
+    }
+    case Operation::Delete: {
+        const QList<Mp3ItemOutcome> out = DeleteFiles(items);
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const QString path = Mp3FullPath(items[i]);
+            if (out[i].Done) {
+                io.out << resultLine("deleted", path) << "\n";
+            } else if (out[i].LeavesList) {
+                io.out << resultLine("gone", path, out[i].Error) << "\n";
+            } else {
+                io.out << resultLine("failed", path, out[i].Error) << "\n";
+                allDone = false;
+            }
+        }
+        break;
+    }
+    case Operation::Quarantine: {
+        const QuarantineOutcome q = MoveToQuarantine(items.first().Directory[0], quarantine, items);
+        if (!q.Started) {
+            io.err << "voxatool scan: " << q.Error << "\n";
+            return false;
+        }
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const Mp3FileInfo &f = items[i];
+            const Mp3ItemOutcome &o = q.Items[i];
+            if (o.Done) {
+                const QString target = platform::joinDevice(
+                    platform::joinDevice(q.Folder, f.Directory.mid(3)), f.FileName);
+                io.out << resultLine("moved", Mp3FullPath(f), platform::cleanDevicePath(target)) << "\n";
+            } else {
+                io.out << resultLine(o.Tried ? "failed" : "kept", Mp3FullPath(f), o.Error) << "\n";
+                allDone = false;
+            }
+        }
+        break;
+    }
+    }
+    return allDone;
+}
+
 int scan(const QStringList &args, Io &io)
 {
     Mp3Finder finder;
-    finder.KeepNativePaths = true;
     TFindFilter &flt = finder.FindFilter;
-    QString dir, format = QStringLiteral("txt"), output;
-    bool kindGiven = false, bitrateGiven = false;
+    QString dir, format = QStringLiteral("txt"), output, quarantine;
+    bool kindGiven = false, bitrateGiven = false, inMBytes = false;
+    Operation op = Operation::None;
+    auto setOperation = [&](Operation o) {
+        const bool twice = op != Operation::None;
+        op = o;
+        return !twice;
+    };
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         auto take = [&](int n, QStringList &values) {
@@ -74,6 +160,8 @@ int scan(const QStringList &args, Io &io)
         QStringList v;
         if (a == QLatin1String("--extend")) {
             flt.Extend = true;
+        } else if (a == QLatin1String("--native-paths")) {
+            finder.KeepNativePaths = true;
         } else if (a == QLatin1String("--kind")) {
             if (!take(1, v))
                 return fail(io, QStringLiteral("--kind needs a value"));
@@ -127,6 +215,27 @@ int scan(const QStringList &args, Io &io)
             if (!formats.contains(v[0]))
                 return fail(io, QStringLiteral("unknown format '%1'").arg(v[0]));
             format = v[0];
+        } else if (a == QLatin1String("--size-unit")) {
+            if (!take(1, v))
+                return fail(io, QStringLiteral("--size-unit needs kbyte or mbyte"));
+            if (v[0].compare(QLatin1String("kbyte"), Qt::CaseInsensitive) == 0)
+                inMBytes = false;
+            else if (v[0].compare(QLatin1String("mbyte"), Qt::CaseInsensitive) == 0)
+                inMBytes = true;
+            else
+                return fail(io, QStringLiteral("unknown size unit '%1' (kbyte or mbyte)").arg(v[0]));
+        } else if (a == QLatin1String("--unmark")) {
+            if (!setOperation(Operation::UnMark))
+                return fail(io, QStringLiteral("one of --unmark, --delete and --quarantine at a time"));
+        } else if (a == QLatin1String("--delete")) {
+            if (!setOperation(Operation::Delete))
+                return fail(io, QStringLiteral("one of --unmark, --delete and --quarantine at a time"));
+        } else if (a == QLatin1String("--quarantine")) {
+            if (!take(1, v) || v[0].isEmpty())
+                return fail(io, QStringLiteral("--quarantine needs a folder"));
+            if (!setOperation(Operation::Quarantine))
+                return fail(io, QStringLiteral("one of --unmark, --delete and --quarantine at a time"));
+            quarantine = v[0];
         } else if (a == QLatin1String("--output")) {
             if (!take(1, v))
                 return fail(io, QStringLiteral("--output needs a file"));
@@ -155,7 +264,10 @@ int scan(const QStringList &args, Io &io)
     if (!fs::isDir(dir))
         return fail(io, QStringLiteral("no such folder: %1").arg(dir));
 
-    const Mp3SearchResult result = finder.Search(dir);
+    const Mp3SearchRoot root = finder.ResolveRoot(dir);
+    if (op == Operation::Quarantine && !platform::isDevicePath(root.Record))
+        return fail(io, QStringLiteral("--quarantine needs a folder on a drive"));
+    const Mp3SearchResult result = finder.Search(root);
     if (!result.RootListed) {
         io.err << "voxatool scan: cannot read " << dir << ": " << fs::lastErrorText() << "\n";
         return 1;
@@ -163,7 +275,10 @@ int scan(const QStringList &args, Io &io)
     if (result.TableFull)
         io.err << "voxatool scan: more than " << finder.Capacity()
                << " MP3 files; only the first ones found are listed\n";
-    const QList<Mp3FileInfo> items = finder.SelectedRecords();
+    for (const QString &name : result.LeftOut)
+        io.err << "voxatool scan: left out, the name is not valid in the system's encoding: " << name << "\n";
+    QList<Mp3FileInfo> items = finder.SelectedRecords();
+    SortMp3ListByPath(items);
 
     QStringList lines;
     QByteArray json;
@@ -171,7 +286,7 @@ int scan(const QStringList &args, Io &io)
         QJsonArray records;
         for (const Mp3FileInfo &f : items)
             records.append(recordJson(f, flt.SearchKind));
-        const QJsonObject o{{QStringLiteral("folder"), dir},
+        const QJsonObject o{{QStringLiteral("folder"), root.Record},
                             {QStringLiteral("entries"), finder.EntryCount},
                             {QStringLiteral("found"), finder.FoundCount - 1},
                             {QStringLiteral("table full"), result.TableFull},
@@ -181,8 +296,8 @@ int scan(const QStringList &args, Io &io)
         Mp3ListColumns columns;
         columns.Date = flt.DateFilter;
         columns.Size = flt.SizeFilter;
-        columns.SizeInMBytes = false;
-        columns.SizeUnitText = QStringLiteral("kByte");
+        columns.SizeInMBytes = inMBytes;
+        columns.SizeUnitText = inMBytes ? QStringLiteral("MByte") : QStringLiteral("kByte");
         columns.Bitrate = flt.SearchKind == FindKind::Bitrate;
         const Mp3ExportFormat f = format == QLatin1String("m3u")   ? Mp3ExportFormat::M3U
                                   : format == QLatin1String("pls") ? Mp3ExportFormat::PLS
@@ -191,32 +306,35 @@ int scan(const QStringList &args, Io &io)
         lines = Mp3ExportLines(f, items, columns);
     }
 
-    if (output.isEmpty()) {
+    if (output.isEmpty() && op == Operation::None) {
         if (!json.isEmpty())
             io.out << QString::fromUtf8(json);
         for (const QString &l : lines)
             io.out << l << "\n";
         return 0;
     }
-    if (fs::exists(output) && fs::isReadOnly(output)) {
-        io.err << "voxatool scan: the file is read-only [" << output << "]\n";
-        return 1;
+    if (!output.isEmpty()) {
+        // The list of what was found is written before anything is changed.
+        if (fs::exists(output) && fs::isReadOnly(output)) {
+            io.err << "voxatool scan: the file is read-only [" << output << "]\n";
+            return 1;
+        }
+        QString error;
+        if (json.isEmpty()) {
+            WriteMp3ListFile(output, lines, &error);
+        } else {
+            error = fs::writeWholeFile(output, json);
+            if (!error.isEmpty())
+                error += QStringLiteral(" [") + output + QLatin1Char(']');
+        }
+        if (!error.isEmpty()) {
+            io.err << "voxatool scan: " << error << "\n";
+            return 1;
+        }
     }
-    QString error;
-    bool written;
-    if (json.isEmpty()) {
-        written = WriteMp3ListFile(output, lines, &error);
-    } else {
-        QSaveFile file(platform::toNative(output));
-        written = file.open(QIODevice::WriteOnly) && file.write(json) == json.size() && file.commit();
-        if (!written)
-            error = file.errorString() + QStringLiteral(" [") + output + QLatin1Char(']');
-    }
-    if (!written) {
-        io.err << "voxatool scan: " << error << "\n";
-        return 1;
-    }
-    return 0;
+    if (op == Operation::None || items.isEmpty())
+        return 0;
+    return applyOperation(op, quarantine, items, io) ? 0 : 1;
 }
 
 const ToolCommand scanCommand("scan", Usage,

@@ -21,6 +21,12 @@ inline bool writeBytes(const QString &nativePath, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
+inline QByteArray readAllBytes(const QString &nativePath)
+{
+    QFile f(nativePath);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 inline bool setModified(const QString &nativePath, const QDateTime &when)
 {
     struct timespec t[2];

@@ -1,8 +1,17 @@
 #include "music/mp3finder.h"
+#include "music/mp3searchtask.h"
+#include "platform/fileops.h"
 #include "mp3testutil.h"
 #include "support/testdrives.h"
 
+#include <QScopeGuard>
+#include <QSemaphore>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+
+#include <future>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <QTest>
 
 #include <dirent.h>
@@ -365,6 +374,172 @@ private slots:
         QCOMPARE(got, (QStringList{QStringLiteral("E:\\loop\\a.mp3"), QStringLiteral("E:\\loop\\link.mp3")}));
         // The dangling link is recorded with what the listing gave, bit rate 0.
         QVERIFY(recordedPaths(f).contains(QStringLiteral("E:\\loop\\dangling.mp3")));
+    }
+
+    void siblingLinkListsNothingTwice()
+    {
+        // "b" links to its sibling "a": whichever comes first in the listing
+        // is walked, the other is not, so each file is recorded once.
+        put(QStringLiteral("top/a/one.mp3"));
+        put(QStringLiteral("top/a/two.mp3"));
+        QVERIFY(::symlink("a", QFile::encodeName(m_root + QStringLiteral("/top/b")).constData()) == 0);
+        // And a link to the start folder itself from deep inside.
+        QVERIFY(::symlink("../..", QFile::encodeName(m_root + QStringLiteral("/top/a/back")).constData()) == 0);
+        Mp3Finder f;
+        f.Search(QStringLiteral("E:\\top"));
+        QStringList names;
+        for (int i = 1; i < f.FoundCount; ++i)
+            names << f.Mp3FileTable[size_t(i)].FileName;
+        names.sort();
+        QCOMPARE(names, (QStringList{QStringLiteral("one.mp3"), QStringLiteral("two.mp3")}));
+    }
+
+    void danglingLinkIsLeftOutOfDateAndSizeFilters_data()
+    {
+        QTest::addColumn<char>("op");
+        QTest::addColumn<bool>("bySize");
+        QTest::newRow("date <") << '<' << false;
+        QTest::newRow("date >") << '>' << false;
+        QTest::newRow("date =") << '=' << false;
+        QTest::newRow("size <") << '<' << true;
+        QTest::newRow("size >") << '>' << true;
+    }
+    void danglingLinkIsLeftOutOfDateAndSizeFilters()
+    {
+        QFETCH(char, op);
+        QFETCH(bool, bySize);
+        const QString real = put(QStringLiteral("d/real.mp3"));
+        QVERIFY(test::setModified(real, QDateTime(QDate(2003, 5, 17), QTime(12, 0))));
+        QVERIFY(::symlink("gone", QFile::encodeName(m_root + QStringLiteral("/d/dangling.mp3")).constData()) == 0);
+        Mp3Finder f;
+        if (bySize) {
+            f.FindFilter.SizeFilter = true;
+            f.FindFilter.SizeOp = op;
+            f.FindFilter.SizeLimit = op == '<' ? 2147483647 : 0;
+        } else {
+            f.FindFilter.DateFilter = true;
+            f.FindFilter.DateOp = op;
+            f.FindFilter.Date = op == '<' ? QDate(2100, 1, 1) : op == '>' ? QDate(1980, 1, 1) : QDate(2003, 5, 17);
+        }
+        f.Search(QStringLiteral("E:\\d"));
+        // Both are recorded; only the real file passes.
+        QCOMPARE(f.FoundCount, 3);
+        QCOMPARE(recordedPaths(f, true), QStringList{QStringLiteral("E:\\d\\real.mp3")});
+        // Without a filter the link is listed like any entry.
+        f.FindFilter = TFindFilter();
+        f.Search(QStringLiteral("E:\\d"));
+        QCOMPARE(recordedPaths(f, true).size(), 2);
+    }
+
+    void namesTheSystemCannotSpellAreLeftOut()
+    {
+        // A Latin-1 name on a UTF-8 system ("caf\xe9.mp3"), a folder with
+        // such a name, and a good neighbour.
+        put(QStringLiteral("enc/good.mp3"));
+        const QByteArray dir = QFile::encodeName(m_root + QStringLiteral("/enc/"));
+        // QFile cannot name it either; make it with the system's calls.
+        const QByteArray bad = dir + "caf\xe9.mp3";
+        // The temporary folder cannot remove such names by itself.
+        const auto cleanUp = qScopeGuard([&] {
+            ::unlink(bad.constData());
+            ::unlink((dir + "d\xfcr/inside.mp3").constData());
+            ::rmdir((dir + "d\xfcr").constData());
+        });
+        const int fd = ::open(bad.constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        QVERIFY(::mkdir((dir + "d\xfcr").constData(), 0755) == 0);
+        const int fd2 = ::open((dir + "d\xfcr/inside.mp3").constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd2 >= 0);
+        ::close(fd2);
+        if (QFile::encodeName(QFile::decodeName(bad)) == bad)
+            QSKIP("the system's encoding spells every byte");
+
+        Mp3Finder f;
+        const Mp3SearchResult r = f.Search(QStringLiteral("E:\\enc"));
+        QCOMPARE(recordedPaths(f), QStringList{QStringLiteral("E:\\enc\\good.mp3")});
+        QCOMPARE(r.LeftOut.size(), 2);
+        for (const QString &name : r.LeftOut)
+            QVERIFY2(name.startsWith(QStringLiteral("E:\\enc\\")), qPrintable(name));
+        // Every record the list shows reaches its file.
+        for (int i = 1; i < f.FoundCount; ++i)
+            QVERIFY(fs::isFile(Mp3FullPath(f.Mp3FileTable[size_t(i)])));
+    }
+
+    void namedPipeDoesNotHoldTheScan()
+    {
+        put(QStringLiteral("p/a.mp3"));
+        QCOMPARE(::mkfifo(QFile::encodeName(m_root + QStringLiteral("/p/pipe.mp3")).constData(), 0644), 0);
+        Mp3Finder f;
+        f.FindFilter.SearchKind = FindKind::Bitrate;
+        f.FindFilter.Bitrate = 128;
+        auto done = std::async(std::launch::async, [&] { return f.Search(QStringLiteral("E:\\p")).RootListed; });
+        const bool ended = done.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        if (!ended) {
+            const int fd = ::open(QFile::encodeName(m_root + QStringLiteral("/p/pipe.mp3")).constData(),
+                                  O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+        QVERIFY2(ended, "the scan blocked on a named pipe");
+        QVERIFY(done.get());
+        QCOMPARE(recordedPaths(f, true), QStringList{QStringLiteral("E:\\p\\a.mp3")});
+    }
+
+    void dotDotInTheStartFolder()
+    {
+        put(QStringLiteral("x/a.mp3"));
+        Mp3Finder f;
+        f.Search(QStringLiteral("E:\\..\\..\\x"));
+        QCOMPARE(recordedPaths(f), QStringList{QStringLiteral("E:\\x\\a.mp3")});
+    }
+
+    void searchOnAWorkerThread()
+    {
+        for (int i = 0; i < 30; ++i)
+            put(QStringLiteral("w/%1.mp3").arg(i), "x");
+        Mp3Finder f(25);
+        Mp3SearchTask task(f);
+        QSignalSpy ticks(&task, &Mp3SearchTask::Tick);
+        QSignalSpy finished(&task, &Mp3SearchTask::Finished);
+        QVERIFY(task.Start(QStringLiteral("E:\\w")));
+        QVERIFY(task.IsRunning());
+        QVERIFY(!task.Start(QStringLiteral("E:\\w")));  // one at a time
+        QVERIFY(finished.wait(10000));
+        QVERIFY(!task.IsRunning());
+        const auto r = finished.first().first().value<Mp3SearchResult>();
+        QVERIFY(r.RootListed);
+        QVERIFY(r.TableFull);  // 30 files, 25 places: the frame tells the user
+        QCOMPARE(f.FoundCount, 26);
+        QVERIFY(ticks.size() >= 1);
+        QVERIFY(!f.ProgressTick);  // left as it was
+    }
+
+    void cancelAWorkerSearch()
+    {
+        for (int i = 0; i < 60; ++i)
+            put(QStringLiteral("c/%1.mp3").arg(i), "x");
+        Mp3Finder f;
+        // The finder's own tick still runs; here it holds the worker at its
+        // first tick until the test has asked to cancel.
+        QSemaphore atTick, goOn;
+        f.ProgressTick = [&] {
+            atTick.release();
+            goOn.acquire();
+            return true;
+        };
+        Mp3SearchTask task(f);
+        QSignalSpy finished(&task, &Mp3SearchTask::Finished);
+        QVERIFY(task.Start(QStringLiteral("E:\\c")));
+        atTick.acquire();
+        task.Cancel();
+        goOn.release(100);
+        task.Wait();
+        QCOMPARE(finished.size(), 1);
+        QVERIFY(finished.first().first().value<Mp3SearchResult>().Cancelled);
+        QCOMPARE(f.FoundCount, 10);  // stopped at the first tick
+        QVERIFY(!task.IsRunning());
+        QVERIFY(f.ProgressTick);  // the caller's own tick is back
     }
 
     void processWideTable()

@@ -168,6 +168,26 @@ private slots:
         QCOMPARE(p.pending(), 0);
     }
 
+    void listOrderIsByPath()
+    {
+        auto rec = [](const char *dir, const char *name) {
+            Mp3FileInfo f;
+            f.Directory = QString::fromLatin1(dir);
+            f.FileName = QString::fromLatin1(name);
+            return f;
+        };
+        QList<Mp3FileInfo> items{rec("E:\\zeta", "1.mp3"), rec("E:\\Alpha", "2.mp3"), rec("E:\\beta", "3.mp3"),
+                                 rec("E:\\alpha", "4.mp3"), rec("E:\\Alpha", "5.mp3"), rec("E:", "6.mp3")};
+        SortMp3ListByPath(items);
+        QStringList names;
+        for (const Mp3FileInfo &f : items)
+            names << f.FileName;
+        // The root first; Alpha and alpha together, capitals first; one
+        // folder's files in the order found.
+        QCOMPARE(names, (QStringList{QStringLiteral("6.mp3"), QStringLiteral("2.mp3"), QStringLiteral("5.mp3"),
+                                     QStringLiteral("4.mp3"), QStringLiteral("3.mp3"), QStringLiteral("1.mp3")}));
+    }
+
     void playListHasNoHeader()
     {
         TestDriveTable t;

@@ -1,9 +1,15 @@
 #include "music/id3v1.h"
 #include "music/id3v2.h"
+#include "music/mp3source.h"
 #include "music/mpegaudio.h"
 #include "mp3testutil.h"
 
 #include <QTemporaryDir>
+
+#include <future>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QTest>
 
 using namespace voxa;
@@ -425,8 +431,15 @@ private slots:
         QTest::newRow("MPEG 1 I 448 32000 padded") << 3 << 1 << 448 << 32000 << true << 676 << 36;
         QTest::newRow("MPEG 2 III 64 22050") << 2 << 3 << 64 << 22050 << false << 208 << 21;
         QTest::newRow("MPEG 2 III 160 16000 padded") << 2 << 3 << 160 << 16000 << true << 721 << 21;
-        QTest::newRow("MPEG 2 II 64 24000") << 2 << 2 << 64 << 24000 << false << 192 << 21;
-        QTest::newRow("MPEG 2 I 256 16000 padded") << 2 << 1 << 256 << 16000 << true << 388 << 21;
+        // Layer II frames hold 1152 samples in every version: 144, not 72.
+        QTest::newRow("MPEG 2 II 64 24000") << 2 << 2 << 64 << 24000 << false << 384 << 21;
+        QTest::newRow("MPEG 2 II 160 16000 padded") << 2 << 2 << 160 << 16000 << true << 1441 << 21;
+        QTest::newRow("MPEG 2.5 II 8 8000") << 0 << 2 << 8 << 8000 << false << 144 << 21;
+        // Layer I frames hold 384 samples in every version, counted in
+        // 4-byte slots.
+        QTest::newRow("MPEG 2 I 256 16000 padded") << 2 << 1 << 256 << 16000 << true << 772 << 21;
+        QTest::newRow("MPEG 1 I 32 44100 slots") << 3 << 1 << 32 << 44100 << false << 32 << 36;
+        QTest::newRow("MPEG 1 I 416 44100 padded") << 3 << 1 << 416 << 44100 << true << 456 << 36;
         QTest::newRow("MPEG 2.5 III 32 11025") << 0 << 3 << 32 << 11025 << false << 208 << 21;
         QTest::newRow("MPEG 2.5 III 8 8000 padded") << 0 << 3 << 8 << 8000 << true << 73 << 21;
     }
@@ -617,6 +630,137 @@ private slots:
         QVERIFY(other.ReadFromFile(file(moved)));
         QVERIFY(!other.VBR.Found);
         QCOMPARE(int(other.BitRate()), 64);
+    }
+
+    void realLayerTwoAndOneFiles_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<int>("layer");
+        QTest::addColumn<int>("kbps");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("length");  // as encoders write them
+        QTest::newRow("MPEG 2 Layer II 64 kbit/s 24000 Hz") << 2 << 2 << 64 << 24000 << 384;
+        QTest::newRow("MPEG 2 Layer II 160 kbit/s 22050 Hz") << 2 << 2 << 160 << 22050 << 1044;
+        QTest::newRow("MPEG 2.5 Layer II 32 kbit/s 11025 Hz") << 0 << 2 << 32 << 11025 << 417;
+        QTest::newRow("MPEG 2 Layer I 128 kbit/s 22050 Hz") << 2 << 1 << 128 << 22050 << 276;
+        QTest::newRow("MPEG 1 Layer I 192 kbit/s 44100 Hz") << 3 << 1 << 192 << 44100 << 208;
+    }
+    void realLayerTwoAndOneFiles()
+    {
+        // Frames laid out at the lengths real streams use, independent of
+        // the reader's own arithmetic: the bit rate comes out, not 0.
+        QFETCH(int, version);
+        QFETCH(int, layer);
+        QFETCH(int, kbps);
+        QFETCH(int, rate);
+        QFETCH(int, length);
+        QByteArray bytes;
+        for (int i = 0; i < 6; ++i)
+            bytes += frameHeader(version, layer, kbps, rate) + QByteArray(length - 4, '\0');
+        TMPEGaudio mpeg;
+        QVERIFY(mpeg.ReadFromFile(file(bytes)));
+        QVERIFY(mpeg.Frame.Found);
+        QCOMPARE(int(mpeg.Frame.Size), length);
+        QCOMPARE(int(mpeg.BitRate()), kbps);
+    }
+
+    void vbriSitsAt36InEveryMode_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<bool>("mono");
+        QTest::addColumn<int>("kbps");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("coefficient");
+        QTest::newRow("MPEG 1 mono") << 3 << true << 128 << 44100 << 144;
+        QTest::newRow("MPEG 2 stereo") << 2 << false << 64 << 22050 << 72;
+        QTest::newRow("MPEG 2 mono") << 2 << true << 64 << 22050 << 72;
+        QTest::newRow("MPEG 2.5 stereo") << 0 << false << 32 << 11025 << 72;
+    }
+    void vbriSitsAt36InEveryMode()
+    {
+        // Built by hand: VBRI 36 bytes into the first frame, where
+        // encoders put it whatever the Xing offset of the mode.
+        QFETCH(int, version);
+        QFETCH(bool, mono);
+        QFETCH(int, kbps);
+        QFETCH(int, rate);
+        QFETCH(int, coefficient);
+        const int length = coefficient * kbps * 1000 / rate;
+        QByteArray bytes;
+        for (int i = 0; i < 30; ++i)
+            bytes += frameHeader(version, 3, kbps, rate, false, mono) + QByteArray(length - 4, '\0');
+        // 30 frames averaging 1.5 times the first frame's length.
+        bytes = withVbr(bytes, "VBRI", 30, quint32(30 * length * 3 / 2), 60);
+        QCOMPARE(bytes.mid(36, 4), QByteArray("VBRI"));
+        TMPEGaudio mpeg;
+        QVERIFY(mpeg.ReadFromFile(file(bytes)));
+        QVERIFY(mpeg.VBR.Found);
+        QCOMPARE(QByteArray(mpeg.VBR.ID, 4), QByteArray("VBRI"));
+        QCOMPARE(mpeg.VBR.Frames, 30);
+        QCOMPARE(int(mpeg.VBR.Quality), 60);
+        const double expected = double(30 * length * 3 / 2) / 30 * rate / coefficient / 1000;
+        QCOMPARE(int(mpeg.BitRate()), qRound(expected));
+        QVERIFY(int(mpeg.BitRate()) != kbps);
+
+        // Xing keeps its offset: at 36 in a mono or MPEG 2 frame it is not
+        // a header.
+        TMPEGaudio other;
+        QVERIFY(other.ReadFromFile(file(withVbr(bytes, "Xing", 30, quint32(30 * length * 3 / 2), 60))));
+        QVERIFY(!other.VBR.Found);
+        QCOMPARE(int(other.BitRate()), kbps);
+    }
+
+    void bitRateOnlyReadAgrees()
+    {
+        // The finder's bit-rate search skips the tag texts; the bit rate
+        // must be the one the full read gives, whatever the tags.
+        QList<QByteArray> files;
+        Mp3Recipe r;
+        r.Id3v2Version = 3;
+        r.addText("TIT2", "t");
+        r.Id3v2Frames.append({"APIC", QByteArray(20000, 'p')});
+        r.Id3v2Padding = 1000;
+        r.Vbr = Mp3Recipe::Xing;
+        r.VbrKbps = {64, 192};
+        r.Frames = 30;
+        files << makeMp3(r);
+        r.Id3v2Version = 4;
+        r.HasId3v1 = true;
+        files << makeMp3(r);
+        files << audio(96).left(127) << QByteArray(128, 'x') << audio(320);
+        for (const QByteArray &bytes : files) {
+            const QString p = file(bytes);
+            TMPEGaudio full, quick;
+            const bool fullOk = full.ReadFromFile(p);
+            music::Mp3Source source(QFile::encodeName(p).constData());
+            QCOMPARE(quick.ReadFrom(source, false), fullOk);
+            QCOMPARE(quick.BitRate(), full.BitRate());
+            QCOMPARE(quick.Frame.Position, full.Frame.Position);
+        }
+    }
+
+    void namedPipeNeverBlocks()
+    {
+        // A FIFO named like an MP3 file: opening it for reading would wait
+        // for a writer for ever. Run the readers on a worker and give them
+        // five seconds; open the writing end only to free a hung worker.
+        const QString fifo = m_dir.filePath(QStringLiteral("pipe.mp3"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+        auto result = std::async(std::launch::async, [&] {
+            TMPEGaudio mpeg;
+            TID3v1 v1;
+            TID3v2 v2;
+            return !mpeg.ReadFromFile(fifo) && !v1.ReadFromFile(fifo) && !v2.ReadFromFile(fifo)
+                   && mpeg.BitRate() == 0;
+        });
+        const bool ended = result.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        if (!ended) {
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+        QVERIFY2(ended, "reading a named pipe blocked");
+        QVERIFY(result.get());
     }
 
     void junkAndALoneFalseHeader()

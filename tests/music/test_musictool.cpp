@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,6 +31,8 @@ class TestMusicTool : public QObject {
 
     QTemporaryDir m_dir;
     QString m_out, m_err;
+    // No drives unless a test adds one, so native folders stay native.
+    std::unique_ptr<test::TestDriveTable> m_drives;
 
     int tool(const QStringList &args) { return run(args, m_out, m_err); }
     QString path(const QString &rel) const { return m_dir.filePath(rel); }
@@ -37,6 +40,7 @@ class TestMusicTool : public QObject {
 private slots:
     void initTestCase()
     {
+        m_drives = std::make_unique<test::TestDriveTable>();
         // A small tree made with the tool itself.
         const QList<QStringList> files = {
             {QStringLiteral("music/a.mp3"), QStringLiteral("--title"), QStringLiteral("A"), QStringLiteral("--artist"),
@@ -182,8 +186,8 @@ private slots:
 
     void scanADrive()
     {
-        test::TestDriveTable t;
-        t.addFolder('V', path(QStringLiteral("music")));
+        m_drives->addFolder('V', path(QStringLiteral("music")));
+        const auto noV = qScopeGuard([this] { m_drives->remove('V'); });
         QCOMPARE(tool({QStringLiteral("scan"), QStringLiteral("V:\\sub"), QStringLiteral("--format"),
                        QStringLiteral("m3u")}),
                  0);
@@ -191,11 +195,158 @@ private slots:
         QCOMPARE(lines.takeFirst(), QStringLiteral("#EXTM3U"));
         lines.sort();
         QCOMPARE(lines, (QStringList{QStringLiteral("V:\\sub\\c.mp3"), QStringLiteral("V:\\sub\\d.mp3")}));
-        // The native folder of the drive keeps its native form.
+        // A native folder on the drive is listed in the drive's form, as
+        // the find frame shows it, unless native paths are asked for.
         QCOMPARE(tool({QStringLiteral("scan"), path(QStringLiteral("music/sub"))}), 0);
+        QVERIFY2(m_out.startsWith(QStringLiteral("V:\\sub\\")), qPrintable(m_out));
+        QCOMPARE(tool({QStringLiteral("scan"), path(QStringLiteral("music/sub")), QStringLiteral("--format"),
+                       QStringLiteral("json")}),
+                 0);
+        QCOMPARE(QJsonDocument::fromJson(m_out.toUtf8()).object().value(QStringLiteral("folder")).toString(),
+                 QStringLiteral("V:\\sub"));
+        QCOMPARE(tool({QStringLiteral("scan"), path(QStringLiteral("music/sub")), QStringLiteral("--native-paths")}), 0);
         QVERIFY(m_out.startsWith(path(QStringLiteral("music/sub/"))));
         QCOMPARE(tool({QStringLiteral("scan"), QStringLiteral("W:\\music")}), 2);
         QVERIFY(m_err.contains(QStringLiteral("unknown drive W:")));
+    }
+
+    // A drive W with a few files for the operations; each test starts afresh.
+    QString freshDrive()
+    {
+        const QString root = m_drives->add('W');
+        for (const char *rel : {"Zeta/z.mp3", "alpha/one.MP!", "alpha/two.mp3", "Beta/b.MP!", "Beta/deep/c.mp3"})
+            test::writeBytes(root + QLatin1Char('/') + QLatin1String(rel), test::cbrFile());
+        return root;
+    }
+
+    void scanListsInTheFramesOrder()
+    {
+        freshDrive();
+        const auto noW = qScopeGuard([this] { m_drives->remove('W'); });
+        QCOMPARE(tool({QStringLiteral("scan"), QStringLiteral("W:\\")}), 0);
+        const QStringList lines = m_out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 5);
+        // By directory without regard to case; one folder's files in the
+        // order found.
+        QCOMPARE(lines[0].section(QLatin1Char('\\'), 0, 1), QStringLiteral("W:\\alpha"));
+        QCOMPARE(lines[1].section(QLatin1Char('\\'), 0, 1), QStringLiteral("W:\\alpha"));
+        QCOMPARE(lines[2], QStringLiteral("W:\\Beta\\b.MP!"));
+        QCOMPARE(lines[3], QStringLiteral("W:\\Beta\\deep\\c.mp3"));
+        QCOMPARE(lines[4], QStringLiteral("W:\\Zeta\\z.mp3"));
+    }
+
+    void csvSizeUnit_data()
+    {
+        QTest::addColumn<QStringList>("unit");
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<QString>("size");
+        QTest::newRow("default kByte") << QStringList() << QStringLiteral("Size [kByte]") << QStringLiteral("2047");
+        QTest::newRow("kbyte") << QStringList{QStringLiteral("--size-unit"), QStringLiteral("kbyte")}
+                               << QStringLiteral("Size [kByte]") << QStringLiteral("2047");
+        QTest::newRow("MByte rounds down") << QStringList{QStringLiteral("--size-unit"), QStringLiteral("MByte")}
+                                           << QStringLiteral("Size [MByte]") << QStringLiteral("1");
+    }
+    void csvSizeUnit()
+    {
+        QFETCH(QStringList, unit);
+        QFETCH(QString, header);
+        QFETCH(QString, size);
+        const QString root = m_drives->add('W');
+        const auto noW = qScopeGuard([this] { m_drives->remove('W'); });
+        test::writeBytes(root + QStringLiteral("/big.mp3"), QByteArray(2097151, 'x'));
+        QCOMPARE(tool(QStringList{QStringLiteral("scan"), QStringLiteral("W:\\"), QStringLiteral("--format"),
+                                  QStringLiteral("csv"), QStringLiteral("--size"), QStringLiteral("lt"),
+                                  QStringLiteral("2097152")}
+                      + unit),
+                 0);
+        // Files at the root have the bare drive as their directory.
+        QCOMPARE(m_out, QStringLiteral("Filename;%1;Path\nbig.mp3;%2;W:\n").arg(header, size));
+        QCOMPARE(tool({QStringLiteral("scan"), QStringLiteral("W:\\"), QStringLiteral("--size-unit"), QStringLiteral("GB")}), 2);
+    }
+
+    void unmarkLinePerItem()
+    {
+        const QString root = freshDrive();
+        const auto noW = qScopeGuard([this] { m_drives->remove('W'); });
+        // One marked file cannot be renamed: its plain name is taken.
+        test::writeBytes(root + QStringLiteral("/Beta/b.MP3"), "taken");
+        QCOMPARE(tool({QStringLiteral("scan"), QStringLiteral("W:\\"), QStringLiteral("--kind"), QStringLiteral("marked"),
+                       QStringLiteral("--unmark")}),
+                 1);
+        const QStringList lines = m_out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0], QStringLiteral("unmarked\tW:\\alpha\\one.MP!\tW:\\alpha\\one.MP3"));
+        QVERIFY(lines[1].startsWith(QStringLiteral("failed\tW:\\Beta\\b.MP!\t")));
+        QVERIFY(QFile::exists(root + QStringLiteral("/alpha/one.MP3")));
+        QVERIFY(!QFile::exists(root + QStringLiteral("/alpha/one.MP!")));
+        QVERIFY(QFile::exists(root + QStringLiteral("/Beta/b.MP!")));
+
+        // Plain files are left alone and said so; that is no failure.
+        QCOMPARE(tool({QStringLiteral("scan"), QStringLiteral("W:\\Zeta"), QStringLiteral("--unmark")}), 0);
+        QCOMPARE(m_out, QStringLiteral("skipped\tW:\\Zeta\\z.mp3\tnot marked\n"));
+        QVERIFY(QFile::exists(root + QStringLiteral("/Zeta/z.mp3")));
+    }
+
+    void deleteLinePerItem()
+    {
+        const QString root = freshDrive();
+        const auto noW = qScopeGuard([this] { m_drives->remove('W'); });
+        const QString kept = root + QStringLiteral("/alpha/two.mp3");
+        QVERIFY(QFile::setPermissions(kept, QFileDevice::ReadOwner));
+        const QString list = path(QStringLiteral("deleted.m3u"));
+        QCOMPARE(tool({QStringLiteral("scan"), QStringLiteral("W:\\alpha"), QStringLiteral("--delete"),
+                       QStringLiteral("--format"), QStringLiteral("m3u"), QStringLiteral("--output"), list}),
+                 1);
+        QStringList lines = m_out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        lines.sort();
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0], QStringLiteral("deleted\tW:\\alpha\\one.MP!"));
+        QVERIFY(lines[1].startsWith(QStringLiteral("failed\tW:\\alpha\\two.mp3\t")));
+        QVERIFY(!QFile::exists(root + QStringLiteral("/alpha/one.MP!")));
+        QVERIFY(QFile::exists(kept));
+        // The list of what was found is written first, both files in it.
+        const QByteArray written = test::readAllBytes(list);
+        QVERIFY(written.contains("W:\\alpha\\one.MP!\r\n"));
+        QVERIFY(written.contains("W:\\alpha\\two.mp3\r\n"));
+
+        // Nothing found: nothing printed, success.
+        QCOMPARE(tool({QStringLiteral("scan"), QStringLiteral("W:\\Beta"), QStringLiteral("--kind"),
+                       QStringLiteral("bitrate"), QStringLiteral("--bitrate"), QStringLiteral("gt"),
+                       QStringLiteral("320"), QStringLiteral("--delete")}),
+                 0);
+        QVERIFY(m_out.isEmpty());
+        QVERIFY(QFile::exists(root + QStringLiteral("/Beta/b.MP!")));
+    }
+
+    void quarantineLinePerItem()
+    {
+        const QString root = freshDrive();
+        const auto noW = qScopeGuard([this] { m_drives->remove('W'); });
+        QCOMPARE(tool({QStringLiteral("scan"), QStringLiteral("W:\\Beta"), QStringLiteral("--quarantine"),
+                       QStringLiteral("Quarantine")}),
+                 0);
+        QCOMPARE(m_out, QStringLiteral("moved\tW:\\Beta\\b.MP!\tW:\\Quarantine\\Beta\\b.MP!\n"
+                                       "moved\tW:\\Beta\\deep\\c.mp3\tW:\\Quarantine\\Beta\\deep\\c.mp3\n"));
+        QVERIFY(QFile::exists(root + QStringLiteral("/Quarantine/Beta/deep/c.mp3")));
+        QVERIFY(!QFileInfo::exists(root + QStringLiteral("/Beta")));  // emptied, so removed
+
+        // ".." in the quarantine text stays on the drive.
+        QCOMPARE(tool({QStringLiteral("scan"), QStringLiteral("W:\\Zeta"), QStringLiteral("--quarantine"),
+                       QStringLiteral("..\\..\\out")}),
+                 0);
+        QCOMPARE(m_out, QStringLiteral("moved\tW:\\Zeta\\z.mp3\tW:\\out\\Zeta\\z.mp3\n"));
+        QVERIFY(QFile::exists(root + QStringLiteral("/out/Zeta/z.mp3")));
+        QVERIFY(!QFileInfo::exists(QFileInfo(root).dir().filePath(QStringLiteral("out"))));
+
+        // Only a folder on a drive has a quarantine; one operation at a time.
+        QCOMPARE(tool({QStringLiteral("scan"), path(QStringLiteral("music")), QStringLiteral("--quarantine"),
+                       QStringLiteral("Q")}),
+                 2);
+        QVERIFY(m_err.contains(QStringLiteral("--quarantine needs a folder on a drive")));
+        QCOMPARE(tool({QStringLiteral("scan"), QStringLiteral("W:\\"), QStringLiteral("--delete"),
+                       QStringLiteral("--unmark")}),
+                 2);
+        QVERIFY(QFile::exists(root + QStringLiteral("/alpha/two.mp3")));
     }
 
     void badArguments_data()
