@@ -76,10 +76,10 @@ int HttpTestServer::requestCount() const
     return int(m_requests.size());
 }
 
-bool HttpTestServer::holding() const
+int HttpTestServer::holdsStarted() const
 {
     QMutexLocker lock(&m_mutex);
-    return !m_held.isEmpty();
+    return m_holdsStarted;
 }
 
 void HttpTestServer::run()
@@ -142,6 +142,7 @@ void HttpTestServer::handle(QTcpSocket *socket)
         {
             QMutexLocker lock(&m_mutex);
             m_held.append({socket, response.body.mid(response.holdAfter)});
+            ++m_holdsStarted;
         }
         // A client that gives up is held no longer.
         connect(socket, &QTcpSocket::disconnected, socket, [this, socket] {

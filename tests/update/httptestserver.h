@@ -43,8 +43,9 @@ public:
     void release();
     QList<HttpRequest> requests() const;
     int requestCount() const;
-    // True while a body is held half-way.
-    bool holding() const;
+    // How many responses have been held half-way so far (it never goes
+    // down, so a test can wait for the next one).
+    int holdsStarted() const;
 
 protected:
     void run() override;
@@ -58,6 +59,7 @@ private:
     QObject *m_context = nullptr;  // lives in the server thread
     QList<QPair<QPointer<QTcpSocket>, QByteArray>> m_held;
     quint16 m_port = 0;
+    int m_holdsStarted = 0;
 };
 
 // A free loopback port at the moment of asking.

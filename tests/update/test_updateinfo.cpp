@@ -378,12 +378,6 @@ private slots:
         QVERIFY(!UpdateTargetPath(E, 2, QStringLiteral("http://h/x/..")));
     }
 
-    void labels()
-    {
-        QCOMPARE(msg(Msg::Downloading) + QString::fromLatin1(updateRowSpec(3).label),
-                 QStringLiteral("Downloading Satellite Firmware..."));
-    }
-
     void server()
     {
         TestDriveTable drives;
@@ -398,13 +392,6 @@ private slots:
         QCOMPARE(UpdateServerAddress(fresh), QStringLiteral("http://u:81/"));
         QCOMPARE(UpdateInfoUrl(UpdateServerAddress(fresh)), QStringLiteral("http://u:81/update/update2.ini"));
         QCOMPARE(fresh.proxyServer(), QStringLiteral("p"));
-    }
-
-    void proxyFromDialog()
-    {
-        QCOMPARE(ProxyFromDialog(false, QStringLiteral("proxy"), 3128), (ProxySettings{QString(), -1}));
-        QCOMPARE(ProxyFromDialog(true, QStringLiteral("proxy"), 3128), (ProxySettings{QStringLiteral("proxy"), 3128}));
-        QVERIFY(!ProxyFromDialog(false, QStringLiteral("proxy"), 3128).enabled());
     }
 
     void progress_data()
