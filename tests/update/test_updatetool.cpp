@@ -1,0 +1,120 @@
+// voxatool update-check and download against a loopback server.
+#include "httptestserver.h"
+#include "support/testdrives.h"
+#include "support/toolrun.h"
+#include "tinyproxyrunner.h"
+
+#include <QCryptographicHash>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace voxa;
+using test::run;
+
+class TestUpdateTool : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::HttpTestServer> m_server;
+    QTemporaryDir m_dir;
+
+private slots:
+    void init()
+    {
+        m_server = std::make_unique<test::HttpTestServer>();
+        m_server->serve("/update/update2.ini",
+                        {200,
+                         "[UPDATE]\r\nMANAGER_VERSION=3.01.02\r\nMANAGER_URL=http://h/vm.exe\r\n"
+                         "VOXA_FIRMWARE_VERSION=2.20\r\nVOXA_FIRMWARE_SHA256=" +
+                             QByteArray(64, 'b') + "\r\n",
+                         true, -1});
+        m_server->serve("/dl/fw.exe", {200, "firmware", true, -1});
+    }
+    void cleanup() { m_server.reset(); }
+
+    void checkPrintsTheOffer()
+    {
+        const test::Run r = run({QStringLiteral("update-check"), m_server->url(QStringLiteral("/update/update2.ini"))});
+        QCOMPARE(r.status, 0);
+        const QStringList lines = r.out.split(QLatin1Char('\n'));
+        QVERIFY2(lines.value(1).startsWith(QStringLiteral("[x] VOXA Manager")), qPrintable(r.out));
+        QVERIFY(lines.value(1).contains(QStringLiteral("3.01.01   3.01.02")));
+        QVERIFY(lines.value(2).startsWith(QStringLiteral("[ ] VOXA-A 2.xx Firmware")));  // unknown installed
+        QVERIFY(lines.value(2).contains(QStringLiteral("Unknown   2.20")));
+        QVERIFY(lines.value(2).contains(QStringLiteral("sha256 ") + QString(64, QLatin1Char('b'))));
+        QVERIFY(lines.value(3).contains(QStringLiteral("Not Available")));
+        QCOMPARE(lines.value(7), QStringLiteral("Select update."));
+    }
+
+    void checkReadsTheDrive()
+    {
+        // With a drive: its firmware record and its settings' update server.
+        test::TestDriveTable drives;
+        drives.add(QLatin1Char('E'));
+        QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("E:\\voxa\\autoupd.dat"), "R7USW2.10"));
+        QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("E:\\voxa\\manager\\voxam2.ini"),
+                                                "[VOXA Manager Ini File]\r\nUpdate Server = " +
+                                                    m_server->url(QString()).toLatin1() + "\r\n"));
+        const test::Run r = run({QStringLiteral("update-check"), QStringLiteral("--drive"), QStringLiteral("E")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains(QStringLiteral("[x] VOXA-A 2.xx Firmware              2.10      2.20")), qPrintable(r.out));
+    }
+
+    void download_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<int>("status");
+        const QString right = QString::fromLatin1(QCryptographicHash::hash("firmware", QCryptographicHash::Sha256).toHex());
+        QTest::newRow("plain") << QStringLiteral("/dl/fw.exe") << QStringList() << 0;
+        QTest::newRow("right checksum") << QStringLiteral("/dl/fw.exe") << QStringList{QStringLiteral("--sha256"), right} << 0;
+        QTest::newRow("wrong checksum") << QStringLiteral("/dl/fw.exe")
+                                        << QStringList{QStringLiteral("--sha256"), QString(64, QLatin1Char('0'))} << 1;
+        QTest::newRow("ends in /..") << QStringLiteral("/dl/x/..") << QStringList() << 1;
+        QTest::newRow("bad proxy option") << QStringLiteral("/dl/fw.exe") << QStringList{QStringLiteral("--proxy"), QStringLiteral("nohost")} << 2;
+    }
+
+    void download()
+    {
+        QFETCH(QString, path);
+        QFETCH(QStringList, extra);
+        QFETCH(int, status);
+        QTemporaryDir dir;
+        const test::Run r = run(QStringList{QStringLiteral("download"), m_server->url(path), dir.path()} + extra);
+        QCOMPARE(r.status, status);
+        const QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(files, status == 0 ? QStringList{QStringLiteral("fw.exe")} : QStringList());
+        if (status == 0) {
+            QCOMPARE(test::readAll(dir.filePath(QStringLiteral("fw.exe"))), QByteArray("firmware"));
+            QCOMPARE(r.out, dir.filePath(QStringLiteral("fw.exe")) + QStringLiteral(" 8\n"));
+        }
+    }
+
+    void downloadThroughTinyproxy()
+    {
+        if (test::TinyProxy::program().isEmpty())
+            QSKIP("tinyproxy is not installed (scripts/deps installs tinyproxy-bin)");
+        test::TinyProxy proxy;
+        QVERIFY(proxy.start());
+        // The proxy from a drive's settings, as the manager keeps it.
+        test::TestDriveTable drives;
+        drives.add(QLatin1Char('E'));
+        QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("E:\\voxa\\manager\\voxam2.ini"),
+                                                "[VOXA Manager Ini File]\r\nUse Proxy = true\r\nProxy Server = 127.0.0.1\r\n"
+                                                "Proxy Port = " +
+                                                    QByteArray::number(proxy.port()) + "\r\n"));
+        QTemporaryDir dir;
+        const test::Run r = run({QStringLiteral("download"), m_server->url(QStringLiteral("/dl/fw.exe")), dir.path(),
+                                 QStringLiteral("--drive"), QStringLiteral("E")});
+        QCOMPARE(r.status, 0);
+        QVERIFY(m_server->requests().value(0).headers.value("via").contains("tinyproxy"));
+        // --no-proxy overrides the drive's choice.
+        QCOMPARE(run({QStringLiteral("download"), m_server->url(QStringLiteral("/dl/fw.exe")), dir.path(),
+                      QStringLiteral("--drive"), QStringLiteral("E"), QStringLiteral("--no-proxy")})
+                     .status,
+                 0);
+        QVERIFY(!m_server->requests().value(1).headers.contains("via"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUpdateTool)
+#include "test_updatetool.moc"
