@@ -300,6 +300,11 @@ SortJournal ParseSortJournal(QByteArrayView bytes)
     qsizetype end = 0;
     while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
         ++end;
+    // A line cut short might name a neighbour of the folder being sorted.
+    if (end == bytes.size()) {
+        j.Error = bytes.isEmpty() ? QStringLiteral("the journal is empty") : QStringLiteral("the journal's line is cut short");
+        return j;
+    }
     QByteArrayView line = bytes.first(end);
     QString text;
     if (line.startsWith(QByteArrayView(Bom))) {
@@ -536,6 +541,17 @@ struct RollBack {
     }
 };
 
+// Nothing can be lost when voxa\Temp holds nothing but the journal (and
+// perhaps an unfinished copy of it).
+bool onlyJournalIn(const QString &nativeWork, SortFileOps &ops)
+{
+    bool listed = false;
+    const QList<fs::Entry> entries = ops.listDir(nativeWork, &listed);
+    return listed && std::all_of(entries.begin(), entries.end(), [](const fs::Entry &e) {
+        return !e.isDir && e.name.startsWith(QLatin1String("Sort.dat"), Qt::CaseInsensitive);
+    });
+}
+
 void rollBack(QChar drive, int counter, int total, const SortProgressFn &progress, SortFileOps &ops,
               SortOutcome &out)
 {
@@ -550,14 +566,7 @@ void rollBack(QChar drive, int counter, int total, const SortProgressFn &progres
         out.Result = SortResult::RolledBack;
     };
     if (!journal.Valid) {
-        // Nothing can be lost when voxa\Temp holds nothing but the journal
-        // (and perhaps an unfinished copy of it).
-        bool listed = false;
-        const QList<fs::Entry> entries = ops.listDir(nativeWork, &listed);
-        const bool onlyJournal = listed && std::all_of(entries.begin(), entries.end(), [](const fs::Entry &e) {
-            return !e.isDir && e.name.startsWith(QLatin1String("Sort.dat"), Qt::CaseInsensitive);
-        });
-        if (onlyJournal) {
+        if (onlyJournalIn(nativeWork, ops)) {
             finish();
         } else {
             out.Result = SortResult::RollBackFailed;
@@ -569,9 +578,15 @@ void rollBack(QChar drive, int counter, int total, const SortProgressFn &progres
     const QString work = devJoin(out.WorkFolder, platform::fileNameOf(out.Directory));
     const QString nativeW = platform::toNative(work);
     // Without the rebuilt folder there is nothing to move back: the sort
-    // had not begun moving, or its folder was already back in place.
+    // had not begun moving, or its folder was already back in place. Unless
+    // voxa\Temp holds something else, which the journal may have meant.
     if (!ops.isDir(nativeW)) {
-        finish();
+        if (onlyJournalIn(nativeWork, ops)) {
+            finish();
+        } else {
+            out.Result = SortResult::RollBackFailed;
+            out.RollBackError = QStringLiteral("no such folder [") + work + QLatin1Char(']');
+        }
         return;
     }
     RollBack rb{ops, progress, counter, total, 0, {}};
@@ -605,12 +620,14 @@ SortOutcome RunSort(const SortPlan &plan, const SortProgressFn &progress, const 
         return out;
     }
     if (!ops.makePath(plan.NativeWorkFolder)) {
-        out.StartError = ops.lastErrorText();
+        out.StartError = JournalFailureText(ops.lastErrorText());
         return out;
     }
-    out.StartError = ops.writeJournal(platform::toNative(plan.Journal), EncodeSortJournal(plan.Directory));
-    if (!out.StartError.isEmpty())
+    const QString written = ops.writeJournal(platform::toNative(plan.Journal), EncodeSortJournal(plan.Directory));
+    if (!written.isEmpty()) {
+        out.StartError = JournalFailureText(written);
         return out;
+    }
 
     bool failed = false;
     for (const SortStep &step : plan.Steps) {
@@ -656,6 +673,22 @@ SortOutcome RunSort(const SortPlan &plan, const SortProgressFn &progress, const 
     }
     rollBack(drive, out.MovedOut, out.Files, progress, ops, out);
     return out;
+}
+
+QString SortErrorText(const QString &lastError)
+{
+    return msg(Msg::SortErrorRollBack) + QStringLiteral(" (") + lastError + QStringLiteral(") ");
+}
+
+QString RollBackFailureText(QChar drive)
+{
+    return msg(Msg::RollBackErrorFiles) + QLatin1Char(' ') + QString(drive.toUpper()) + QStringLiteral(":\\voxa\\Temp ")
+           + msg(Msg::RollBackErrorMove);
+}
+
+QString JournalFailureText(const QString &systemText)
+{
+    return systemText + QStringLiteral(" \"Temp\" or \"sort.dat\".");
 }
 
 SortOutcome RollBackSort(QChar drive, const SortProgressFn &progress, SortFileOps &ops)

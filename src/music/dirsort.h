@@ -168,8 +168,8 @@ struct SortOutcome {
     // moved, or the system's text and " [" folder "]". Empty after a cancel
     // and at a start-up roll-back.
     QString LastError;
-    // Not started: the system's text when the journal could not be written,
-    // or the plan's problem.
+    // Not started: the plan's problem, or when the journal could not be
+    // written, the system's text and " \"Temp\" or \"sort.dat\"."
     QString StartError;
     // Why the roll-back failed (same form as LastError).
     QString RollBackError;
@@ -188,6 +188,16 @@ struct SortOutcome {
 SortOutcome RunSort(const SortPlan &plan, const SortProgressFn &progress = {},
                     const std::atomic_bool *cancel = nullptr,
                     SortFileOps &ops = defaultSortFileOps());
+
+// The texts a sort shows, from the message table:
+// "There was an error while sorting. Trying to roll back. (<last error>) "
+QString SortErrorText(const QString &lastError);
+// "There was some error while trying to roll back. You can find your files
+// in  E:\voxa\Temp directory and you can move them back."
+QString RollBackFailureText(QChar drive);
+// The system's text and " \"Temp\" or \"sort.dat\"." when the journal could
+// not be written.
+QString JournalFailureText(const QString &systemText);
 
 // ------------------------------------------------------------ journal
 
@@ -208,8 +218,9 @@ struct SortJournal {
     QString Written;     // the first line as written, "E:\music"
     QString Relative;    // below the drive: "music"
 };
-// Reads the first line of a journal's bytes. Accepts a line without its
-// CR LF; refuses an empty line, control characters, a path that is not
+// Reads the first line of a journal's bytes, ended by CR or LF; refuses a
+// line without its end (cut short, it might name another folder), an empty
+// line, control characters, a path that is not
 // letter, ":\" and a relative path, "." or ".." or empty components, a path
 // holding voxa\Temp (or lying inside it), and more than SortJournalMaxBytes.
 SortJournal ParseSortJournal(QByteArrayView bytes);
@@ -224,9 +235,10 @@ QString JournalDirectoryOn(const SortJournal &journal, QChar drive);
 // The roll-back of an interrupted sort on a drive (the start-up resume, and
 // voxatool rollback): moves every file of voxa\Temp\<name> back into the
 // folder the journal names, on this drive, then deletes the journal and
-// voxa\Temp. A journal that cannot be read fails, and keeps the journal,
-// unless voxa\Temp holds nothing else (then there is nothing to lose and the
-// journal is removed). Result is RolledBack or RollBackFailed.
+// voxa\Temp. When the journal cannot be read, or names no folder in
+// voxa\Temp, the roll-back succeeds only if voxa\Temp holds nothing but the
+// journal (there is nothing to lose); otherwise it fails and keeps the
+// journal. Result is RolledBack or RollBackFailed.
 SortOutcome RollBackSort(QChar drive, const SortProgressFn &progress = {},
                          SortFileOps &ops = defaultSortFileOps());
 
