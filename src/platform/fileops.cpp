@@ -73,7 +73,10 @@ QList<Entry> listDir(const QString &folder, bool *ok)
         Entry entry;
         entry.name = QFile::decodeName(e->d_name);
         entry.hidden = e->d_name[0] == '.';
+        entry.isLink = e->d_type == DT_LNK;
         struct stat st {};
+        if (e->d_type == DT_UNKNOWN && ::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+            entry.isLink = S_ISLNK(st.st_mode);
         if (::fstatat(fd, e->d_name, &st, 0) == 0) {
             entry.isDir = S_ISDIR(st.st_mode);
             entry.size = entry.isDir ? 0 : qint64(st.st_size);
@@ -214,6 +217,21 @@ bool removeDir(const QString &folder)
     if (p.isEmpty() || ::rmdir(p.constData()) != 0)
         return fail();
     return true;
+}
+
+bool flushFolder(const QString &folder)
+{
+    const QByteArray p = native(folder);
+    const int fd = p.isEmpty() ? -1 : ::open(p.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return fail();
+    // Some file systems cannot sync a folder (EINVAL); their entries go with
+    // the file's own sync.
+    const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
+    if (!ok)
+        t_errno = errno;
+    ::close(fd);
+    return ok;
 }
 
 qint64 freeSpace(const QString &path)

@@ -16,6 +16,7 @@ struct Entry {
     bool isDir = false;
     bool readOnly = false;
     bool hidden = false;  // the name starts with "."
+    bool isLink = false;  // a symbolic link (isDir tells what it points to)
     qint64 size = 0;
     QDateTime modified;   // local time
 };
@@ -44,6 +45,9 @@ bool removeFile(const QString &path);
 bool makePath(const QString &folder);
 // Removes an empty folder only.
 bool removeDir(const QString &folder);
+// Flushes a folder's entries to the disk, so that files created, renamed or
+// removed in it survive a power loss.
+bool flushFolder(const QString &folder);
 qint64 freeSpace(const QString &path);  // -1 when unknown
 
 // Writes bytes as the whole new content of a file: a temporary file beside
