@@ -5,8 +5,11 @@
 // provides. The main window itself knows the frames only through the small
 // interfaces below.
 #include <QPoint>
+#include <QList>
 #include <QString>
 #include <functional>
+
+#include "editors/myradio/myradiofile.h"
 
 class QWidget;
 
@@ -120,6 +123,27 @@ class PictureImport {
 public:
     virtual ~PictureImport() = default;
     virtual bool ImportPicture(const QString &path) = 0;
+};
+
+// The MyRadio copy frame in editor mode. The MyRadio editor's Copy button
+// hands over its profile (file name and elements, as in the file) and its
+// modified mark, then closes itself with CloseEditor(true) and the main
+// window shows the copy frame. Closing the copy frame shows the editor
+// again and gives the mark back (EditorModeEnded).
+class MyRadioCopyHandOff {
+public:
+    virtual ~MyRadioCopyHandOff() = default;
+    virtual void EnterEditorMode(const QString &profileFileName, const QList<MyRadioElement> &elements,
+                                 bool modified) = 0;
+};
+
+// The MyRadio editor as the copy frame sees it when editor mode ends.
+class MyRadioCopyReturn {
+public:
+    virtual ~MyRadioCopyReturn() = default;
+    // Shows the editor again with its list and file name as they were, and
+    // the modified mark it had.
+    virtual void EditorModeEnded(bool modified) = 0;
 };
 
 // The find and export frame: the quarantine folder the user entered.
