@@ -254,7 +254,11 @@ private slots:
         const FileResult<ConfigDocument> missing = ReadConfigFile(QStringLiteral("E:\\voxa\\config\\none.cfg"));
         QCOMPARE(missing.error().reason, FileFailure::CannotOpen);
         QCOMPARE(missing.error().text(), QStringLiteral("Cannot open the file!"));
-        QCOMPARE(ReadConfigFile(QStringLiteral("E:\\voxa\\config")).error().reason, FileFailure::CannotOpen);
+        // A folder is refused as what it is, with the same first words.
+        const FileError folder = ReadConfigFile(QStringLiteral("E:\\voxa\\config")).error();
+        QCOMPARE(folder.reason, FileFailure::NotRegularFile);
+        QVERIFY(folder.cannotOpen());
+        QCOMPARE(folder.message(), QStringLiteral("Cannot open the file! Not a regular file"));
         QCOMPARE(ReadConfigFile(QStringLiteral("Q:\\voxa\\a.cfg")).error().reason, FileFailure::CannotOpen);
     }
 

@@ -292,7 +292,7 @@ private slots:
         const FileResult<PlaydisplayDocument> doc = LoadPlaydisplayFile(QStringLiteral("E:\\voxa\\config\\no.ply"));
         QCOMPARE(doc.error().reason, FileFailure::CannotOpen);
         QCOMPARE(doc.error().message(), QStringLiteral("Cannot open the file!"));
-        QCOMPARE(LoadPlaydisplayFile(QStringLiteral("E:\\voxa")).error().reason, FileFailure::CannotOpen);
+        QCOMPARE(LoadPlaydisplayFile(QStringLiteral("E:\\voxa")).error().reason, FileFailure::NotRegularFile);
     }
 
     // Refused layouts leave the file that was there.

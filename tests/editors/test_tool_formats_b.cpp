@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace voxa;
 using namespace voxa::tool;
 using namespace voxa::test;
@@ -41,6 +43,34 @@ class TestToolFormatsB : public QObject {
     QString path(const QString &name) const { return dir.filePath(name); }
 
 private slots:
+    void pipesAndDevicesAreRefusedAtOnce_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("fifo");
+        QTest::newRow("show, pipe") << QStringLiteral("show") << true;
+        QTest::newRow("logo, pipe") << QStringLiteral("logo") << true;
+        QTest::newRow("show, /dev/zero") << QStringLiteral("show") << false;
+        QTest::newRow("logo, /dev/zero") << QStringLiteral("logo") << false;
+    }
+    void pipesAndDevicesAreRefusedAtOnce()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, fifo);
+        QString input = QStringLiteral("/dev/zero");
+        if (fifo) {
+            input = path(QStringLiteral("pipe-%1.lce").arg(command));
+            QCOMPARE(::mkfifo(QFile::encodeName(input).constData(), 0600), 0);
+        }
+        QStringList args{command, input};
+        if (command == QStringLiteral("logo"))
+            args << path(QStringLiteral("never.lce"));
+        // Run in-process: a blocking read would hang the test right here.
+        const Run r = run(args);
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("Not a regular file")), qPrintable(r.err));
+        QVERIFY(!QFile::exists(path(QStringLiteral("never.lce"))));
+    }
+
     void logoFromPicture()
     {
         const QString picture = path(QStringLiteral("halves.bmp"));

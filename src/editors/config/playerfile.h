@@ -40,6 +40,8 @@ struct FileError {
     // message() followed by " [" + subject + "]" when there is a subject.
     QString text() const;
     bool failed() const { return reason != FileFailure::None; }
+    // Nothing could be read: missing, unreadable, or not a regular file.
+    bool cannotOpen() const { return reason == FileFailure::CannotOpen || reason == FileFailure::NotRegularFile; }
     bool ok() const { return reason == FileFailure::None; }
 };
 

@@ -315,8 +315,8 @@ bool TPlaydisplayEditor::Load()
 {
     const auto doc = LoadPlaydisplayFile(FileName());
     if (!doc) {
-        if (doc.error().reason == FileFailure::CannotOpen) {
-            prompts().warning(msg(Msg::CannotOpenFile));
+        if (doc.error().cannotOpen()) {
+            prompts().warning(doc.error().message());
             return false;
         }
         ReportWrongFormat();
