@@ -1,10 +1,9 @@
 #include "app/settings.h"
 
+#include "app/version.h"
 #include "platform/codepage.h"
-#include "platform/paths.h"
+#include "platform/fileops.h"
 
-#include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace voxa {
@@ -90,16 +89,22 @@ void TIniFileHandler::LoadText()
 {
     if (!m_text.isEmpty() || m_drive.isNull())
         return;
-    QFile f(platform::toNative(filePath()));
-    if (!f.open(QIODevice::ReadOnly))
+    // A settings file is a few hundred bytes; anything far larger is not one.
+    auto bytes = fs::readRegularFile(filePath(), MaxFileSize);
+    if (!bytes)
         return;
-    m_text = f.readAll();
+    m_text = *bytes;
+    // Editors that save as UTF-8 put a byte-order mark first; it belongs to
+    // the text layout, not to the older binary one.
+    if (m_text.startsWith("\xEF\xBB\xBF"))
+        m_text.remove(0, 3);
 }
 
 void TIniFileHandler::CheckHeader()
 {
     LoadText();
-    m_hasHeader = m_text.startsWith(Header);
+    m_hasHeader = m_text.size() >= qsizetype(qstrlen(Header))
+                  && qstrnicmp(m_text.constData(), Header, qstrlen(Header)) == 0;
 }
 
 QByteArray TIniFileHandler::GetKey(const QByteArray &key)
@@ -162,6 +167,8 @@ void TIniFileHandler::parseText()
 {
     const QPoint here = currentWindowPosition();
     m_version = toInt(GetKey("Version"), 0);
+    if (m_version < 0 || m_version > MaxVersion)
+        m_version = 0;
     m_language = fromCodePage(GetKey("Language"));
     if (m_language.isEmpty())
         m_language = QStringLiteral("English");
@@ -192,6 +199,10 @@ void TIniFileHandler::parseLegacy()
 
     if (d.size() >= 4)
         m_version = readInt32(d, 0);
+    // Text without the header reads as a huge or negative number here; such a
+    // version would make every copy look newer than the running one.
+    if (m_version < 0 || m_version > MaxVersion)
+        m_version = 0;
     if (d.size() < 8)
         return;
     const qint32 len = readInt32(d, 4);
@@ -317,18 +328,12 @@ void TIniFileHandler::setQuarantineDir(const QString &dir)
 
 bool TIniFileHandler::SaveFile()
 {
-    if (m_drive.isNull())
+    if (m_drive.isNull()) {
+        m_saveError = QStringLiteral("No drive");
         return false;
-    const QString path = platform::toNative(filePath());
-    if (path.isEmpty())
-        return false;
-    // Written whole: a crash in the middle leaves the old file.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    if (f.write(m_text) != m_text.size())
-        return false;
-    return f.commit();
+    }
+    m_saveError = fs::writeWholeFile(filePath(), m_text);
+    return m_saveError.isEmpty();
 }
 
 int ReadDriveVersion(TIniFileHandler &settings, QChar letter)

@@ -13,7 +13,10 @@ namespace voxa {
 
 class TIniFileHandler {
 public:
-    static constexpr const char *Header = "[VOXA Manager Ini File]";
+    static constexpr const char *Header = "[VOXA Manager Ini File]";  // any letter case
+    static constexpr qint64 MaxFileSize = 1 << 20;
+    // Versions are six digits at most ("12.34.56"); anything else reads as 0.
+    static constexpr int MaxVersion = 999999;
 
     TIniFileHandler();
 
@@ -46,7 +49,9 @@ public:
     void setProxyPort(int port);
     void setQuarantineDir(const QString &dir);
 
+    // Writes the file whole; on failure SaveError() holds the system's text.
     bool SaveFile();
+    QString SaveError() const { return m_saveError; }
 
     QByteArray GetKey(const QByteArray &key);
     void SetKey(const QByteArray &key, const QByteArray &value);
@@ -77,6 +82,7 @@ private:
     quint8 m_displayType = 0;
     QString m_quarantineDir;
     std::function<QPoint()> m_windowSource;
+    QString m_saveError;
 };
 
 // The version of the manager installed on a drive; 0 when there is none.
