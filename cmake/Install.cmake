@@ -5,7 +5,6 @@
 include(GNUInstallDirs)
 
 set(VOXA_INSTALL_DIST_DIR ${CMAKE_INSTALL_LIBDIR}/voxa-manager)
-set(VOXA_INSTALLED_MANAGER ${CMAKE_INSTALL_PREFIX}/${VOXA_INSTALL_DIST_DIR}/voxam2)
 
 # The starter, usable from the build folder too (build/bin/voxam2-disk).
 configure_file(${PROJECT_SOURCE_DIR}/data/desktop/voxam2-disk.in ${CMAKE_BINARY_DIR}/bin/voxam2-disk
