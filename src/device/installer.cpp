@@ -12,7 +12,6 @@
 #include "platform/processes.h"
 #include "platform/prompts.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
