@@ -5,8 +5,10 @@ if(VOXA_WERROR)
   target_compile_options(voxa_flags INTERFACE -Werror)
 endif()
 if(VOXA_ASAN)
-  target_compile_options(voxa_flags INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer)
-  target_link_options(voxa_flags INTERFACE -fsanitize=address,undefined)
+  # Undefined behaviour fails the test like a memory error does.
+  target_compile_options(voxa_flags INTERFACE -fsanitize=address,undefined
+    -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(voxa_flags INTERFACE -fsanitize=address,undefined -fno-sanitize-recover=undefined)
 endif()
 
 # Adds a Qt Test executable and registers it with CTest. Every test runs on
@@ -20,4 +22,10 @@ function(voxa_add_test name)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VOXA_DRIVE_TABLE=;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/testhome/${name}"
     TIMEOUT 300)
+  # Fuzz tests (named so) run a second time in the sanitizer build: label
+  # "fuzz", and the target "fuzz_tests" builds just them.
+  if(name MATCHES "fuzz")
+    set_tests_properties(${name} PROPERTIES LABELS fuzz)
+    set_property(GLOBAL APPEND PROPERTY VOXA_FUZZ_TARGETS ${name})
+  endif()
 endfunction()

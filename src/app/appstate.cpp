@@ -1,8 +1,7 @@
 #include "app/appstate.h"
 
 #include "platform/paths.h"
-
-#include <QCoreApplication>
+#include "platform/processes.h"
 
 namespace voxa {
 namespace {
@@ -24,7 +23,7 @@ QString ProgramPath()
 {
     if (!g_programOverride.isEmpty())
         return g_programOverride;
-    const QString native = QCoreApplication::applicationFilePath();
+    const QString native = platform::runningProgramFile();
     const QString device = platform::toDevice(native);
     return device.isEmpty() ? native : device;
 }

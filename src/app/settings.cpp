@@ -1,11 +1,10 @@
 #include "app/settings.h"
 
+#include "app/version.h"
 #include "platform/codepage.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
 
-#include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace voxa {
@@ -91,16 +90,22 @@ void TIniFileHandler::LoadText()
 {
     if (!m_text.isEmpty() || m_drive.isNull())
         return;
-    QFile f(platform::toNative(filePath()));
-    if (!f.open(QIODevice::ReadOnly))
+    // A settings file is a few hundred bytes; anything far larger is not one.
+    auto bytes = fs::readRegularFile(filePath(), MaxFileSize);
+    if (!bytes)
         return;
-    m_text = f.readAll();
+    m_text = *bytes;
+    // Editors that save as UTF-8 put a byte-order mark first; it belongs to
+    // the text layout, not to the older binary one.
+    if (m_text.startsWith("\xEF\xBB\xBF"))
+        m_text.remove(0, 3);
 }
 
 void TIniFileHandler::CheckHeader()
 {
     LoadText();
-    m_hasHeader = m_text.startsWith(Header);
+    m_hasHeader = m_text.size() >= qsizetype(qstrlen(Header))
+                  && qstrnicmp(m_text.constData(), Header, qstrlen(Header)) == 0;
 }
 
 QByteArray TIniFileHandler::GetKey(const QByteArray &key)
@@ -163,6 +168,8 @@ void TIniFileHandler::parseText()
 {
     const QPoint here = currentWindowPosition();
     m_version = toInt(GetKey("Version"), 0);
+    if (m_version < 0 || m_version > MaxVersion)
+        m_version = 0;
     m_language = fromCodePage(GetKey("Language"));
     if (m_language.isEmpty())
         m_language = QStringLiteral("English");
@@ -193,6 +200,10 @@ void TIniFileHandler::parseLegacy()
 
     if (d.size() >= 4)
         m_version = readInt32(d, 0);
+    // Text without the header reads as a huge or negative number here; such a
+    // version would make every copy look newer than the running one.
+    if (m_version < 0 || m_version > MaxVersion)
+        m_version = 0;
     if (d.size() < 8)
         return;
     const qint32 len = readInt32(d, 4);
@@ -318,8 +329,10 @@ void TIniFileHandler::setQuarantineDir(const QString &dir)
 
 bool TIniFileHandler::SaveFile()
 {
-    if (m_drive.isNull())
+    if (m_drive.isNull()) {
+        m_saveError = QStringLiteral("No drive");
         return false;
+    }
     // Written whole: a crash in the middle leaves the old file.
     m_saveError = fs::writeWholeFile(filePath(), m_text);
     return m_saveError.isEmpty();

@@ -13,7 +13,10 @@ namespace voxa {
 
 class TIniFileHandler {
 public:
-    static constexpr const char *Header = "[VOXA Manager Ini File]";
+    static constexpr const char *Header = "[VOXA Manager Ini File]";  // any letter case
+    static constexpr qint64 MaxFileSize = 1 << 20;
+    // Versions are six digits at most ("12.34.56"); anything else reads as 0.
+    static constexpr int MaxVersion = 999999;
 
     TIniFileHandler();
 
@@ -46,8 +49,8 @@ public:
     void setProxyPort(int port);
     void setQuarantineDir(const QString &dir);
 
+    // Writes the file whole; on failure SaveError() holds the system's text.
     bool SaveFile();
-    // The system's text of the last failed SaveFile.
     QString SaveError() const { return m_saveError; }
 
     QByteArray GetKey(const QByteArray &key);

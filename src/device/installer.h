@@ -3,6 +3,7 @@
 // installing onto a drive and completing an installation. GUI-free: what it
 // needs of the main window comes through DeviceHost.
 #include <QChar>
+#include <QList>
 #include <QString>
 #include <functional>
 
@@ -24,6 +25,17 @@ public:
     virtual void processEvents() = 0;
     virtual void setInstallText(const QString &text) = 0;  // the chooser's InstallLabel
 };
+
+// Whether this copy was started by a hand-over; reads and clears the mark
+// in the environment.
+bool TakeHandOverMark();
+// The program (device or native path) is the running program's own file,
+// compared by fully resolved path.
+bool IsRunningProgram(const QString &program);
+// Whether the start-up may hand over to another copy: never to the running
+// program itself, and at most once in a row, so that a drive whose settings
+// claim a newer version cannot make copies start each other for ever.
+bool MayHandOver(const QString &targetProgram, bool startedByHandOver);
 
 // The start-up's decision: true for a normal run or a hand-over (Terminating
 // tells them apart), false for install mode. In chooser mode it shows the
@@ -49,12 +61,20 @@ void InstallOrStart(DeviceHost &host, QChar c);
 // program's own folder when the working folder does not hold the program.
 QString InstallSourceFolder();
 // Whether an installation from this source keeps a history for the installed
-// copy to delete: not from a manager folder, an optical drive, a folder the
-// user cannot write to, or a system-wide installation.
+// copy to delete: only when the source is the running program's own folder,
+// and not a voxa\manager folder or a drive's root, not on an optical drive,
+// not a folder the user cannot write to or a system-wide installation.
 bool KeepsHistory(const QString &sourceFolder);
 
-// Deletes what copy.his lists and copy.his itself. Only what lies inside
-// the installation source folder named by copy.his's last line is touched.
+inline constexpr qint64 MaxHistorySize = 1 << 20;
+// The lines of copy.his: code-page text, blank lines dropped.
+QList<QString> ReadInstallHistory(const QByteArray &bytes);
+
+// Deletes what copy.his lists and copy.his itself. Only plain files the
+// installation could have copied (the install list's names in the source
+// folder, files of its Language folder) are deleted, each compared by its
+// fully resolved folder, following no links; a source that is a drive's
+// root, a voxa\manager folder or the installed copy itself deletes nothing.
 void CompleteInstallation(QChar drive);
 
 }  // namespace voxa

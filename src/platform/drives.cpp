@@ -1,17 +1,21 @@
 #include "platform/drives.h"
 
+#include "platform/fileops.h"
+#include "platform/processes.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTextStream>
 
+#include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 
 namespace voxa::platform {
 
@@ -66,12 +70,6 @@ QString configDir()
     return base + QStringLiteral("/voxa");
 }
 
-struct Mount {
-    QString device;
-    QString mountPoint;
-    QString fsType;
-};
-
 // /proc/self/mountinfo escapes blanks and the like as octal "\040".
 QString unescapeMount(const QByteArray &s)
 {
@@ -80,7 +78,7 @@ QString unescapeMount(const QByteArray &s)
         if (s[i] == '\\' && i + 3 < s.size()) {
             bool ok = false;
             const int v = s.mid(i + 1, 3).toInt(&ok, 8);
-            if (ok) {
+            if (ok && v < 256) {
                 out.append(char(v));
                 i += 3;
                 continue;
@@ -91,40 +89,17 @@ QString unescapeMount(const QByteArray &s)
     return QFile::decodeName(out);
 }
 
-QList<Mount> readMounts()
-{
-    QList<Mount> mounts;
-    QFile f(QStringLiteral("/proc/self/mountinfo"));
-    if (!f.open(QIODevice::ReadOnly))
-        return mounts;
-    const QList<QByteArray> lines = f.readAll().split('\n');
-    for (const QByteArray &line : lines) {
-        // id parent major:minor root mountpoint options [optional...] - fstype source superopts
-        const QList<QByteArray> parts = line.split(' ');
-        const qsizetype dash = parts.indexOf("-");
-        if (dash < 5 || dash + 2 >= parts.size())
-            continue;
-        mounts.append({unescapeMount(parts[dash + 2]), unescapeMount(parts[4]),
-                       QString::fromLatin1(parts[dash + 1])});
-    }
-    return mounts;
-}
-
 // Names of /dev/disk/by-xxx links that point at a device.
-QString diskLinkFor(const QString &kind, const QString &device)
+QString diskLinkFor(const QString &linksDir, const QString &kind, const QString &device)
 {
     const QString canonical = QFileInfo(device).canonicalFilePath();
     if (canonical.isEmpty())
         return {};
-    QDir dir(QStringLiteral("/dev/disk/") + kind);
+    QDir dir(linksDir + QLatin1Char('/') + kind);
     const QStringList names = dir.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
     for (const QString &n : names)
-        if (QFileInfo(dir.filePath(n)).canonicalFilePath() == canonical) {
-            // udev escapes blanks as \x20
-            QString name = n;
-            name.replace(QStringLiteral("\\x20"), QStringLiteral(" "));
-            return name;
-        }
+        if (QFileInfo(dir.filePath(n)).canonicalFilePath() == canonical)
+            return decodeUdevName(n);
     return {};
 }
 
@@ -152,7 +127,7 @@ DriveType blockDeviceType(const QString &device)
     return DriveType::Fixed;
 }
 
-bool interestingMount(const Mount &m, DriveType &type)
+bool interestingMount(const MountEntry &m, DriveType &type)
 {
     static const QStringList disk = {QStringLiteral("vfat"), QStringLiteral("msdos"),
                                      QStringLiteral("ntfs"), QStringLiteral("ntfs3"),
@@ -180,11 +155,11 @@ bool interestingMount(const Mount &m, DriveType &type)
 QHash<QString, QChar> readLetterMemory()
 {
     QHash<QString, QChar> memory;
-    QFile f(configDir() + QStringLiteral("/letters"));
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+    const auto bytes = fs::readRegularFile(configDir() + QStringLiteral("/letters"), 1 << 20);
+    if (!bytes)
         return memory;
-    while (!f.atEnd()) {
-        const QString line = QString::fromUtf8(f.readLine()).trimmed();
+    for (const QByteArray &raw : bytes->split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
         const qsizetype eq = line.lastIndexOf(QLatin1Char('='));
         if (eq > 0 && eq == line.size() - 2)
             memory.insert(line.left(eq), line.back().toUpper());
@@ -195,14 +170,13 @@ QHash<QString, QChar> readLetterMemory()
 void writeLetterMemory(const QHash<QString, QChar> &memory)
 {
     QDir().mkpath(configDir());
-    QSaveFile f(configDir() + QStringLiteral("/letters"));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Text))
-        return;
     QStringList keys = memory.keys();
     keys.sort();
+    QByteArray text;
     for (const QString &k : keys)
-        f.write((k + QLatin1Char('=') + memory.value(k) + QLatin1Char('\n')).toUtf8());
-    f.commit();
+        text += (k + QLatin1Char('=') + memory.value(k) + QLatin1Char('\n')).toUtf8();
+    // Losing the memory only costs letters; nothing to report.
+    fs::writeWholeFile(configDir() + QStringLiteral("/letters"), text);
 }
 
 // The root of the drive a running manager sits on when it runs from a
@@ -211,7 +185,7 @@ QString managerFolderRoot()
 {
     if (!QCoreApplication::instance())
         return {};
-    QDir dir(QCoreApplication::applicationDirPath());
+    QDir dir(QFileInfo(runningProgramFile()).path());
     if (dir.dirName().compare(QStringLiteral("manager"), Qt::CaseInsensitive) != 0)
         return {};
     if (!dir.cdUp() || dir.dirName().compare(QStringLiteral("voxa"), Qt::CaseInsensitive) != 0)
@@ -221,12 +195,12 @@ QString managerFolderRoot()
     return dir.absolutePath();
 }
 
-QString mountFileSystemOf(const QString &path, const QList<Mount> &mounts)
+QString mountFileSystemOf(const QString &path, const QList<MountEntry> &mounts)
 {
     QString best;
     qsizetype bestLen = -1;
     const QString canonical = QFileInfo(path).canonicalFilePath();
-    for (const Mount &m : mounts) {
+    for (const MountEntry &m : mounts) {
         const QString mp = m.mountPoint;
         const bool inside = canonical == mp || mp == QStringLiteral("/")
                             || canonical.startsWith(mp + QLatin1Char('/'));
@@ -239,6 +213,78 @@ QString mountFileSystemOf(const QString &path, const QList<Mount> &mounts)
 }
 
 }  // namespace
+
+QList<MountEntry> parseMountInfo(const QByteArray &text)
+{
+    QList<MountEntry> mounts;
+    for (const QByteArray &line : text.split('\n')) {
+        // id parent major:minor root mountpoint options [optional...] - fstype source superopts
+        const QList<QByteArray> parts = line.split(' ');
+        const qsizetype dash = parts.indexOf("-");
+        if (dash < 6 || dash + 2 >= parts.size())
+            continue;
+        const QList<QByteArray> dev = parts[2].split(':');
+        bool okMajor = false, okMinor = false;
+        MountEntry m;
+        if (dev.size() == 2) {
+            m.major = dev[0].toUInt(&okMajor);
+            m.minor = dev[1].toUInt(&okMinor);
+        }
+        if (!okMajor || !okMinor)
+            continue;
+        m.root = unescapeMount(parts[3]);
+        m.mountPoint = unescapeMount(parts[4]);
+        m.fsType = QString::fromLatin1(parts[dash + 1]);
+        m.device = unescapeMount(parts[dash + 2]);
+        mounts.append(m);
+    }
+    return mounts;
+}
+
+QString decodeUdevName(QStringView name)
+{
+    QByteArray out;
+    const QByteArray in = name.toUtf8();
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] == '\\' && i + 3 < in.size() && in[i + 1] == 'x') {
+            bool ok = false;
+            const int v = in.mid(i + 2, 2).toInt(&ok, 16);
+            if (ok) {
+                out.append(char(v));
+                i += 3;
+                continue;
+            }
+        }
+        out.append(in[i]);
+    }
+    return QString::fromUtf8(out);
+}
+
+UdevVolume parseUdevData(const QByteArray &text)
+{
+    UdevVolume v;
+    QString plainLabel;
+    for (const QByteArray &line : text.split('\n')) {
+        if (!line.startsWith("E:"))
+            continue;
+        const qsizetype eq = line.indexOf('=');
+        if (eq < 0)
+            continue;
+        const QByteArray key = line.mid(2, eq - 2);
+        const QByteArray value = line.mid(eq + 1).trimmed();
+        if (key == "ID_FS_TYPE")
+            v.fsType = QString::fromLatin1(value);
+        else if (key == "ID_FS_UUID")
+            v.uuid = QString::fromLatin1(value);
+        else if (key == "ID_FS_LABEL_ENC")
+            v.label = decodeUdevName(QString::fromLatin1(value));
+        else if (key == "ID_FS_LABEL")
+            plainLabel = QString::fromUtf8(value);
+    }
+    if (v.label.isEmpty())
+        v.label = plainLabel;
+    return v;
+}
 
 DriveTable &driveTable()
 {
@@ -291,8 +337,10 @@ QString fileSystemName(const QString &linuxType)
 {
     if (linuxType == QLatin1String("vfat") || linuxType == QLatin1String("msdos"))
         return QStringLiteral("FAT32");
-    if (linuxType == QLatin1String("ntfs") || linuxType == QLatin1String("ntfs3")
-        || linuxType == QLatin1String("fuseblk"))
+    if (linuxType == QLatin1String("ntfs") || linuxType == QLatin1String("ntfs3"))
+        return QStringLiteral("NTFS");
+    if (linuxType == QLatin1String("cifs") || linuxType == QLatin1String("smb3")
+        || linuxType == QLatin1String("nfs") || linuxType == QLatin1String("nfs4"))
         return QStringLiteral("NTFS");
     if (linuxType == QLatin1String("exfat"))
         return QStringLiteral("exFAT");
@@ -306,11 +354,11 @@ QString fileSystemName(const QString &linuxType)
 QList<DriveInfo> readDriveTableFile(const QString &path)
 {
     QList<DriveInfo> out;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+    const auto bytes = fs::readRegularFile(path, 1 << 20);
+    if (!bytes)
         return out;
-    while (!f.atEnd()) {
-        const QString line = QString::fromUtf8(f.readLine()).trimmed();
+    for (const QByteArray &raw : bytes->split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
         // Four blank-separated words, then the folder (which may hold blanks).
@@ -337,6 +385,11 @@ QList<DriveInfo> readDriveTableFile(const QString &path)
         d.fileSystem = words[2];
         d.label = words[3] == QLatin1String("-") ? QString() : words[3];
         d.root = QDir::cleanPath(QDir(QFileInfo(path).absolutePath()).absoluteFilePath(folder));
+        // The program knows its own path fully resolved; so must the table,
+        // or a drive reached through a link is not recognised as its drive.
+        const QString real = QFileInfo(d.root).canonicalFilePath();
+        if (!real.isEmpty())
+            d.root = real;
         out.append(d);
     }
     return out;
@@ -363,7 +416,13 @@ QList<DriveInfo> SystemDriveTable::drives()
         declaredRoots.insert(QFileInfo(d.root).canonicalFilePath());
     }
 
-    const QList<Mount> mounts = readMounts();
+    QList<MountEntry> mounts;
+    {
+        // A procfs file: no size known beforehand, so not readRegularFile.
+        QFile f(m_sources.mountInfo);
+        if (f.open(QIODevice::ReadOnly))
+            mounts = parseMountInfo(f.read(16 << 20));
+    }
     if (!used.contains(QLatin1Char('C'))) {
         DriveInfo c;
         c.letter = QLatin1Char('C');
@@ -380,18 +439,43 @@ QList<DriveInfo> SystemDriveTable::drives()
         QString key;
     };
     QList<Pending> pending;
-    for (const Mount &m : mounts) {
+    QSet<QString> volumesSeen;
+    for (const MountEntry &m : mounts) {
         DriveType type;
         if (!interestingMount(m, type) || declaredRoots.contains(m.mountPoint))
             continue;
+        // A bind mount of a folder inside a volume is not a volume.
+        if (m.root != QLatin1String("/"))
+            continue;
+        // The same volume mounted twice is one drive: the first mount.
+        const QString volume = QStringLiteral("%1:%2").arg(m.major).arg(m.minor);
+        if (m.major != 0 && volumesSeen.contains(volume))
+            continue;
+        volumesSeen.insert(volume);
+
+        UdevVolume udev;
+        auto udevFor = [&](quint32 major, quint32 minor) {
+            const auto bytes = fs::readRegularFile(
+                m_sources.udevData + QStringLiteral("/b%1:%2").arg(major).arg(minor), 1 << 20);
+            return bytes ? parseUdevData(*bytes) : UdevVolume{};
+        };
+        if (m.major != 0)
+            udev = udevFor(m.major, m.minor);
+        struct stat st {};
+        if (udev.fsType.isEmpty() && m.device.startsWith(QLatin1String("/dev/"))
+            && ::stat(QFile::encodeName(m.device).constData(), &st) == 0 && S_ISBLK(st.st_mode))
+            udev = udevFor(major(st.st_rdev), minor(st.st_rdev));
+        // FUSE names only itself; udev knows what the volume really holds.
+        const QString fsType = m.fsType == QLatin1String("fuseblk") && !udev.fsType.isEmpty() ? udev.fsType : m.fsType;
+
         DriveInfo d;
         d.type = type;
         d.root = m.mountPoint;
-        d.fileSystem = fileSystemName(m.fsType);
-        d.label = diskLinkFor(QStringLiteral("by-label"), m.device);
+        d.fileSystem = fileSystemName(fsType);
+        d.label = !udev.label.isEmpty() ? udev.label : diskLinkFor(m_sources.diskLinks, QStringLiteral("by-label"), m.device);
         if (d.label.isEmpty())
             d.label = QFileInfo(m.mountPoint).fileName();
-        const QString uuid = diskLinkFor(QStringLiteral("by-uuid"), m.device);
+        const QString uuid = !udev.uuid.isEmpty() ? udev.uuid : diskLinkFor(m_sources.diskLinks, QStringLiteral("by-uuid"), m.device);
         const QString key = !uuid.isEmpty() ? QStringLiteral("uuid:") + uuid
                             : !d.label.isEmpty() ? QStringLiteral("label:") + d.label
                                                  : QStringLiteral("path:") + m.mountPoint;

@@ -52,11 +52,44 @@ DriveTable &driveTable();
 // Replaces the table (tests); nullptr restores the system's own.
 void setDriveTable(DriveTable *table);
 
+// Where the system's table looks; tests point it at a made-up system.
+struct SystemSources {
+    QString mountInfo = QStringLiteral("/proc/self/mountinfo");
+    QString udevData = QStringLiteral("/run/udev/data");  // files "b<major>:<minor>"
+    QString diskLinks = QStringLiteral("/dev/disk");      // by-uuid, by-label
+};
+
 // The system's table.
 class SystemDriveTable : public DriveTable {
 public:
+    SystemDriveTable() = default;
+    explicit SystemDriveTable(SystemSources sources) : m_sources(std::move(sources)) {}
     QList<DriveInfo> drives() override;
+
+private:
+    SystemSources m_sources;
 };
+
+// One line of /proc/self/mountinfo.
+struct MountEntry {
+    quint32 major = 0;
+    quint32 minor = 0;
+    QString root;        // the folder of the volume that is mounted; "/" for all of it
+    QString mountPoint;
+    QString fsType;
+    QString device;
+};
+QList<MountEntry> parseMountInfo(const QByteArray &text);
+
+// What udev knows of a volume: its file-system type, UUID and label.
+struct UdevVolume {
+    QString fsType;
+    QString uuid;
+    QString label;
+};
+UdevVolume parseUdevData(const QByteArray &text);
+// Decodes udev's "\xNN" escapes (blanks and other bytes of a name), then UTF-8.
+QString decodeUdevName(QStringView name);
 
 // The declared folder drives: one line per drive,
 //   letter  type  filesystem  label  folder
@@ -69,7 +102,8 @@ QList<DriveInfo> readDriveTableFile(const QString &path);
 DriveType driveTypeFromName(const QString &name);
 QString driveTypeName(DriveType type);
 
-// Maps a Linux file-system type to the name the manager shows.
+// Maps a Linux file-system type to the name the manager shows. Network
+// shares show as "NTFS", as Windows shows them.
 QString fileSystemName(const QString &linuxType);
 
 }  // namespace voxa::platform

@@ -2,7 +2,10 @@
 
 #include "platform/paths.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QtEndian>
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
@@ -10,6 +13,7 @@
 
 #include <cerrno>
 #include <spawn.h>
+#include <sys/auxv.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,10 +35,120 @@ void setProcesses(Processes *p)
     g_processes = p;
 }
 
+namespace {
+
+template <typename T>
+bool readField(QByteArrayView b, quint64 at, bool bigEndian, T &out)
+{
+    if (at > quint64(b.size()) || quint64(b.size()) - at < sizeof(T))
+        return false;
+    out = bigEndian ? qFromBigEndian<T>(b.data() + at) : qFromLittleEndian<T>(b.data() + at);
+    return true;
+}
+
+constexpr qsizetype InterpreterHeadSize = 64 * 1024;
+
+// The loader to start a program through when the program itself may not be
+// executed; empty when it can be run directly or there is no usable loader.
+QString loaderFor(const QString &nativeProgram)
+{
+    const QByteArray p = QFile::encodeName(nativeProgram);
+    if (p.isEmpty() || ::access(p.constData(), X_OK) == 0)
+        return {};
+    QFile f(nativeProgram);
+    if (!QFileInfo(nativeProgram).isFile() || !f.open(QIODevice::ReadOnly))
+        return {};
+    const QString loader = elfInterpreter(f.read(InterpreterHeadSize));
+    if (loader.isEmpty() || ::access(QFile::encodeName(loader).constData(), X_OK) != 0)
+        return {};
+    return loader;
+}
+
+}  // namespace
+
+QString elfInterpreter(QByteArrayView head)
+{
+    if (head.size() < 16 || !head.startsWith("\x7F" "ELF"))
+        return {};
+    const char elfClass = head[4];
+    const char data = head[5];
+    if ((elfClass != 1 && elfClass != 2) || (data != 1 && data != 2))
+        return {};
+    const bool wide = elfClass == 2;
+    const bool big = data == 2;
+    quint64 phoff = 0;
+    quint16 phentsize = 0, phnum = 0;
+    if (wide) {
+        if (!readField(head, 32, big, phoff))
+            return {};
+    } else {
+        quint32 off32 = 0;
+        if (!readField(head, 28, big, off32))
+            return {};
+        phoff = off32;
+    }
+    if (!readField(head, wide ? 54 : 42, big, phentsize) || !readField(head, wide ? 56 : 44, big, phnum))
+        return {};
+    if (phentsize < (wide ? 56 : 32))
+        return {};
+    for (quint64 i = 0; i < phnum; ++i) {
+        const quint64 at = phoff + i * phentsize;
+        quint32 type = 0;
+        if (!readField(head, at, big, type))
+            return {};
+        if (type != 3)  // PT_INTERP
+            continue;
+        quint64 offset = 0, size = 0;
+        if (wide) {
+            if (!readField(head, at + 8, big, offset) || !readField(head, at + 32, big, size))
+                return {};
+        } else {
+            quint32 o = 0, s = 0;
+            if (!readField(head, at + 4, big, o) || !readField(head, at + 16, big, s))
+                return {};
+            offset = o;
+            size = s;
+        }
+        if (offset > quint64(head.size()) || size > quint64(head.size()) - offset || size < 2 || size > 4096)
+            return {};
+        QByteArrayView name = head.sliced(qsizetype(offset), qsizetype(size));
+        if (name.back() != '\0')
+            return {};
+        name.chop(1);
+        if (name.contains('\0') || !name.startsWith('/'))
+            return {};
+        return QFile::decodeName(name.toByteArray());
+    }
+    return {};
+}
+
+QString runningProgramFile()
+{
+    // Started through the loader, the kernel ran the loader itself, which
+    // then has no loader of its own (AT_BASE 0 in a dynamically linked
+    // program); the loader hands the program's path on as the first argument.
+    if (::getauxval(AT_BASE) == 0 && QCoreApplication::instance()) {
+        const QStringList args = QCoreApplication::arguments();
+        if (!args.isEmpty() && !args.first().isEmpty()) {
+            const QFileInfo program(args.first());
+            if (program.isFile())
+                return program.canonicalFilePath();
+        }
+    }
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationFilePath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
 bool SystemProcesses::startDetached(const QString &program, const QStringList &args,
                                     const QString &workingFolder)
 {
-    return QProcess::startDetached(toNative(program), args, toNative(workingFolder));
+    const QString native = toNative(program);
+    const QString loader = loaderFor(native);
+    if (!loader.isEmpty())
+        return QProcess::startDetached(loader, QStringList{QFileInfo(native).absoluteFilePath()} + args,
+                                       toNative(workingFolder));
+    return QProcess::startDetached(native, args, toNative(workingFolder));
 }
 
 int SystemProcesses::runAndWait(const QString &program, const QStringList &args,

@@ -1,6 +1,7 @@
 #include "ui/skin.h"
 
 #include "platform/paths.h"
+#include "platform/processes.h"
 #include "ui/skinfonts.h"
 
 #include <QCoreApplication>
@@ -33,14 +34,22 @@ const QImage &SkinBitmap()
 QStringList SkinSearchPaths()
 {
     const QString name = QStringLiteral("defaultskin.bmp");
+    // Through the device path layer, so that a "DefaultSkin.bmp" copied onto
+    // the disk by hand is found as on FAT.
+    auto anyCase = [](const QString &native) {
+        const QString device = platform::toDevice(native);
+        const QString found = device.isEmpty() ? QString() : platform::toNative(device);
+        return found.isEmpty() ? native : found;
+    };
     QStringList paths;
-    paths << QDir::current().filePath(name);
+    paths << anyCase(QDir::current().filePath(name));
     // The player's drive letter is still its initial "C" at program start.
     const QString onDrive = platform::toNative(QStringLiteral("C:\\voxa\\manager\\") + name);
     if (!onDrive.isEmpty())
         paths << onDrive;
+    // The program's own folder (not the loader's, when started through it).
     if (QCoreApplication::instance())
-        paths << QDir(QCoreApplication::applicationDirPath()).filePath(name);
+        paths << anyCase(QFileInfo(platform::runningProgramFile()).dir().filePath(name));
     return paths;
 }
 

@@ -146,26 +146,63 @@ private slots:
         QCOMPARE(s.windowPosition(), QPoint(5, 8));
     }
 
-    void takenAsLegacy_data()
+    void headerVariants_data()
     {
         QTest::addColumn<QByteArray>("prefix");
-        QTest::newRow("blank first line") << QByteArray("\r\n[VOXA Manager Ini File]\r\n");
-        QTest::newRow("header other case") << QByteArray("[voxa manager ini file]\r\n");
+        QTest::addColumn<bool>("text");
+        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF[VOXA Manager Ini File]\r\n") << true;
+        QTest::newRow("header other case") << QByteArray("[voxa manager ini file]\r\n") << true;
+        QTest::newRow("mark and other case") << QByteArray("\xEF\xBB\xBF[Voxa Manager INI File]\r\n") << true;
+        QTest::newRow("blank first line") << QByteArray("\r\n[VOXA Manager Ini File]\r\n") << false;
+        QTest::newRow("no header at all") << QByteArray() << false;
     }
-    void takenAsLegacy()
+    void headerVariants()
     {
         QFETCH(QByteArray, prefix);
+        QFETCH(bool, text);
         test::TestDriveTable::writeFile(kIni, prefix + "Version = 30101\r\nLanguage = Deutsch");
         TIniFileHandler s;
         s.SetDrive('E');
         s.ParseSettings();
-        QVERIFY(!s.HasHeader());
-        // Read as binary: the first four bytes are the version.
-        QCOMPARE(s.version(), qFromLittleEndian<qint32>(prefix.constData()));
-        QCOMPARE(s.proxyPort(), 8080);
-        // The next write replaces the whole content.
-        s.setVersion(30101);
-        QCOMPARE(s.SettingsText(), QByteArray("[VOXA Manager Ini File]\r\nVersion = 30101"));
+        QCOMPARE(s.HasHeader(), text);
+        // Text read as the binary layout gives a nonsense version; it must not
+        // look newer than any real one.
+        QCOMPARE(s.version(), text ? 30101 : 0);
+        QCOMPARE(s.language(), text ? QStringLiteral("Deutsch") : QStringLiteral("English"));
+        s.setVersion(30102);
+        const QByteArray expected = text ? QByteArray("[VOXA Manager Ini File]\r\nVersion = 30102\r\nLanguage = Deutsch")
+                                         : QByteArray("[VOXA Manager Ini File]\r\nVersion = 30102");
+        QCOMPARE(s.SettingsText().mid(s.SettingsText().indexOf("\r\n")), expected.mid(expected.indexOf("\r\n")));
+    }
+
+    void versionOutOfRange_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("version");
+        QTest::newRow("six digits") << QByteArray("[VOXA Manager Ini File]\r\nVersion = 999999") << 999999;
+        QTest::newRow("seven digits") << QByteArray("[VOXA Manager Ini File]\r\nVersion = 1000000") << 0;
+        QTest::newRow("negative") << QByteArray("[VOXA Manager Ini File]\r\nVersion = -5") << 0;
+        QTest::newRow("legacy huge") << le32(0x7fffffff) << 0;
+        QTest::newRow("legacy negative") << le32(-1) << 0;
+    }
+    void versionOutOfRange()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, version);
+        test::TestDriveTable::writeFile(kIni, file);
+        TIniFileHandler s;
+        QCOMPARE(ReadDriveVersion(s, 'E'), version);
+    }
+
+    void settingsFileMustBeRegular()
+    {
+        // A folder in the file's place reads as no file, and saving reports why.
+        QVERIFY(QDir().mkpath(drives->root('E') + QStringLiteral("/voxa/manager/voxam2.ini")));
+        TIniFileHandler s;
+        QCOMPARE(ReadDriveVersion(s, 'E'), 0);
+        s.setVersion(1);
+        QVERIFY(!s.SaveFile());
+        QCOMPARE(s.SaveError(), QStringLiteral("Is a directory"));
     }
 
     void legacyLayout_data()

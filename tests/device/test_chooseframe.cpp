@@ -102,6 +102,17 @@ private slots:
         setProgramPathForTests(QString());
     }
 
+    void skinIsFoundInAnyLetterCase()
+    {
+        // A disk copied by hand: the skin spelled "DefaultSkin.bmp" in the
+        // folder the program starts in.
+        QVERIFY(TestDriveTable::writeFile(QStringLiteral("S:\\voxa\\manager\\DefaultSkin.bmp"), "BM"));
+        QVERIFY(QDir::setCurrent(platform::toNative(QStringLiteral("S:\\voxa\\manager"))));
+        const QStringList paths = SkinSearchPaths();
+        QVERIFY(!paths.isEmpty());
+        QCOMPARE(paths.first(), drives->root('S') + QStringLiteral("/voxa/manager/DefaultSkin.bmp"));
+    }
+
     void installModeListsTheDriveAndInstallsOnReturn()
     {
         drives->add('E', DriveType::Removable, QStringLiteral("FAT32"), QStringLiteral("PLAYER"));

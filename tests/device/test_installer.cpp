@@ -6,7 +6,12 @@
 #include "support/scriptedprompts.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace voxa;
 using namespace voxa::test;
@@ -56,25 +61,33 @@ private slots:
         delete drives;
         setProgramPathForTests(QString());
         setManagerFilesForTests(nullptr);
+        TakeHandOverMark();
     }
 
     void locateManager_data()
     {
+        QTest::addColumn<bool>("handedOver");  // started by a hand-over
         QTest::addColumn<QString>("program");
         QTest::addColumn<int>("driveVersion");  // 0: no installation on E
         QTest::addColumn<bool>("result");
         QTest::addColumn<bool>("terminating");
         QTest::addColumn<bool>("warning");
         QTest::addColumn<QChar>("driveLetter");
-        QTest::newRow("not a manager drive") << "E:\\dist\\voxam2" << 0 << false << false << false << QChar('C');
-        QTest::newRow("older drive, run from elsewhere") << "E:\\dist\\voxam2" << 30000 << false << false << false << QChar('E');
-        QTest::newRow("older drive, run from its folder") << "E:\\voxa\\manager\\voxam2" << 30000 << true << false << false << QChar('E');
-        QTest::newRow("newer drive") << "E:\\dist\\voxam2" << 30200 << true << true << true << QChar('E');
-        QTest::newRow("same version, run from elsewhere") << "E:\\dist\\voxam2" << 30101 << true << true << false << QChar('E');
-        QTest::newRow("run from the manager folder") << "e:\\Voxa\\Manager\\voxam2" << 30101 << true << false << false << QChar('E');
+        QTest::newRow("not a manager drive") << false << "E:\\dist\\voxam2" << 0 << false << false << false << QChar('C');
+        QTest::newRow("older drive, run from elsewhere") << false << "E:\\dist\\voxam2" << 30000 << false << false << false << QChar('E');
+        QTest::newRow("older drive, run from its folder") << false << "E:\\voxa\\manager\\voxam2" << 30000 << true << false << false << QChar('E');
+        QTest::newRow("newer drive") << false << "E:\\dist\\voxam2" << 30200 << true << true << true << QChar('E');
+        QTest::newRow("same version, run from elsewhere") << false << "E:\\dist\\voxam2" << 30101 << true << true << false << QChar('E');
+        QTest::newRow("run from the manager folder") << false << "e:\\Voxa\\Manager\\voxam2" << 30101 << true << false << false << QChar('E');
+        // A settings file claiming a newer version than every real copy.
+        QTest::newRow("newer settings, run from the drive's folder") << false << "E:\\voxa\\manager\\voxam2" << 99999 << true << false << false << QChar('E');
+        QTest::newRow("newer drive, started by a hand-over") << true << "E:\\dist\\voxam2" << 99999 << true << false << false << QChar('E');
+        QTest::newRow("same version, started by a hand-over") << true << "E:\\dist\\voxam2" << 30101 << true << false << false << QChar('E');
+        QTest::newRow("older drive, started by a hand-over") << true << "E:\\dist\\voxam2" << 30000 << false << false << false << QChar('E');
     }
     void locateManager()
     {
+        QFETCH(bool, handedOver);
         QFETCH(QString, program);
         QFETCH(int, driveVersion);
         QFETCH(bool, result);
@@ -84,6 +97,8 @@ private slots:
         if (driveVersion)
             makeManagerDrive('E', driveVersion);
         setProgramPathForTests(program);
+        if (handedOver)
+            qputenv("VOXA_HANDED_OVER", "1");
         ScriptedPrompts prompts;
         if (warning)
             prompts.expectMessage(QStringLiteral("The VOxaManager on the choosed drive is newer than this. I will start it!"));
@@ -98,12 +113,35 @@ private slots:
             QCOMPARE(procs->calls[0].program, QStringLiteral("E:\\voxa\\manager\\voxam2"));
             QVERIFY(host.calls.contains(QStringLiteral("no activation")));
             QCOMPARE(host.calls.last(), QStringLiteral("quit"));
+            // The started copy knows it was handed over to.
+            QCOMPARE(qgetenv("VOXA_HANDED_OVER"), QByteArray("1"));
         } else {
             QVERIFY(procs->calls.isEmpty());
             QVERIFY(!host.calls.contains(QStringLiteral("quit")));
         }
         QCOMPARE(host.calls.contains(QStringLiteral("window settings")), result && !terminating);
         QCOMPARE(prompts.pending(), 0);
+        QCOMPARE(TakeHandOverMark(), terminating);  // the mark was taken on the look
+    }
+
+    void ownCopyThroughALinkIsNeverHandedOverTo()
+    {
+        // The program runs from the drive's manager folder reached through a
+        // link; its settings claim a newer version. It must run, not start
+        // itself again.
+        makeManagerDrive('E', 99999);
+        QTemporaryDir links;
+        const QString alias = links.filePath(QStringLiteral("alias"));
+        QVERIFY(QFile::link(platform::toNative(managerPath('E')), alias));
+        setProgramPathForTests(alias + QStringLiteral("/voxam2"));
+        QVERIFY(IsRunningProgram(managerPath('E', QStringLiteral("voxam2"))));
+        QVERIFY(!MayHandOver(managerPath('E', QStringLiteral("voxam2")), false));
+        QVERIFY(!MayHandOver(QStringLiteral("F:\\voxa\\manager\\voxam2"), true));
+        FakeHost host;
+        QVERIFY(LocateManager(host, false));
+        QVERIFY(!appState().Terminating);
+        QVERIFY(procs->calls.isEmpty());
+        QVERIFY(host.calls.contains(QStringLiteral("window settings")));
     }
 
     void chooserModeShowsTheChooser()
@@ -237,8 +275,9 @@ private slots:
         drives->addFolder('C', QStringLiteral("/"), DriveType::Fixed, QStringLiteral("ext4"));
         setProgramPathForTests(QStringLiteral("C:\\usr\\bin\\voxam2"));
         QVERIFY(fs::makePath(QStringLiteral("S:\\dist")));
-        QVERIFY(!KeepsHistory(QStringLiteral("C:\\usr\\share\\voxam2")));
+        QVERIFY(!KeepsHistory(QStringLiteral("C:\\usr\\bin")));
         QVERIFY(!KeepsHistory(QStringLiteral("C:\\opt\\voxa")));
+        setProgramPathForTests(QStringLiteral("S:\\dist\\voxam2"));
         QVERIFY(KeepsHistory(QStringLiteral("S:\\dist")));
     }
 
@@ -335,6 +374,156 @@ private slots:
         QVERIFY(fs::exists(QStringLiteral("F:\\voxa\\manager\\voxam2")));
         QCOMPARE(fs::exists(QStringLiteral("S:\\dist\\voxam2")), keptInside);
         QVERIFY(!fs::exists(QStringLiteral("F:\\voxa\\manager\\copy.his")));
+    }
+
+    void installFromAnotherDrivesManagerFolderKeepsItWhole()
+    {
+        // The working folder is E's installed manager; the program runs from
+        // S:\dist. The new copy on F may delete nothing of E.
+        makeSource();
+        makeManagerDrive('E', 30101);
+        QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\voxa\\manager\\Language\\English.lng"), "E"));
+        setProgramPathForTests(QStringLiteral("S:\\dist\\voxam2"));
+        QVERIFY(QDir::setCurrent(platform::toNative(managerPath('E'))));
+        QCOMPARE(InstallSourceFolder(), managerPath('E'));
+        QVERIFY(!KeepsHistory(managerPath('E')));
+        FakeHost host;
+        InstallOrStart(host, 'F');
+        QCOMPARE(TestDriveTable::readFile(QStringLiteral("F:\\voxa\\manager\\voxam2")), QByteArray("program"));
+        QVERIFY(!fs::exists(QStringLiteral("F:\\voxa\\manager\\copy.his")));
+        // Even a history naming E's folder, as a damaged or older installer
+        // might leave, deletes nothing there.
+        QVERIFY(TestDriveTable::writeFile(QStringLiteral("F:\\voxa\\manager\\copy.his"),
+                                          "E:\\voxa\\manager\\voxam2\r\nE:\\voxa\\manager\\defaultskin.bmp\r\n"
+                                          "E:\\voxa\\manager\\Language\\English.lng\r\nE:\\voxa\\manager\\Language\\\r\n"));
+        QDir::setCurrent(startDir);
+        CompleteInstallation('F');
+        QVERIFY(!fs::exists(QStringLiteral("F:\\voxa\\manager\\copy.his")));
+        for (const char *f : {"voxam2", "defaultskin.bmp", "default.mgs", "voxam2.ini", "Language\\English.lng"})
+            QVERIFY2(fs::isFile(managerPath('E', QLatin1String(f))), f);
+    }
+
+    void keepsHistory_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("keeps");
+        QTest::newRow("the program's own folder") << "S:\\dist\\voxam2" << "S:\\dist" << true;
+        QTest::newRow("own folder in other letter case") << "S:\\dist\\voxam2" << "s:\\DIST" << true;
+        QTest::newRow("a folder that is not the program's") << "S:\\dist\\voxam2" << "S:\\other" << false;
+        QTest::newRow("a manager folder") << "S:\\voxa\\manager\\voxam2" << "S:\\voxa\\manager" << false;
+        QTest::newRow("a manager folder in other case") << "S:\\VOXA\\Manager\\voxam2" << "S:\\VOXA\\Manager" << false;
+        QTest::newRow("a drive's root") << "S:\\voxam2" << "S:\\" << false;
+        QTest::newRow("a missing folder") << "S:\\gone\\voxam2" << "S:\\gone" << false;
+    }
+    void keepsHistory()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, source);
+        QFETCH(bool, keeps);
+        for (const QString &folder : {QStringLiteral("S:\\dist"), QStringLiteral("S:\\other"), QStringLiteral("S:\\VOXA\\Manager")})
+            QVERIFY(fs::makePath(folder));
+        setProgramPathForTests(program);
+        QCOMPARE(KeepsHistory(source), keeps);
+    }
+
+    void historyThatReachesOutside_data()
+    {
+        QTest::addColumn<QByteArray>("his");
+        QTest::addColumn<QStringList>("deleted");
+        const QByteArray lang = "S:\\dist\\Language\\\r\n";
+        QTest::newRow("a drive's root as source")
+            << QByteArray("S:\\voxam2\r\nS:\\keep.mp3\r\nS:\\Language\\English.lng\r\nS:\\Language\\\r\n") << QStringList();
+        QTest::newRow("C:\\Language\\ as source") << QByteArray("S:\\dist\\voxam2\r\nC:\\Language\\\r\n") << QStringList();
+        QTest::newRow("a name the installation never copies")
+            << QByteArray("S:\\dist\\keep.mp3\r\nS:\\dist\\voxam2\r\n") + lang << QStringList{QStringLiteral("S:\\dist\\voxam2")};
+        QTest::newRow("a file below a subfolder")
+            << QByteArray("S:\\dist\\sub\\voxam2\r\nS:\\dist\\Language\\sub\\English.lng\r\n") + lang << QStringList();
+        QTest::newRow("a link in the source")
+            << QByteArray("S:\\dist\\defaultskin.bmp\r\nS:\\dist\\Language\\Link.lng\r\nS:\\dist\\Language\\English.lng\r\n") + lang
+            << QStringList{QStringLiteral("S:\\dist\\Language\\English.lng")};
+        QTest::newRow("the source through a link")
+            << QByteArray("S:\\alias\\voxam2\r\nS:\\alias\\Language\\English.lng\r\nS:\\alias\\Language\\\r\n") << QStringList();
+        QTest::newRow("the installed copy through a link")
+            << QByteArray("S:\\installed\\voxam2\r\nS:\\installed\\Language\\English.lng\r\nS:\\installed\\Language\\\r\n")
+            << QStringList();
+        QTest::newRow("another drive's manager folder")
+            << QByteArray("E:\\voxa\\manager\\voxam2\r\nE:\\voxa\\manager\\Language\\\r\n") << QStringList();
+    }
+    void historyThatReachesOutside()
+    {
+        QFETCH(QByteArray, his);
+        QFETCH(QStringList, deleted);
+        const QStringList files = {
+            QStringLiteral("S:\\voxam2"), QStringLiteral("S:\\keep.mp3"), QStringLiteral("S:\\Language\\English.lng"),
+            QStringLiteral("S:\\dist\\voxam2"), QStringLiteral("S:\\dist\\keep.mp3"), QStringLiteral("S:\\dist\\Language\\English.lng"),
+            QStringLiteral("S:\\dist\\sub\\voxam2"), QStringLiteral("S:\\dist\\Language\\sub\\English.lng"),
+            QStringLiteral("E:\\outside\\Link.lng"), QStringLiteral("E:\\outside\\skin.bmp"),
+            QStringLiteral("F:\\voxa\\manager\\voxam2"), QStringLiteral("F:\\voxa\\manager\\Language\\English.lng"),
+            QStringLiteral("E:\\voxa\\manager\\voxam2")};
+        for (const QString &f : files)
+            QVERIFY(TestDriveTable::writeFile(f, "x"));
+        // Links: a language file and the skin pointing outside the source, the
+        // source itself and the installed copy reached through links.
+        QVERIFY(QFile::link(platform::toNative(QStringLiteral("E:\\outside\\Link.lng")),
+                            platform::toNative(QStringLiteral("S:\\dist\\Language")) + QStringLiteral("/Link.lng")));
+        QVERIFY(QFile::link(platform::toNative(QStringLiteral("E:\\outside\\skin.bmp")),
+                            platform::toNative(QStringLiteral("S:\\dist")) + QStringLiteral("/defaultskin.bmp")));
+        QVERIFY(QFile::link(platform::toNative(QStringLiteral("S:\\dist")), drives->root('S') + QStringLiteral("/alias")));
+        QVERIFY(QFile::link(platform::toNative(managerPath('F')), drives->root('S') + QStringLiteral("/installed")));
+        QVERIFY(TestDriveTable::writeFile(QStringLiteral("F:\\voxa\\manager\\copy.his"), his));
+        CompleteInstallation('F');
+        QVERIFY(!fs::exists(QStringLiteral("F:\\voxa\\manager\\copy.his")));
+        for (const QString &f : files)
+            QVERIFY2(fs::isFile(f) != deleted.contains(f), qPrintable(f));
+        QVERIFY(QFileInfo(platform::toNative(QStringLiteral("S:\\dist\\Language")) + QStringLiteral("/Link.lng")).isSymLink());
+        QVERIFY(QFileInfo(platform::toNative(QStringLiteral("S:\\dist")) + QStringLiteral("/defaultskin.bmp")).isSymLink());
+    }
+
+    void upgradeWritesTheExactNames()
+    {
+        // A drive copied by hand, with the skin and a language file in other
+        // letter case; the program finds its files by exact name.
+        makeManagerDrive('F', 30000);
+        const QString manager = platform::toNative(managerPath('F'));
+        QVERIFY(QFile::rename(manager + QStringLiteral("/defaultskin.bmp"), manager + QStringLiteral("/DefaultSkin.bmp")));
+        QVERIFY(TestDriveTable::writeFile(QStringLiteral("F:\\voxa\\manager\\language\\ENGLISH.LNG"), "old"));
+        makeSource();
+        setProgramPathForTests(QStringLiteral("S:\\dist\\voxam2"));
+        FakeHost host;
+        InstallOrStart(host, 'F');
+        const QStringList names = QDir(manager).entryList(QDir::Files);
+        QVERIFY2(names.contains(QStringLiteral("defaultskin.bmp")), qPrintable(names.join(QLatin1Char(' '))));
+        QVERIFY(!names.contains(QStringLiteral("DefaultSkin.bmp")));
+        QCOMPARE(TestDriveTable::readFile(QStringLiteral("F:\\voxa\\manager\\defaultskin.bmp")), QByteArray("defaultskin.bmp"));
+        QCOMPARE(QDir(manager + QStringLiteral("/language")).entryList(QDir::Files),
+                 (QStringList{QStringLiteral("Deutsch.lng"), QStringLiteral("English.lng")}));
+    }
+
+    void fullDiskReportsTheSystemsText()
+    {
+        // A file-size limit fails the write the way a full disk does, with the
+        // system's own text.
+        makeSource();
+        QVERIFY(TestDriveTable::writeFile(QStringLiteral("S:\\dist\\voxam2"), QByteArray(64 * 1024, 'p')));
+        setProgramPathForTests(QStringLiteral("S:\\dist\\voxam2"));
+        ScriptedPrompts prompts;
+        prompts.expectMessage(QStringLiteral("Cannot copy file: voxam2 [File too large]"));
+        FakeHost host;
+        struct rlimit old {};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &old) == 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = old;
+        small.rlim_cur = 16 * 1024;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+        InstallOrStart(host, 'F');
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QCOMPARE(prompts.pending(), 0);
+        QVERIFY(!fs::exists(QStringLiteral("F:\\voxa\\manager\\voxam2")));
+        // No temporary file stays behind.
+        for (const fs::Entry &e : fs::listDir(managerPath('F')))
+            QVERIFY2(!e.name.startsWith(QStringLiteral("voxam2.")) || e.name == QStringLiteral("voxam2.ini"), qPrintable(e.name));
     }
 
     void noHistoryFileDoesNothing()

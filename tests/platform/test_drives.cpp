@@ -71,7 +71,12 @@ private slots:
         QTest::newRow("vfat") << "vfat" << "FAT32";
         QTest::newRow("ntfs") << "ntfs" << "NTFS";
         QTest::newRow("ntfs3") << "ntfs3" << "NTFS";
-        QTest::newRow("ntfs-3g") << "fuseblk" << "NTFS";
+        QTest::newRow("FUSE alone says nothing") << "fuseblk" << "fuseblk";
+        QTest::newRow("exfat") << "exfat" << "exFAT";
+        QTest::newRow("cifs share") << "cifs" << "NTFS";
+        QTest::newRow("smb3 share") << "smb3" << "NTFS";
+        QTest::newRow("nfs share") << "nfs" << "NTFS";
+        QTest::newRow("nfs4 share") << "nfs4" << "NTFS";
         QTest::newRow("ext4") << "ext4" << "ext4";
     }
     void fileSystemNames()
@@ -79,6 +84,118 @@ private slots:
         QFETCH(QString, linux);
         QFETCH(QString, shown);
         QCOMPARE(fileSystemName(linux), shown);
+    }
+
+    void declaredDriveThroughALinkIsResolved()
+    {
+        QTemporaryDir tmp;
+        QVERIFY(QDir(tmp.path()).mkpath(QStringLiteral("real/disk")));
+        QVERIFY(QFile::link(tmp.filePath(QStringLiteral("real/disk")), tmp.filePath(QStringLiteral("alias"))));
+        QFile f(tmp.filePath(QStringLiteral("drives")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("V removable FAT32 VOXA alias\n");
+        f.close();
+        const QList<DriveInfo> d = readDriveTableFile(f.fileName());
+        QCOMPARE(d.size(), 1);
+        QCOMPARE(d[0].root, QFileInfo(tmp.filePath(QStringLiteral("real/disk"))).canonicalFilePath());
+    }
+
+    void udevNames_data()
+    {
+        QTest::addColumn<QString>("encoded");
+        QTest::addColumn<QString>("decoded");
+        QTest::newRow("blank") << "VOXA\\x20DISK" << "VOXA DISK";
+        QTest::newRow("slash and quote") << "A\\x2fB\\x22" << "A/B\"";
+        QTest::newRow("UTF-8 bytes") << "Zen\\xc3\\xa9" << "Zené";
+        QTest::newRow("not an escape") << "a\\xZZ\\x4" << "a\\xZZ\\x4";
+    }
+    void udevNames()
+    {
+        QFETCH(QString, encoded);
+        QFETCH(QString, decoded);
+        QCOMPARE(decodeUdevName(encoded), decoded);
+    }
+
+    void mountedVolumes()
+    {
+        // A made-up system: mountinfo, udev's data and the letters memory.
+        QTemporaryDir tmp;
+        QDir top(tmp.path());
+        for (const char *d : {"m/voxa", "m/voxa2", "m/sub", "m/exfat", "m/ntfs", "m/share", "m/nfs", "m/lab", "udev", "disk", "cfg"})
+            QVERIFY(top.mkpath(QLatin1String(d)));
+        auto m = [&](const char *name) { return tmp.filePath(QStringLiteral("m/") + QLatin1String(name)).toUtf8(); };
+        const QByteArray mountinfo =
+            "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+            "40 22 8:17 / " + m("voxa") + " rw,nosuid - vfat /dev/sdb1 rw,showexec\n"
+            "41 22 8:17 / " + m("voxa2") + " rw - vfat /dev/sdb1 rw\n"              // the same volume again
+            "42 22 8:17 /music " + m("sub") + " rw - vfat /dev/sdb1 rw\n"           // a bind mount of a folder
+            "43 22 8:33 / " + m("exfat") + " rw - fuseblk /dev/sdc1 rw\n"           // exFAT through FUSE
+            "44 22 8:49 / " + m("ntfs") + " rw - fuseblk /dev/sdd1 rw\n"            // NTFS through FUSE
+            "45 22 0:50 / " + m("share") + " rw - cifs //server/music rw\n"
+            "46 22 0:51 / " + m("nfs") + " rw - nfs4 server:/export rw\n"
+            "47 22 8:65 / " + m("lab") + " rw - vfat /dev/sde1 rw\n"
+            "garbage line\n";
+        QFile mi(top.filePath(QStringLiteral("mountinfo")));
+        QVERIFY(mi.open(QIODevice::WriteOnly));
+        mi.write(mountinfo);
+        mi.close();
+        auto udev = [&](const char *dev, const QByteArray &text) {
+            QFile f(top.filePath(QStringLiteral("udev/b") + QLatin1String(dev)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(text);
+        };
+        udev("8:17", "S:disk/by-uuid/1234-ABCD\nE:ID_FS_TYPE=vfat\nE:ID_FS_UUID=1234-ABCD\nE:ID_FS_LABEL_ENC=VOXA\\x20DISK\n");
+        udev("8:33", "E:ID_FS_TYPE=exfat\nE:ID_FS_UUID=EX-1\n");
+        udev("8:49", "E:ID_FS_TYPE=ntfs\nE:ID_FS_UUID=NT-1\nE:ID_FS_LABEL_ENC=Win\\x2fData\n");
+        udev("8:65", "E:ID_FS_TYPE=vfat\nE:ID_FS_UUID=LAB-1\nE:ID_FS_LABEL_ENC=Zen\\xc3\\xa9\n");
+        qputenv("VOXA_DRIVE_TABLE", top.filePath(QStringLiteral("none")).toUtf8());
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", top.filePath(QStringLiteral("cfg")).toUtf8());
+        SystemDriveTable table({top.filePath(QStringLiteral("mountinfo")), top.filePath(QStringLiteral("udev")),
+                                top.filePath(QStringLiteral("disk"))});
+        const QList<DriveInfo> first = table.drives();
+        auto byRoot = [&](const QList<DriveInfo> &list, const char *name) -> std::optional<DriveInfo> {
+            for (const DriveInfo &d : list)
+                if (d.root == QString::fromUtf8(m(name)))
+                    return d;
+            return std::nullopt;
+        };
+        QVERIFY(byRoot(first, "voxa"));
+        QVERIFY(!byRoot(first, "voxa2"));
+        QVERIFY(!byRoot(first, "sub"));
+        QCOMPARE(byRoot(first, "voxa")->label, QStringLiteral("VOXA DISK"));
+        QCOMPARE(byRoot(first, "voxa")->fileSystem, QStringLiteral("FAT32"));
+        QCOMPARE(byRoot(first, "exfat")->fileSystem, QStringLiteral("exFAT"));
+        QCOMPARE(byRoot(first, "ntfs")->fileSystem, QStringLiteral("NTFS"));
+        QCOMPARE(byRoot(first, "ntfs")->label, QStringLiteral("Win/Data"));
+        QCOMPARE(byRoot(first, "lab")->label, QStringLiteral("Zené"));
+        QCOMPARE(byRoot(first, "share")->fileSystem, QStringLiteral("NTFS"));
+        QCOMPARE(byRoot(first, "share")->type, DriveType::Network);
+        QCOMPARE(byRoot(first, "nfs")->fileSystem, QStringLiteral("NTFS"));
+        QCOMPARE(first.size(), 7);  // C and six volumes
+
+        // A second look gives the same letters and leaves the memory alone.
+        const QString letters = top.filePath(QStringLiteral("cfg/voxa/letters"));
+        QFile lf(letters);
+        QVERIFY(lf.open(QIODevice::ReadOnly));
+        const QByteArray remembered = lf.readAll();
+        lf.close();
+        QVERIFY(remembered.contains("uuid:1234-ABCD="));
+        const QDateTime written = QFileInfo(letters).lastModified();
+        const qint64 changed = QFileInfo(letters).fileTime(QFileDevice::FileMetadataChangeTime).toMSecsSinceEpoch();
+        QTest::qWait(20);
+        for (int i = 0; i < 3; ++i) {
+            const QList<DriveInfo> again = table.drives();
+            QCOMPARE(again.size(), first.size());
+            for (int k = 0; k < first.size(); ++k) {
+                QCOMPARE(again[k].letter, first[k].letter);
+                QCOMPARE(again[k].root, first[k].root);
+            }
+        }
+        QCOMPARE(QFileInfo(letters).lastModified(), written);
+        QCOMPARE(QFileInfo(letters).fileTime(QFileDevice::FileMetadataChangeTime).toMSecsSinceEpoch(), changed);
+        qunsetenv("VOXA_DRIVE_TABLE");
+        qputenv("XDG_CONFIG_HOME", oldConfig);
     }
 
     void testTableReplacesSystem()
