@@ -6,7 +6,9 @@
 #include "app/qtprompts.h"
 #include "app/version.h"
 #include "device/chooseframe.h"
+#include "editors/config/configeditor.h"
 #include "editors/devicedialogs.h"
+#include "editors/messages/messageeditor.h"
 #include "ui/skinfonts.h"
 
 #include <QApplication>
@@ -27,6 +29,8 @@ void RegisterFeatures()
     static voxa::DeviceDriveLocator device;
     voxa::setDriveLocator(&device);
     voxa::RegisterEditorDialogs();
+    voxa::RegisterConfigEditor();
+    voxa::RegisterMessageEditor();
 }
 
 // For the start-up benchmark: prints the time from the program's start to
