@@ -71,6 +71,15 @@ QString unstorableName(const QString &name)
 
 }  // namespace
 
+// Tabs in the colours of the skin.
+const QString PageStyle = QStringLiteral(
+    "QTabWidget::pane { border: 1px solid #1b2947; top: -1px; }"
+    "QTabBar::tab { background: #2d406b; color: white; border: 1px solid #1b2947; border-bottom: none;"
+    " padding: 3px 10px; margin-right: 1px; }"
+    "QTabBar::tab:selected { background: #0080ff; }"
+    "QTabBar::tab:!selected:hover { background: #3d5690; }"
+    "QTabBar::tab:disabled { color: #8090b0; }");
+
 TConfigEditor::TConfigEditor(FrameHost *host, QWidget *parent) : TEditorFrame(host, parent)
 {
     for (size_t i = 0; i < m_fmLabels.size(); ++i)
@@ -153,7 +162,7 @@ TConfigEditor::Track &TConfigEditor::addTrack(QWidget *panel, int word, int min,
     t->track->setMin(min);
     t->track->setMax(max);
     t->track->setFrequency(1);
-    t->track->setMinimumSize(150, 20);
+    t->track->setMinimumSize(140, 20);
     t->track->setMaximumHeight(20);
     t->change = changeBox(panel);
     t->resetPosition = resetPosition;
@@ -201,6 +210,7 @@ TConfigEditor::Group &TConfigEditor::addGroup(QWidget *panel, int word, const QS
 void TConfigEditor::buildPages()
 {
     ConfigPage = new QTabWidget(MainPanel());
+    ConfigPage->setStyleSheet(PageStyle);
     ConfigPage->setGeometry(6, 6, FrameSize.width() - 12, FrameSize.height() - 68);
     CarUsePanel = pagePanel(ConfigPage, PartyUsePage, QStringLiteral("Party Audio"));
     PartyUsePanel = pagePanel(ConfigPage, CarUsePage, QStringLiteral("Car Audio"));
@@ -250,16 +260,18 @@ void TConfigEditor::buildPages()
         Group &autoVol = addGroup(panel, b + 8, offOn, 2, 1, linear(464), unlinear(464));
         autoVol.box->setTitle(star + QStringLiteral("Auto Volume"));
 
+        // Levels and the two-state groups on the left, the wide groups on
+        // the right.
         grid->setColumnMinimumWidth(3, 10);
-        grid->addWidget(eq.box, 0, 4, 2, 1);
-        grid->addWidget(eq.change, 0, 5, 2, 1);
-        grid->addWidget(loud.box, 2, 4, 2, 1);
-        grid->addWidget(loud.change, 2, 5, 2, 1);
-        grid->addWidget(dyna.box, 4, 0, 1, 2);
-        grid->addWidget(dyna.change, 4, 2);
-        grid->addWidget(autoVol.box, 4, 4);
-        grid->addWidget(autoVol.change, 4, 5);
-        grid->setRowStretch(5, 1);
+        grid->addWidget(loud.box, 4, 0, 1, 2);
+        grid->addWidget(loud.change, 4, 2);
+        grid->addWidget(autoVol.box, 5, 0, 1, 2);
+        grid->addWidget(autoVol.change, 5, 2);
+        grid->addWidget(eq.box, 0, 4, 3, 1);
+        grid->addWidget(eq.change, 0, 5, 3, 1);
+        grid->addWidget(dyna.box, 3, 4, 2, 1);
+        grid->addWidget(dyna.change, 3, 5, 2, 1);
+        grid->setRowStretch(6, 1);
         grid->setColumnStretch(1, 1);
         grid->setColumnStretch(4, 1);
     }

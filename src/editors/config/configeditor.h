@@ -26,7 +26,7 @@ class TSkinSlider;
 class TConfigEditor : public TEditorFrame {
     Q_OBJECT
 public:
-    static constexpr QSize FrameSize{588, 346};
+    static constexpr QSize FrameSize{680, 346};
 
     TConfigEditor(FrameHost *host, QWidget *parent);
     ~TConfigEditor() override;
@@ -151,6 +151,9 @@ private:
     std::array<NameChoice, 4> m_names;
     QList<QCheckBox *> m_changeBoxes;
 };
+
+// The look of the editors' page controls.
+extern const QString PageStyle;
 
 // Registers the config editor's frame factory.
 void RegisterConfigEditor();

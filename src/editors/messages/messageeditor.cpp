@@ -4,6 +4,7 @@
 #include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
+#include "editors/config/configeditor.h"
 #include "editors/messages/messagefile.h"
 #include "platform/codepage.h"
 #include "platform/prompts.h"
@@ -90,6 +91,12 @@ QTreeWidget *makeList(QWidget *&tab, QTabWidget *pages, const QString &caption)
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setColumnWidth(NameColumn, 230);
     list->header()->setSectionsMovable(false);
+    list->setStyleSheet(QStringLiteral(
+        "QTreeWidget { background: #0080ff; color: white; border: 1px solid #1b2947; }"
+        "QTreeWidget::item:selected { background: #1b2947; color: white; }"
+        "QHeaderView { background: #2d406b; }"
+        "QHeaderView::section { background: #2d406b; color: white; border: 0;"
+        " border-right: 1px solid #1b2947; padding: 1px 4px; }"));
     pages->addTab(list, caption);
     return list;
 }
@@ -124,6 +131,7 @@ TMessageEditor::TMessageEditor(FrameHost *host, QWidget *parent) : TEditorFrame(
     FirmWareLabel->setPalette(pal);
 
     MSGPages = new QTabWidget(MainPanel());
+    MSGPages->setStyleSheet(PageStyle);
     MSGPages->setGeometry(6, 24, FrameSize.width() - 12, FrameSize.height() - 24 - 92);
     MenuItemsList = makeList(MenuItemsTab, MSGPages, QStringLiteral("Menu Items"));
     MenuValuesList = makeList(MenuValuesTab, MSGPages, QStringLiteral("Menu Values"));
