@@ -2,7 +2,9 @@
 
 #include "app/drivelocator.h"
 #include "device/chooseframe.h"
+#include "editors/config/configeditor.h"
 #include "editors/devicedialogs.h"
+#include "editors/messages/messageeditor.h"
 #include "editors/playdisplay/playdisplayeditor.h"
 
 namespace voxa {
@@ -13,6 +15,8 @@ void RegisterFeatures()
     setDriveLocator(&device);
     RegisterEditorDialogs();
     RegisterPlaydisplayEditor();
+    RegisterConfigEditor();
+    RegisterMessageEditor();
 }
 
 }  // namespace voxa

@@ -96,6 +96,11 @@ int newConfig(const QStringList &args, Io &io)
                 io.err << "voxatool new-config: '" << value
                        << "' is no base name of at most 16 characters of the player's code page\n";
                 return 2;
+            } else if (toCodePage(value).startsWith("\xFF\xFF")) {
+                // It would read back as "leave unchanged".
+                io.err << "voxatool new-config: '" << value << "': "
+                       << playerfile::failure(FileFailure::CannotStore).message() << "\n";
+                return 2;
             } else {
                 doc.setName(slot, ConfigName::fromBaseName(value));
             }

@@ -146,6 +146,9 @@ FileResult<QByteArray> configFileBytes(const ConfigDocument &doc)
         } else if (name.isName()) {
             if (name.bytes().size() > ConfigNameLength)
                 return playerfile::failure(FileFailure::DataTooLong, name.text());
+            // The player would read such a name as the unchanged mark.
+            if (name.bytes().startsWith("\xFF\xFF"))
+                return playerfile::failure(FileFailure::CannotStore, name.text());
             std::copy(name.bytes().cbegin(), name.bytes().cend(), field);
         }
     }

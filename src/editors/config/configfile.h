@@ -85,13 +85,15 @@ struct ConfigDocument {
 
 // Decodes a file's content; bytes after offset 185 are ignored.
 FileResult<ConfigDocument> parseConfigFile(const QByteArray &bytes);
-// The 186 bytes of a document. Fails (DataTooLong) only for a name slot
-// holding more than 16 bytes, which fromBaseName never produces.
+// The 186 bytes of a document. Fails with DataTooLong for a name slot
+// holding more than 16 bytes, which fromBaseName never produces, and with
+// CannotStore for a name beginning 0xFF 0xFF (it would read back as the
+// unchanged mark).
 FileResult<QByteArray> configFileBytes(const ConfigDocument &doc);
 
 // Failure: CannotOpen, WrongFormat or TooShort.
 FileResult<ConfigDocument> ReadConfigFile(const QString &path);
-// Failure: CannotCreate (or DataTooLong, see configFileBytes). The file is
+// Failure: CannotCreate (or DataTooLong or CannotStore, see configFileBytes). The file is
 // replaced whole or not at all.
 WriteResult WriteConfigFile(const QString &path, const ConfigDocument &doc);
 
