@@ -6,8 +6,6 @@
 #include "platform/fileops.h"
 #include "platform/paths.h"
 
-#include <QFile>
-
 namespace voxa {
 namespace {
 
@@ -17,13 +15,10 @@ constexpr qint64 MaxLanguageFileSize = 4 * 1024 * 1024;
 
 std::optional<QByteArray> readFile(const QString &path, qint64 limit)
 {
-    const QString native = platform::isDevicePath(path) ? platform::toNative(path) : path;
-    if (native.isEmpty())
+    if (platform::isDevicePath(path) && platform::toNative(path).isEmpty())
         return std::nullopt;
-    QFile f(native);
-    if (!f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return f.read(limit);
+    // Only a regular file: a pipe named like a language file never blocks.
+    return fs::readRegularFile(path, limit);
 }
 
 QString afterFirstEquals(const QByteArray &line)

@@ -86,8 +86,11 @@ void TMainForm::SaveSettings()
     if (!appState().NormalRun)
         return;
     m_settings.SetDrive(appState().DriveLetter);
+    // The language is read before anything is set: setting a key on a file
+    // in the old binary layout starts a new text file.
+    const QString language = m_settings.language();
     m_settings.setVersion(ManagerVersion);
-    m_settings.setLanguage(m_settings.language());
+    m_settings.setLanguage(language);
     m_settings.setWindowPosition(appState().savedLeft, appState().savedTop);
     m_settings.setDisplayType(appState().DisplayType);
     const ProxyValues proxy = CurrentProxyValues();
@@ -123,8 +126,11 @@ void TMainForm::LoadProxySettings()
 void TMainForm::WriteInstallSettings()
 {
     m_settings.SetDrive(appState().DriveLetter);
+    // The language is read before anything is set: setting a key on a file
+    // in the old binary layout starts a new text file.
+    const QString language = m_settings.language();
     m_settings.setVersion(ManagerVersion);
-    m_settings.setLanguage(m_settings.language());
+    m_settings.setLanguage(language);
     m_settings.setWindowPosition(x(), y());
     if (!m_settings.SaveFile())
         reportSettingsNotSaved();

@@ -4,7 +4,6 @@
 #include "ui/skinpanel.h"
 
 #include <QCursor>
-#include <QDialog>
 #include <QEnterEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -279,7 +278,6 @@ void TSkinButton::mouseMoveEvent(QMouseEvent *e)
 {
     const QPoint pos = e->position().toPoint();
     trackMouse(pos);
-    emit OnMouseMove(pos);
 }
 
 void TSkinButton::enterEvent(QEnterEvent *e)
@@ -298,12 +296,10 @@ void TSkinButton::mousePressEvent(QMouseEvent *e)
 {
     hideHint();
     m_hintTimer.stop();
-    const QPoint pos = e->position().toPoint();
     if (e->button() == Qt::LeftButton && m_hover && isEnabled()) {
         m_pressed = true;
         update();
     }
-    emit OnMouseDown(e->button(), pos);
 }
 
 void TSkinButton::mouseReleaseEvent(QMouseEvent *e)
@@ -315,7 +311,6 @@ void TSkinButton::mouseReleaseEvent(QMouseEvent *e)
     if (!rect().contains(pos))
         setHover(false);
     update();
-    emit OnMouseUp(e->button(), pos);
     if (e->button() == Qt::LeftButton && wasPressed && m_hover && isEnabled())
         Click();
 }
@@ -330,13 +325,6 @@ void TSkinButton::Click()
         m_clickHandler();
     if (self)
         emit OnClick();
-    if (self && m_modalResult != 0) {
-        for (QWidget *w = parentWidget(); w; w = w->parentWidget())
-            if (auto *dialog = qobject_cast<QDialog *>(w)) {
-                dialog->done(m_modalResult);
-                break;
-            }
-    }
     if (self)
         m_clicking = false;
 }

@@ -47,8 +47,6 @@ public:
     // The colour of Font.
     void setFontColor(const QColor &c);
     QColor FontColor() const { return m_fontColor; }
-    void setModalResult(int r) { m_modalResult = r; }
-    int ModalResult() const { return m_modalResult; }
 
     void setNormalPic(const QImage &pic);
     void setMouseOverPic(const QImage &pic);
@@ -85,9 +83,6 @@ public:
 
 signals:
     void OnClick();
-    void OnMouseDown(Qt::MouseButton button, QPoint pos);
-    void OnMouseMove(QPoint pos);
-    void OnMouseUp(Qt::MouseButton button, QPoint pos);
 
 protected:
     void paintEvent(QPaintEvent *) override;
@@ -121,7 +116,6 @@ private:
     bool m_showCaption = true;
     QColor m_baseColor;
     QColor m_fontColor = Qt::white;
-    int m_modalResult = 0;
     QImage m_pics[3];   // as assigned, 32-bit
     QImage m_shown[3];  // with the transparent colour made see-through
     bool m_hover = false;

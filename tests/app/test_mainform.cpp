@@ -26,6 +26,7 @@
 #include <QScreen>
 #include <QScopeGuard>
 #include <QTest>
+#include <QtEndian>
 
 using namespace voxa;
 using voxa::test::StubEditor;
@@ -861,6 +862,22 @@ private slots:
         QVERIFY(QFile::remove(root + QStringLiteral("/voxa/manager/voxam2.ini")));
         form->SaveSettings();
         QVERIFY(!QFile::exists(root + QStringLiteral("/voxa/manager/voxam2.ini")));
+    }
+
+    void installSettingsKeepTheLanguageOfAnOldFile()
+    {
+        // The old binary layout: version, language length and text, top, left.
+        auto le32 = [](qint32 v) {
+            QByteArray b(4, 0);
+            qToLittleEndian(v, b.data());
+            return b;
+        };
+        QVERIFY(test::TestDriveTable::writeFile(ini(), le32(20500) + le32(6) + "Magyar" + le32(100) + le32(200)));
+        form = new TMainForm;
+        appState().DriveLetter = QLatin1Char('V');
+        form->move(40, 30);
+        form->WriteInstallSettings();
+        QVERIFY(test::TestDriveTable::readFile(ini()).contains("Language = Magyar\r\n"));
     }
 };
 
