@@ -4,6 +4,7 @@
 #include "device/chooseframe.h"
 #include "editors/devicedialogs.h"
 #include "editors/playdisplay/playdisplayeditor.h"
+#include "update/updateframe.h"
 
 namespace voxa {
 
@@ -13,6 +14,7 @@ void RegisterFeatures()
     setDriveLocator(&device);
     RegisterEditorDialogs();
     RegisterPlaydisplayEditor();
+    RegisterUpdateFrame();
 }
 
 }  // namespace voxa
