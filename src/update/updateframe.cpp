@@ -1,5 +1,6 @@
 #include "update/updateframe.h"
 
+#include "app/appstate.h"
 #include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
@@ -91,7 +92,8 @@ void TUpdateFrame::OnShowFrame()
     TOtherFrame::OnShowFrame();
     dlInfoLabel->setFont(font());
     if (TMainForm *m = Main()) {
-        m_session.setDrive(m->Settings().drive());
+        m_session.setDrive(appState().DriveLetter);
+        m->Settings().SetDrive(appState().DriveLetter);
         m_session.setServer(UpdateServerAddress(m->Settings()));
         // The dialog's fields are what its handlers last applied.
         if (ProxyDialog *dialog = m->ProxySetupForm()) {

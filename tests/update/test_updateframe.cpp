@@ -359,7 +359,7 @@ private slots:
         form->ProxySettingsMenu->trigger();
         QVERIFY(!dialog()->isVisible());
         TIniFileHandler stored;
-        stored.SetDrive('V');
+        stored.SetDrive(QLatin1Char('V'));
         QVERIFY(stored.useProxy());
         QCOMPARE(stored.proxyServer(), QStringLiteral("proxy.lan"));
         QCOMPARE(stored.proxyPort(), 3128);
