@@ -22,7 +22,7 @@ TUpdateFrame::TUpdateFrame(TMainForm *main)
     MainPanel->setColor(QColor(47, 64, 106));
 
     dlList = new QTreeWidget(MainPanel);
-    dlList->setGeometry(8, 8, 368, 126);
+    dlList->setGeometry(8, 8, 452, 126);
     dlList->setRootIsDecorated(false);
     dlList->setSelectionMode(QAbstractItemView::NoSelection);
     dlList->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -31,7 +31,9 @@ TUpdateFrame::TUpdateFrame(TMainForm *main)
     dlList->setColumnCount(3);
     dlList->setHeaderLabels({QStringLiteral("Available Updates"), QStringLiteral("Current Version"),
                              QStringLiteral("Latest Version")});
-    const int widths[] = {200, 85, 78};
+    // Wide enough for the longest row title and the column titles in the
+    // frame's font.
+    const int widths[] = {234, 108, 106};
     for (int c = 0; c < 3; ++c)
         dlList->setColumnWidth(c, widths[c]);
     QHeaderView *header = dlList->header();
@@ -47,13 +49,13 @@ TUpdateFrame::TUpdateFrame(TMainForm *main)
     connect(dlList, &QTreeWidget::itemChanged, this, &TUpdateFrame::listChanged);
 
     dlInfoLabel = new QLabel(MainPanel);
-    dlInfoLabel->setGeometry(8, 138, 368, 17);
+    dlInfoLabel->setGeometry(8, 138, 452, 17);
     QPalette pal = dlInfoLabel->palette();
     pal.setColor(QPalette::WindowText, Qt::white);
     dlInfoLabel->setPalette(pal);
 
     dlProgress = new TSkinProgressBar(MainPanel);
-    dlProgress->setGeometry(8, 158, 368, 16);
+    dlProgress->setGeometry(8, 158, 452, 16);
     dlProgress->setMin(0);
     dlProgress->setMax(100);
 

@@ -18,7 +18,7 @@ class TSkinProgressBar;
 class TUpdateFrame : public TOtherFrame {
     Q_OBJECT
 public:
-    static constexpr QSize FrameSize{384, 236};
+    static constexpr QSize FrameSize{468, 236};
     explicit TUpdateFrame(TMainForm *main);
 
     QTreeWidget *dlList = nullptr;
