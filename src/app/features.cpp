@@ -6,6 +6,7 @@
 #include "editors/devicedialogs.h"
 #include "editors/messages/messageeditor.h"
 #include "editors/playdisplay/playdisplayeditor.h"
+#include "update/updateframe.h"
 
 namespace voxa {
 
@@ -17,6 +18,7 @@ void RegisterFeatures()
     RegisterPlaydisplayEditor();
     RegisterConfigEditor();
     RegisterMessageEditor();
+    RegisterUpdateFrame();
 }
 
 }  // namespace voxa
