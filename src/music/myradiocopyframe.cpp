@@ -19,6 +19,8 @@
 #include <QLabel>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace voxa {
 namespace {
 
@@ -290,15 +292,16 @@ QString TMyRadioCopyFrame::TargetDirectory() const
 
 bool TMyRadioCopyFrame::SelectDirectory(const QString &path)
 {
-    const QStringList parts = platform::devicePathParts(path);
-    if (parts.isEmpty())
+    const QChar letter = platform::driveLetterOf(path);
+    if (letter.isNull())
         return false;
+    const QStringList parts = platform::devicePathParts(path);
     QTreeWidgetItem *item = nullptr;
-    QString want = parts.first().left(1).toUpper() + QLatin1Char(':');
+    const QString want = QString(letter) + QLatin1Char(':');
     for (int i = 0; i < DirTree->topLevelItemCount() && !item; ++i)
         if (DirTree->topLevelItem(i)->data(0, PathRole).toString() == want)
             item = DirTree->topLevelItem(i);
-    for (int p = 1; item && p < parts.size(); ++p) {
+    for (int p = 0; item && p < parts.size(); ++p) {
         item->setExpanded(true);
         QTreeWidgetItem *next = nullptr;
         for (int i = 0; i < item->childCount() && !next; ++i)

@@ -16,6 +16,7 @@
 #include "ui/skin.h"
 #include "ui/skinbutton.h"
 #include "ui/skinfonts.h"
+#include "ui/skinprogressbar.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -169,6 +170,7 @@ private slots:
         drives->add('E', platform::DriveType::Network, QStringLiteral("NTFS"), QStringLiteral("NET"));
         drives->add('F', platform::DriveType::Optical, QStringLiteral("ISO9660"), QStringLiteral("CD"));
         QVERIFY(QDir(v).mkpath(QStringLiteral("voxa/manager/Language")));
+        QVERIFY(QDir(v).mkpath(QStringLiteral("voxa/myradio")));
         QVERIFY(TestDriveTable::writeFile("V:\\music\\rock\\a.mp3", pattern(70000, 'a')));
         QVERIFY(TestDriveTable::writeFile("V:\\music\\rock\\b.mp3", pattern(1000, 'b')));
         QVERIFY(TestDriveTable::writeFile("V:\\music\\pop\\c.mp3", pattern(3000, 'c')));
@@ -358,13 +360,13 @@ private slots:
         f->CopyButton->Click();
         auto *thread = f->findChild<TCopyThread *>();
         QVERIFY(thread);
-        // Pressed once the file is under way (seen on the worker, so the
-        // moment is exact).
+        // Stopped once the file is under way, seen on the worker so the
+        // moment is exact (the Cancel button only sets this request).
         connect(
             thread, &TCopyThread::progressChanged, thread,
-            [f, size](qint64 pos, qint64) {
+            [thread, size](qint64 pos, qint64) {
                 if (pos > MyRadioFileSize + size / 10)
-                    QMetaObject::invokeMethod(f, [f] { f->CancelButton->Click(); });
+                    thread->cancel();
             },
             Qt::DirectConnection);
         QVERIFY(done.wait(60000));
@@ -374,6 +376,28 @@ private slots:
         QCOMPARE(selectedRowsText(), QStringLiteral("Big"));
         QVERIFY(f->CopyButton->isVisible() && f->CopyButton->isEnabled());
         QVERIFY(f->DirTree->isEnabled());
+    }
+
+    // Cancel while the job waits for an answer: the question is dropped and
+    // the frame is idle again.
+    void cancelButtonStopsTheJob()
+    {
+        QVERIFY(TestDriveTable::writeFile("D:\\music\\pop\\c.mp3", "old"));
+        showMenuMode();
+        TMyRadioCopyFrame *f = frame();
+        f->CopyMRAFile->setChecked(true);
+        selectProfiles({"Pop"});
+        prompts->failOnLeftover = false;
+        prompts->expectMessage(msg(Msg::OverwriteExisting), Button::Yes);
+        QSignalSpy done(f, &TMyRadioCopyFrame::copyFinished);
+        f->CopyButton->Click();
+        f->CancelButton->Click();
+        QVERIFY(done.wait(60000));
+        QVERIFY(f->LastResult().cancelled);
+        QCOMPARE(TestDriveTable::readFile("D:\\music\\pop\\c.mp3"), QByteArray("old"));
+        QCOMPARE(selectedRowsText(), QStringLiteral("Pop"));
+        QVERIFY(f->CopyButton->isVisible() && !f->CancelButton->isVisible());
+        QTRY_VERIFY(f->findChild<TCopyThread *>() == nullptr);
     }
 
     // Leaving the frame while a copy runs stops the copy first.
@@ -418,6 +442,7 @@ private slots:
         QVERIFY(editor);
         editor->list = elements({"music\\rock\\b.mp3", "\\music\\pop"});
         editor->setFileName(fileName);
+        QVERIFY(form->CloseActiveFrame(true));
         form->ShowFrame(editor);
         editor->setModified(modified);
         editor->MyRadioCopyButtonClick();
@@ -461,7 +486,6 @@ private slots:
         QCOMPARE(editor->FileName(), fileName);
 
         // The menu command afterwards is menu mode again.
-        prompts->failOnLeftover = true;
         editor->setModified(false);
         showMenuMode();
         QVERIFY(!f->EditorMode());
@@ -478,6 +502,7 @@ private slots:
         withEditor = false;
         editor->list = elements({"music\\gone.mp3", "music\\pop"});
         editor->setFileName("V:\\voxa\\myradio\\pop.mra");
+        QVERIFY(form->CloseActiveFrame(true));
         form->ShowFrame(editor);
         editor->MyRadioCopyButtonClick();
         TMyRadioCopyFrame *f = frame();
