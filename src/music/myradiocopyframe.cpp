@@ -84,6 +84,7 @@ TMyRadioCopyFrame::TMyRadioCopyFrame(TMainForm *main)
     FileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     FileList->setHeaderLabels({QStringLiteral("File Name")});
     FileList->header()->setSectionsClickable(false);
+    FileList->header()->setSortIndicatorShown(false);
     connect(FileList, &QTreeWidget::itemSelectionChanged, this, [this] { updateCopyEnabled(); });
 
     SelectDirLabel = new QLabel(QStringLiteral("Select Destination Directory"), MainPanel);

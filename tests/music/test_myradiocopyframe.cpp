@@ -298,6 +298,21 @@ private slots:
         QVERIFY(f->CopyButton->isEnabled());
     }
 
+    // Too little room on the target: one message, nothing written, not even
+    // the profile copy.
+    void notEnoughSpace()
+    {
+        drives->setFree('D', MyRadioFileSize + 3000 - 1);
+        showMenuMode();
+        selectProfiles({"Pop"});
+        prompts->expectMessage(msg(Msg::NotEnoughSpace));
+        copyAndWait();
+        QCOMPARE(prompts->records().size(), 1);
+        QVERIFY(!fs::exists("D:\\music"));
+        QVERIFY(!fs::exists("D:\\voxa"));
+        QCOMPARE(selectedRowsText(), QStringLiteral("Pop"));
+    }
+
     // An existing target with each box and answer.
     void existingTarget_data()
     {
