@@ -7,6 +7,7 @@
 #include "editors/messages/messageeditor.h"
 #include "editors/playdisplay/playdisplayeditor.h"
 #include "update/updateframe.h"
+#include "music/myradiocopyframe.h"
 
 namespace voxa {
 
@@ -19,6 +20,7 @@ void RegisterFeatures()
     RegisterConfigEditor();
     RegisterMessageEditor();
     RegisterUpdateFrame();
+    RegisterMyRadioCopyFrame();
 }
 
 }  // namespace voxa
