@@ -118,6 +118,7 @@ TSortFrame::TSortFrame(TMainForm *main)
     CancelButton->resize(81, 25);
     CancelButton->setCaption(msg(Msg::Cancel));
     CancelButton->setEnabled(false);
+    CancelButton->hide();
     CancelButton->setClickHandler([this] { CancelButtonClick(); });
 
     OKButton->setCaption(QStringLiteral("Close"));
@@ -128,13 +129,6 @@ TSortFrame::TSortFrame(TMainForm *main)
     targets.add(183, this, [this](const QString &t) { SortButton->setCaption(t); });
     targets.add(187, this, [this](const QString &t) { OKButton->setCaption(t); });
 
-    // The start-up enables the menus when it ends, which may be after a
-    // resumed roll-back has begun.
-    if (main)
-        connect(main, &TMainForm::startupFinished, this, [this] {
-            if (m_busy)
-                applyBusyState();
-        });
     LayoutButtons();
 }
 
@@ -304,8 +298,8 @@ bool TSortFrame::SelectDirectory(const QString &path)
     QTreeWidgetItem *item = nullptr;
     for (const QString &part : parts) {
         if (item) {
-            item->setExpanded(true);  // lists what lies below
-            listChildren(item);
+            item->setExpanded(true);
+            expandItem(item);  // also when the tree's signals are blocked
         }
         item = childNamed(ProfileTree, item, part);
         if (!item)
@@ -505,9 +499,15 @@ void TSortFrame::setBusy(bool busy)
     OKButton->setEnabled(!busy);
     ProfileTree->setEnabled(!busy);
     CancelButton->setEnabled(busy && m_sorting);
+    CancelButton->setVisible(busy && m_sorting);
     if (busy) {
+        // Nothing may leave the frame or end the program halfway through.
         qApp->installEventFilter(this);
-        applyBusyState();
+        if (TMainForm *m = Main()) {
+            m->setMenusEnabled(false);
+            m->XButton->setEnabled(false);
+            m->ExitButton->setEnabled(false);
+        }
         return;
     }
     m_sorting = false;
@@ -517,16 +517,6 @@ void TSortFrame::setBusy(bool busy)
         m->setMenusEnabled(true);
         m->XButton->setEnabled(true);
         m->ExitButton->setEnabled(true);
-    }
-}
-
-// Nothing may leave the frame or end the program halfway through a sort.
-void TSortFrame::applyBusyState()
-{
-    if (TMainForm *m = Main()) {
-        m->setMenusEnabled(false);
-        m->XButton->setEnabled(false);
-        m->ExitButton->setEnabled(false);
     }
 }
 

@@ -78,7 +78,6 @@ private:
     void showPlayOrder(const QString &dir);
     void showTexts();
     void setBusy(bool busy);
-    void applyBusyState();
     void startJob(TSortJob *job);
     void jobProgress(const SortProgress &p);
     void jobFinished(const SortOutcome &outcome);
