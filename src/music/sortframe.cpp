@@ -141,8 +141,13 @@ TSortFrame::~TSortFrame()
         if (m_job->job)
             m_job->job->requestCancel();
     }
-    if (m_thread)
+    // The worker's event loop is told to quit through this thread's event
+    // loop, which no longer runs: quit it here. A job still running ends
+    // first.
+    if (m_thread) {
+        m_thread->quit();
         m_thread->wait();
+    }
 }
 
 void TSortFrame::LayoutButtons()
