@@ -73,7 +73,8 @@ TSortFrame::TSortFrame(TMainForm *main)
     ProfileTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ProfileTree->setStyleSheet(TreeStyle);
     connect(ProfileTree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) { expandItem(item); });
-    connect(ProfileTree, &QTreeWidget::currentItemChanged, this, [this] { selectionChanged(); });
+    // Selection, not the current item: focus alone makes the first node current.
+    connect(ProfileTree, &QTreeWidget::itemSelectionChanged, this, [this] { selectionChanged(); });
 
     PlayOrderView = new QTreeWidget(MainPanel);
     PlayOrderView->setGeometry(274, 6, 280, 186);
@@ -323,7 +324,8 @@ void TSortFrame::selectionChanged()
     RenameProgress->setMax(0);
     RenameProgress->setCaption(QString());
     m_detail.clear();
-    QTreeWidgetItem *item = ProfileTree->currentItem();
+    const QList<QTreeWidgetItem *> selected = ProfileTree->selectedItems();
+    QTreeWidgetItem *item = selected.value(0);
     const bool dir = item && item->data(0, IsDirRole).toBool();
     if (!dir) {
         // A file is no folder to sort or to play.
@@ -485,8 +487,10 @@ void TSortFrame::jobFinished(const SortOutcome &outcome)
         if (!m_sortedDir.isEmpty() && SelectDirectory(m_sortedDir)) {
             QTreeWidgetItem *item = ProfileTree->currentItem();
             found = item->data(0, IsDirRole).toBool();
-            if (m_wasExpanded)
+            if (m_wasExpanded) {
                 item->setExpanded(true);
+                expandItem(item);
+            }
         }
         SortButton->setEnabled(found);
         if (found)

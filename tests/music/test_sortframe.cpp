@@ -280,9 +280,6 @@ private slots:
         const QString tooFew = QStringLiteral("There are less then 100 files in directory, so you cannot sort it!");
         QTest::newRow("100 MP3 files") << test::numbered(QStringLiteral("m\\f%1.mp3"), 100) << "V:\\m" << false << tooFew;
         QTest::newRow("101 MP3 files") << test::numbered(QStringLiteral("m\\f%1.mp3"), 101) << "V:\\m" << true << "";
-        QTest::newRow("100 MP3 and pictures")
-            << test::numbered(QStringLiteral("m\\f%1.mp3"), 100) + test::numbered(QStringLiteral("m\\p%1.jpg"), 20)
-            << "V:\\m" << false << tooFew;
         QTest::newRow("3 files and a subfolder of 150")
             << QStringList{QStringLiteral("m\\a.mp3"), QStringLiteral("m\\b.txt"), QStringLiteral("m\\c.m3u")}
                    + test::numbered(QStringLiteral("m\\sub\\f%1.mp3"), 150)
