@@ -8,6 +8,7 @@
 #include "editors/playdisplay/playdisplayeditor.h"
 #include "update/updateframe.h"
 #include "music/myradiocopyframe.h"
+#include "music/sortframe.h"
 
 namespace voxa {
 
@@ -21,6 +22,7 @@ void RegisterFeatures()
     RegisterMessageEditor();
     RegisterUpdateFrame();
     RegisterMyRadioCopyFrame();
+    RegisterSortFrame();
 }
 
 }  // namespace voxa

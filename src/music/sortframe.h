@@ -1,0 +1,106 @@
+#pragma once
+// The "Sort Directory" frame: a tree of the player's drive in stored entry
+// order, the play order of the selected folder now and after sorting, and
+// the sort itself, which runs on a worker thread (TSortJob) while the frame
+// shows its progress. At start-up it rolls back a sort that was interrupted.
+#include "app/framecatalog.h"
+#include "app/otherframe.h"
+#include "music/dirsort.h"
+
+#include <QMutex>
+#include <QPointer>
+#include <memory>
+
+class QLabel;
+class QThread;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace voxa {
+
+class TSkinProgressBar;
+class TSortJob;
+
+class TSortFrame : public TOtherFrame, public SortResumeStep {
+    Q_OBJECT
+public:
+    static constexpr QSize FrameSize{560, 340};
+    explicit TSortFrame(TMainForm *main);
+    ~TSortFrame() override;
+
+    QTreeWidget *ProfileTree = nullptr;   // the drive, in stored entry order
+    QTreeWidget *PlayOrderView = nullptr; // the selected folder's MP3 files
+    QLabel *Label1 = nullptr;
+    TSkinProgressBar *RenameProgress = nullptr;
+    QLabel *ErrorLabel = nullptr;
+    TSkinButton *SortButton = nullptr;
+    TSkinButton *CancelButton = nullptr;  // stops a running sort
+
+    void OnShowFrame() override;
+    void OnCloseFrame() override;
+    void LayoutButtons() override;
+    void RefreshTitle() override;
+    void ResumeInterruptedSort() override;
+
+    void SortButtonClick();
+    void CancelButtonClick();
+    void OKButtonClick();
+
+    // Selects the node of a device path ("V:\music\rock"), expanding its
+    // ancestors; false when the tree has no such node.
+    bool SelectDirectory(const QString &path);
+    // The device path of the selected node; empty when none.
+    QString SelectedPath() const;
+    // A sort or roll-back is running.
+    bool SortRunning() const { return m_busy; }
+
+    // The file layer for the checks, the plan and the job (tests).
+    void setFileOps(SortFileOps *ops) { m_ops = ops ? ops : &defaultSortFileOps(); }
+
+signals:
+    // A sort or roll-back has finished and the frame shows its outcome.
+    void sortFinished(const voxa::SortOutcome &outcome);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *e) override;
+
+private:
+    // What the error label and the progress caption say, so a language
+    // change can write them again from the message table.
+    enum class Shown { Nothing, TooFew, PlanRefused, JournalPresent, StartFailed, RollingBack,
+                       Sorted, RolledBack, Cancelled, RollBackFailed };
+
+    void fillTree();
+    void listChildren(QTreeWidgetItem *item);
+    void expandItem(QTreeWidgetItem *item);
+    QString pathOf(const QTreeWidgetItem *item) const;
+    void selectionChanged();
+    void showPlayOrder(const QString &dir);
+    void showTexts();
+    void setBusy(bool busy);
+    void startJob(TSortJob *job);
+    void jobProgress(const SortProgress &p);
+    void jobFinished(const SortOutcome &outcome);
+
+    SortFileOps *m_ops;
+    Shown m_shown = Shown::Nothing;
+    QString m_detail;          // the text behind m_shown (last error, plan problem)
+    QChar m_drive;             // the drive of the last sort or roll-back
+    bool m_busy = false;
+    bool m_sorting = false;    // a sort (not a start-up roll-back) runs
+    QString m_sortedDir;       // the folder being sorted, to select again
+    bool m_wasExpanded = false;
+    // The running job, cleared on the worker thread as it finishes, before
+    // it is deleted, so a late Cancel never reaches a deleted job.
+    struct JobSlot {
+        QMutex lock;
+        TSortJob *job = nullptr;
+    };
+    std::shared_ptr<JobSlot> m_job;
+    QPointer<QThread> m_thread;
+};
+
+// Registers the frame for FrameKind::Sort.
+void RegisterSortFrame();
+
+}  // namespace voxa
