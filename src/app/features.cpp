@@ -4,6 +4,7 @@
 #include "device/chooseframe.h"
 #include "editors/devicedialogs.h"
 #include "editors/playdisplay/playdisplayeditor.h"
+#include "music/findexportframe.h"
 
 namespace voxa {
 
@@ -13,6 +14,7 @@ void RegisterFeatures()
     setDriveLocator(&device);
     RegisterEditorDialogs();
     RegisterPlaydisplayEditor();
+    RegisterFindExport();
 }
 
 }  // namespace voxa
