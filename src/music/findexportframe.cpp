@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -98,6 +99,14 @@ TFindExportFrame::TFindExportFrame(TMainForm *main)
     Pages = new QTabWidget(MainPanel);
     buildPages();
 
+    // The window's palette is for light text on the dark skin; the lists and
+    // the pages are light, so they take the style's own.
+    for (QWidget *w : {static_cast<QWidget *>(ProfileTree), static_cast<QWidget *>(FileList),
+                       static_cast<QWidget *>(Pages)})
+        w->setPalette(style()->standardPalette());
+    // The buttons on the light pages keep the skin's blue.
+    for (TSkinButton *b : Pages->findChildren<TSkinButton *>())
+        b->setBaseColor(QColor(28, 96, 160));
     OKButton->setCaption(msg(Msg::Close));
     OKButton->setClickHandler([this] {
         if (!Searching())
@@ -125,33 +134,33 @@ void TFindExportFrame::buildPages()
     // ---- Find
     auto *find = new QWidget;
     m_listGroup = new QGroupBox(QStringLiteral("List Files"), find);
-    m_listGroup->setGeometry(4, 4, 180, 76);
+    m_listGroup->setGeometry(4, 4, 176, 76);
     FindBox = makeBox(m_listGroup,
                       {QStringLiteral("All"), QStringLiteral("VOXA Mark"), QStringLiteral("Incomplete ID3 v1"),
                        QStringLiteral("Incomplete ID3 v2"), QStringLiteral("Bitrate")},
-                      QRect(8, 20, 164, 22));
+                      QRect(8, 20, 160, 22));
     EQBox = makeBox(m_listGroup, {QStringLiteral("="), QStringLiteral(">"), QStringLiteral("<")},
                     QRect(8, 46, 50, 22));
     QStringList rates;
     for (int r : {32, 64, 96, 112, 128, 160, 192, 256, 320})
         rates << QStringLiteral("%1 kbps").arg(r);
-    BitrateBox = makeBox(m_listGroup, rates, QRect(62, 46, 110, 22));
+    BitrateBox = makeBox(m_listGroup, rates, QRect(62, 46, 106, 22));
     EQBox->setCurrentIndex(-1);
     BitrateBox->setCurrentIndex(-1);
     connect(FindBox, &QComboBox::currentIndexChanged, this, [this] { kindChosen(); });
 
     m_filterGroup = new QGroupBox(QStringLiteral("Filter by"), find);
-    m_filterGroup->setGeometry(190, 4, 226, 110);
+    m_filterGroup->setGeometry(184, 4, 244, 110);
     DateCheck = new QCheckBox(QStringLiteral("Date"), m_filterGroup);
     DateCheck->setGeometry(8, 18, 120, 20);
     DateEQBox = makeBox(m_filterGroup, {QStringLiteral("="), QStringLiteral(">"), QStringLiteral("<")},
                         QRect(8, 38, 40, 22));
-    YearBox = makeBox(m_filterGroup, {QStringLiteral("Year")}, QRect(50, 38, 62, 22));
+    YearBox = makeBox(m_filterGroup, {QStringLiteral("Year")}, QRect(50, 38, 64, 22));
     QStringList months{QStringLiteral("Month")};
     for (int m = 1; m <= 12; ++m)
         months << QString::number(m);
-    MonthBox = makeBox(m_filterGroup, months, QRect(114, 38, 60, 22));
-    DayBox = makeBox(m_filterGroup, {QStringLiteral("Day")}, QRect(176, 38, 44, 22));
+    MonthBox = makeBox(m_filterGroup, months, QRect(116, 38, 66, 22));
+    DayBox = makeBox(m_filterGroup, {QStringLiteral("Day")}, QRect(184, 38, 54, 22));
     connect(DateCheck, &QCheckBox::toggled, this, [this] { dateChecked(); });
     connect(YearBox, &QComboBox::activated, this, [this] { yearChosen(); });
     connect(MonthBox, &QComboBox::activated, this, [this] { monthChosen(); });
@@ -161,9 +170,9 @@ void TFindExportFrame::buildPages()
     SizeEQBox = makeBox(m_filterGroup, {QStringLiteral(">"), QStringLiteral("<")}, QRect(8, 82, 40, 22));
     SizeSpin = new QSpinBox(m_filterGroup);
     SizeSpin->setRange(0, std::numeric_limits<qint32>::max());
-    SizeSpin->setGeometry(50, 82, 100, 22);
+    SizeSpin->setGeometry(50, 82, 116, 22);
     WhichByteBox = makeBox(m_filterGroup, {QStringLiteral("kByte"), QStringLiteral("MByte")},
-                           QRect(152, 82, 68, 22));
+                           QRect(168, 82, 70, 22));
     WhichByteBox->setCurrentIndex(1);
     connect(FileSizeCheck, &QCheckBox::toggled, this, [this] { sizeChecked(); });
 
@@ -207,7 +216,7 @@ void TFindExportFrame::buildPages()
     CopyButton->setClickHandler([this] { CopyButtonClick(); });
     Move2QButton->setClickHandler([this] { Move2QButtonClick(); });
     auto *exportGroup = new QGroupBox(QStringLiteral("Export"), move);
-    exportGroup->setGeometry(4, 82, 320, 78);
+    exportGroup->setGeometry(4, 80, 320, 74);
     M3UBox = new QCheckBox(QStringLiteral("M3U"), exportGroup);
     PLSBox = new QCheckBox(QStringLiteral("PLS"), exportGroup);
     TextBox = new QCheckBox(QStringLiteral("Text"), exportGroup);
@@ -222,7 +231,7 @@ void TFindExportFrame::buildPages()
         m_formats->addButton(box, int(m_formats->buttons().size()));
         x += 70;
     }
-    ExportButton = makeButton(exportGroup, QStringLiteral("Export"), QRect(10, 46, 81, 25));
+    ExportButton = makeButton(exportGroup, QStringLiteral("Export"), QRect(10, 42, 81, 25));
     ExportButton->setClickHandler([this] { ExportButtonClick(); });
     Pages->addTab(move, QStringLiteral("Move/Export"));
 
@@ -329,6 +338,30 @@ QString TFindExportFrame::SelectedFolder() const
 {
     const QTreeWidgetItem *node = ProfileTree->currentItem();
     return node ? QString(drive()) + QStringLiteral(":\\") + relativePath(node) : QString();
+}
+
+bool TFindExportFrame::SelectFolder(const QString &relative)
+{
+    QTreeWidgetItem *node = nullptr;
+    for (const QString &part : relative.split(QLatin1Char('\\'), Qt::SkipEmptyParts)) {
+        if (node)
+            node->setExpanded(true);
+        QTreeWidgetItem *next = nullptr;
+        const int n = node ? node->childCount() : ProfileTree->topLevelItemCount();
+        for (int i = 0; i < n && !next; ++i) {
+            QTreeWidgetItem *c = node ? node->child(i) : ProfileTree->topLevelItem(i);
+            if (c->text(0).compare(part, Qt::CaseInsensitive) == 0)
+                next = c;
+        }
+        if (!next)
+            return false;
+        node = next;
+    }
+    if (!node)
+        return false;
+    ProfileTree->setCurrentItem(node);
+    ProfileTree->scrollToItem(node);
+    return true;
 }
 
 // ----------------------------------------------------------------- controls
@@ -483,6 +516,8 @@ void TFindExportFrame::FindButtonClick()
 
 void TFindExportFrame::progressTick()
 {
+    if (!Searching())
+        return;  // a tick that was still queued when the search ended
     m_tick = m_tick % 5 + 1;
     SearchLabel->setText(msg(Msg::Searching) + QString(m_tick, QLatin1Char('.')));
 }

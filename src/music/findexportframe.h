@@ -100,6 +100,9 @@ public:
     // The folder the selected tree node stands for (E:\music\rock); empty
     // when none is selected.
     QString SelectedFolder() const;
+    // Selects the tree node of a folder relative to the drive root
+    // ("music\rock"), opening its parents; false when there is none.
+    bool SelectFolder(const QString &relative);
     int ProgressCount() const { return m_tick; }
 
 signals:

@@ -101,9 +101,8 @@ class TestFindExportFrame : public QObject {
     // else can start meanwhile.
     void find(const QString &relative)
     {
-        QTreeWidgetItem *node = findNode(frame->ProfileTree, relative);
-        QVERIFY2(node, qPrintable(relative));
-        frame->ProfileTree->setCurrentItem(node);
+        QVERIFY2(frame->SelectFolder(relative), qPrintable(relative));
+        QCOMPARE(frame->SelectedFolder(), QStringLiteral("V:\\") + relative);
         QSignalSpy done(frame, &TFindExportFrame::searchFinished);
         frame->FindButtonClick();
         QVERIFY(frame->Searching());
@@ -542,7 +541,7 @@ private slots:
         QVERIFY(findNode(frame->ProfileTree, QStringLiteral("Quarantine\\music")));
         QVERIFY(!findNode(frame->ProfileTree, QStringLiteral("music")));
         // Change takes the selected folder; the settings save it.
-        frame->ProfileTree->setCurrentItem(findNode(frame->ProfileTree, QStringLiteral("voxa\\myradio")));
+        QVERIFY(frame->SelectFolder(QStringLiteral("voxa\\myradio")));
         click(frame->CopyButton);
         QCOMPARE(frame->QuarantineDir(), QStringLiteral("voxa\\myradio"));
     }
