@@ -9,6 +9,7 @@
 #include "update/updateframe.h"
 #include "music/myradiocopyframe.h"
 #include "music/sortframe.h"
+#include "music/findexportframe.h"
 
 namespace voxa {
 
@@ -23,6 +24,7 @@ void RegisterFeatures()
     RegisterUpdateFrame();
     RegisterMyRadioCopyFrame();
     RegisterSortFrame();
+    RegisterFindExport();
 }
 
 }  // namespace voxa

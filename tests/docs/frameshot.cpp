@@ -1,10 +1,12 @@
 // Shows one frame of the manager on the sample drive and saves a picture of
 // the window, for the screenshots in docs/. Run under Xvfb by
 // scripts/frame-screenshots.
-//   frameshot OUT.png FRAME [DEVICE-FILE] [--language NAME]
+//   frameshot OUT.png FRAME [DEVICE-FILE] [--language NAME] [--find FOLDER]
 // FRAME is a frame kind's menu item caption without "&" ("Playdisplay
 // Editor", "About VOXA Manager", ...). The drive table comes from
-// VOXA_DRIVE_TABLE; the player's drive is V.
+// VOXA_DRIVE_TABLE; the player's drive is V. --find runs the find and export
+// frame's search on a folder relative to the drive root (all items checked)
+// before the picture is taken.
 #include "app/appstate.h"
 #include "app/drivelocator.h"
 #include "app/editorframe.h"
@@ -12,6 +14,7 @@
 #include "app/frametable.h"
 #include "app/mainform.h"
 #include "app/qtprompts.h"
+#include "music/findexportframe.h"
 #include "ui/skin.h"
 #include "ui/skinfonts.h"
 #include "ui/skinmenu.h"
@@ -47,6 +50,11 @@ int main(int argc, char **argv)
     QString language;
     if (const qsizetype i = args.indexOf(QStringLiteral("--language")); i >= 0 && i + 1 < args.size()) {
         language = args[i + 1];
+        args.remove(i, 2);
+    }
+    QString findFolder;
+    if (const qsizetype i = args.indexOf(QStringLiteral("--find")); i >= 0 && i + 1 < args.size()) {
+        findFolder = args[i + 1];
         args.remove(i, 2);
     }
     if (args.size() < 2) {
@@ -89,7 +97,16 @@ int main(int argc, char **argv)
             return 1;
     }
     main.ShowFrame(frame);
-    QTimer::singleShot(800, &app, [&] {
+    int delay = 800;
+    if (auto *finder = qobject_cast<voxa::TFindExportFrame *>(frame); finder && !findFolder.isEmpty()) {
+        if (!finder->SelectFolder(findFolder))
+            return 1;
+        finder->FindButtonClick();
+        finder->WaitForSearch();
+        finder->SelAllButtonClick();
+        delay = 300;
+    }
+    QTimer::singleShot(delay, &app, [&] {
         const QPixmap shot = main.screen()->grabWindow(main.winId());
         const bool saved = shot.save(out, "PNG");
         std::printf("%s: %s\n", qPrintable(out), saved ? "saved" : "NOT saved");
