@@ -538,7 +538,7 @@ private slots:
             QVERIFY(!fs::exists(out));
             return;
         }
-        const PromptRecord &save = prompts->records().last();
+        const test::PromptRecord &save = prompts->records().last();
         QCOMPARE(save.request.title, QStringLiteral("Export M3U"));
         QCOMPARE(save.request.fileName, QStringLiteral(".m3u"));
         QCOMPARE(save.request.folder, QStringLiteral("V:\\voxa\\myradio"));
