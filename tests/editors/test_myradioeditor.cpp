@@ -653,6 +653,12 @@ private slots:
         setMessage(Msg::NoMp3InDirectory, QStringLiteral("Nincs MP3"));
         editor->RefreshTitle();
         QCOMPARE(editor->WarningLabel->text(), QStringLiteral("Nincs MP3"));
+        // Captions and column titles of a language file.
+        QVERIFY(LanguageTargets::instance().apply(29, QStringLiteral("Prioritás")));
+        QVERIFY(LanguageTargets::instance().apply(30, QStringLiteral("Útvonal")));
+        QCOMPARE(editor->PriorityLabel->text(), QStringLiteral("Prioritás"));
+        QCOMPARE(editor->ProfileList->headerItem()->text(1), QStringLiteral("Prioritás"));
+        QCOMPARE(editor->ProfileList->headerItem()->text(2), QStringLiteral("Útvonal"));
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/framehost.h"
+#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "editors/devicedialogs.h"
 #include "editors/myradio/m3uimport.h"
@@ -180,6 +181,21 @@ TMyRadioEditor::TMyRadioEditor(TMainForm *main) : TEditorFrame(main, main), m_ma
     MyRadioCheckButton = pictureButton(QStringLiteral("\u2713"), QColor(110, 90, 30),
                                        QStringLiteral("Remove Non-existent Items"), QRect(134, 412, 32, 32));
     MyRadioCheckButton->setClickHandler([this] { MyRadioCheckButtonClick(); });
+
+    // Captions, column titles and hints of a language file.
+    auto &targets = LanguageTargets::instance();
+    targets.add(27, ElementLabel, [this](const QString &t) { ElementLabel->setText(t); });
+    for (int c = 0; c < 3; ++c)
+        targets.add(28 + c, ProfileList, [this, c](const QString &t) { ProfileList->headerItem()->setText(c, t); });
+    targets.add(29, PriorityLabel, [this](const QString &t) { PriorityLabel->setText(t); });
+    const std::pair<int, TSkinButton *> hints[] = {
+        {108, AddButton}, {109, RemoveButton}, {110, WinampImportButton}, {111, WinampExportButton}};
+    for (const auto &[number, button] : hints)
+        targets.add(number, button, [b = button](const QString &t) {
+            b->setHint(t);
+            b->setShowHint(true);
+        });
+    targets.add(187, CancelButton, [this](const QString &t) { CancelButton->setCaption(t); });
 
     resize(670, 480);
 }
