@@ -43,19 +43,22 @@ bool isMp3Name(const QString &name)
     return name.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive);
 }
 
+// The colour around the tiles of the picture buttons, left transparent.
+constexpr QRgb AroundTile = 0xFF00FF;
+
 // A 32 x 32 picture for the picture buttons: a framed tile with a glyph.
 QImage buttonPicture(const QString &glyph, QColor tile, int lighten = 100)
 {
-    QImage img(32, 32, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
+    QImage img(32, 32, QImage::Format_RGB32);
+    img.fill(QColor::fromRgb(AroundTile));
     QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(230, 230, 230), 1));
+    p.setPen(QColor(200, 210, 230));
     p.setBrush(tile.lighter(lighten));
-    p.drawRoundedRect(QRectF(1.5, 1.5, 29, 29), 5, 5);
+    p.drawRoundedRect(QRect(1, 1, 29, 29), 4, 4);
+    p.setRenderHint(QPainter::TextAntialiasing);
     QFont f = QApplication::font();
     f.setBold(true);
-    f.setPixelSize(glyph.size() > 2 ? 10 : 20);
+    f.setPixelSize(glyph.size() > 1 ? 11 : 20);
     p.setFont(f);
     p.setPen(Qt::white);
     p.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, glyph);
@@ -99,7 +102,10 @@ TMyRadioEditor::TMyRadioEditor(TMainForm *main) : TEditorFrame(main, main), m_ma
     auto pictureButton = [&](const QString &glyph, QColor tile, const QString &hint, QRect geometry) {
         auto *b = new TSkinButton(panel);
         b->setAutoSize(false);
+        b->setSkinned(true);
         b->setShowCaption(false);
+        b->setTransparent(true);
+        b->setTransparentColor(AroundTile);
         b->setNormalPic(buttonPicture(glyph, tile));
         b->setMouseOverPic(buttonPicture(glyph, tile, 130));
         b->setMouseDownPic(buttonPicture(glyph, tile, 80));
@@ -114,6 +120,7 @@ TMyRadioEditor::TMyRadioEditor(TMainForm *main) : TEditorFrame(main, main), m_ma
 
     ProfileTree = new QTreeWidget(panel);
     ProfileTree->setGeometry(8, 8, 250, 336);
+    ProfileTree->setPalette(QApplication::palette());
     ProfileTree->setHeaderHidden(true);
     ProfileTree->setColumnCount(1);
     ProfileTree->setSortingEnabled(true);
@@ -134,6 +141,12 @@ TMyRadioEditor::TMyRadioEditor(TMainForm *main) : TEditorFrame(main, main), m_ma
 
     ProfileList = new QTreeWidget(panel);
     ProfileList->setGeometry(306, 8, 356, 336);
+    ProfileList->setPalette(QApplication::palette());
+    ProfileList->header()->setSectionsMovable(false);
+    ProfileList->setStyleSheet(QStringLiteral(
+        "QHeaderView { background: #2d406b; }"
+        "QHeaderView::section { background: #2d406b; color: white; border: 0;"
+        " border-right: 1px solid #1b2947; padding: 1px 4px; }"));
     ProfileList->setRootIsDecorated(false);
     ProfileList->setColumnCount(3);
     ProfileList->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Priority"), QStringLiteral("Path")});
