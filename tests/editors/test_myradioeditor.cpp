@@ -384,6 +384,17 @@ private slots:
         QVERIFY(!editor->Modified());
     }
 
+    void saveFailureKeepsTheChanges()
+    {
+        showNew();
+        add({"song.mp3"});
+        editor->setFileName(QStringLiteral("V:\\no such folder\\x.mra"));
+        prompts->expectMessage(msg(Msg::OpenForWriteError));
+        QVERIFY(!editor->SaveDocument());
+        QVERIFY(editor->Modified());
+        QVERIFY(!fs::exists(QStringLiteral("V:\\no such folder\\x.mra")));
+    }
+
     void loadFailures_data()
     {
         QTest::addColumn<QByteArray>("content");  // empty: no file
