@@ -5,6 +5,7 @@
 #include "editors/config/configeditor.h"
 #include "editors/devicedialogs.h"
 #include "editors/messages/messageeditor.h"
+#include "editors/myradio/myradioeditor.h"
 #include "editors/playdisplay/playdisplayeditor.h"
 #include "update/updateframe.h"
 #include "music/myradiocopyframe.h"
@@ -25,6 +26,7 @@ void RegisterFeatures()
     RegisterMyRadioCopyFrame();
     RegisterSortFrame();
     RegisterFindExport();
+    RegisterMyRadioEditor();
 }
 
 }  // namespace voxa
