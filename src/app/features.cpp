@@ -3,6 +3,7 @@
 #include "app/drivelocator.h"
 #include "device/chooseframe.h"
 #include "editors/devicedialogs.h"
+#include "editors/logo/logoeditor.h"
 #include "editors/playdisplay/playdisplayeditor.h"
 
 namespace voxa {
@@ -13,6 +14,7 @@ void RegisterFeatures()
     setDriveLocator(&device);
     RegisterEditorDialogs();
     RegisterPlaydisplayEditor();
+    RegisterLogoEditor();
 }
 
 }  // namespace voxa
