@@ -78,6 +78,32 @@ class TestLogoEditor : public QObject {
     void dragTo(int x, int y) { editor->TheImageMouseMove({x, y}, Qt::LeftButton); }
     void release(int x, int y) { QTest::mouseRelease(editor->TheImage, Qt::LeftButton, {}, {x, y}); }
 
+    static QByteArray pngChunk(const char *type, const QByteArray &data)
+    {
+        QByteArray body = QByteArray(type, 4) + data;
+        quint32 crc = 0xFFFFFFFFu;
+        for (char c : body) {
+            crc ^= quint8(c);
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+        QByteArray out(4, '\0');
+        qToBigEndian<quint32>(quint32(data.size()), out.data());
+        QByteArray tail(4, '\0');
+        qToBigEndian<quint32>(~crc, tail.data());
+        return out + body + tail;
+    }
+    static QByteArray hugePng()
+    {
+        QByteArray ihdr(13, '\0');
+        qToBigEndian<quint32>(20000, ihdr.data());
+        qToBigEndian<quint32>(20000, ihdr.data() + 4);
+        ihdr[8] = 8;  // bits
+        ihdr[9] = 2;  // RGB
+        return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", ihdr)
+            + pngChunk("IDAT", QByteArray::fromHex("789c030000000001")) + pngChunk("IEND", {});
+    }
+
     static QByteArray readNative(const QString &path)
     {
         QFile f(path);
@@ -433,7 +459,10 @@ private slots:
         QVERIFY(editor->FileName().isEmpty());
         QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Logo Editor: Untitled"));
         QVERIFY(editor->HasPictureView());
-        QCOMPARE(editor->Selection(), (LogoRect{0, 0, 176, 64}));
+        // The type comes from the setting again (VOXA-A), not from the file.
+        QVERIFY(editor->VOXAACheck->isChecked());
+        QVERIFY(!editor->VOXACCheck->isChecked());
+        QCOMPARE(editor->Selection(), (LogoRect{0, 0, 128, 56}));
         QCOMPARE(editor->ThresholdBar->value(), 128);
         QVERIFY(editor->Modified());
     }
@@ -459,23 +488,10 @@ private slots:
         } else if (kind == 2) {
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         } else if (kind == 3) {
-            // An RLE BMP header claiming 20000 x 20000 pixels.
-            QByteArray bmp(54 + 1024 + 4, '\0');
-            char *d = bmp.data();
-            d[0] = 'B';
-            d[1] = 'M';
-            qToLittleEndian<quint32>(quint32(bmp.size()), d + 2);
-            qToLittleEndian<quint32>(54 + 1024, d + 10);
-            qToLittleEndian<quint32>(40, d + 14);
-            qToLittleEndian<qint32>(20000, d + 18);
-            qToLittleEndian<qint32>(20000, d + 22);
-            qToLittleEndian<quint16>(1, d + 26);
-            qToLittleEndian<quint16>(8, d + 28);
-            qToLittleEndian<quint32>(1, d + 30);  // RLE8
-            qToLittleEndian<quint32>(256, d + 46);
+            // A PNG whose header claims 20000 x 20000 pixels.
             QFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(bmp);
+            f.write(hugePng());
         }
         appState().DisplayType = 1;
         prompts->expectFile(path).expectMessage(message);

@@ -231,7 +231,8 @@ void TLogoEditor::Reset()
 void TLogoEditor::FirstShowSetup()
 {
     TEditorFrame::FirstShowSetup();
-    m_sourcePath.clear();
+    // The source path is not forgotten here: the first showing may be the
+    // one of a picture just imported.
     m_dragging = false;
 }
 
