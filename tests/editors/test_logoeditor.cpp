@@ -283,6 +283,8 @@ private slots:
         QTest::newRow("lower to 112") << QPoint(60, 55) << QPoint(60, 112) << LogoRect{0, 0, 256, 112};
         // Far past the bottom: the height stops at the extent (600).
         QTest::newRow("lower past the end") << QPoint(60, 55) << QPoint(60, 2000) << LogoRect{0, 0, 1371, 600};
+        // Two columns would make no row: one row stays.
+        QTest::newRow("narrow to the least") << QPoint(127, 20) << QPoint(-5, 20) << LogoRect{0, 0, 2, 1};
         QTest::newRow("narrow to 64") << QPoint(127, 20) << QPoint(64, 20) << LogoRect{0, 0, 64, 28};
     }
     void keepAspectRatioFollowsTheEdges()

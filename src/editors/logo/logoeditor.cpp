@@ -672,7 +672,9 @@ void TLogoEditor::TheImageMouseMove(QPoint viewPos, Qt::MouseButtons buttons, Qt
 void TLogoEditor::applyAspectAfterHorizontal(bool leftEdge)
 {
     const int extH = extent().height();
-    m_sel.bottom = m_sel.top + int(m_sel.width() * m_logoHeight / m_logoWidth);
+    // At least one row: an empty selection would make the companion
+    // unusable and lose the picture on the next opening.
+    m_sel.bottom = m_sel.top + std::max(1, int(m_sel.width() * m_logoHeight / m_logoWidth));
     if (m_sel.bottom > extH) {
         m_sel.bottom = extH;
         const int width = int(qint64(extH - m_sel.top) * m_logoWidth / m_logoHeight);
@@ -686,7 +688,7 @@ void TLogoEditor::applyAspectAfterHorizontal(bool leftEdge)
 void TLogoEditor::applyAspectAfterVertical(bool topEdge)
 {
     const int extW = extent().width();
-    m_sel.right = m_sel.left + int(m_sel.height() * m_logoWidth / m_logoHeight);
+    m_sel.right = m_sel.left + std::max(1, int(m_sel.height() * m_logoWidth / m_logoHeight));
     if (m_sel.right > extW) {
         m_sel.right = extW;
         const int height = int(qint64(extW - m_sel.left) * m_logoHeight / m_logoWidth);
