@@ -6,6 +6,7 @@
 #include "editors/devicedialogs.h"
 #include "editors/messages/messageeditor.h"
 #include "editors/myradio/myradioeditor.h"
+#include "editors/logo/logoeditor.h"
 #include "editors/playdisplay/playdisplayeditor.h"
 #include "update/updateframe.h"
 #include "music/myradiocopyframe.h"
@@ -27,6 +28,7 @@ void RegisterFeatures()
     RegisterSortFrame();
     RegisterFindExport();
     RegisterMyRadioEditor();
+    RegisterLogoEditor();
 }
 
 }  // namespace voxa
