@@ -123,9 +123,12 @@ TFindExportFrame::TFindExportFrame(TMainForm *main)
 TFindExportFrame::~TFindExportFrame()
 {
     // The worker ends before the widgets go; its results are not wanted.
+    const bool searching = Searching();
     m_task->disconnect(this);
+    m_task->Cancel();
     delete m_task;
-    if (QApplication::overrideCursor() && Searching())
+    m_task = nullptr;
+    if (searching)
         QApplication::restoreOverrideCursor();
 }
 
@@ -286,6 +289,11 @@ void TFindExportFrame::OnShowFrame()
 
 void TFindExportFrame::OnCloseFrame()
 {
+    // A search still running is stopped and its list dropped with the rest.
+    if (Searching()) {
+        m_task->Cancel();
+        m_task->Wait();
+    }
     if (Host())
         Host()->setTitleLine(QString());
     m_items.clear();

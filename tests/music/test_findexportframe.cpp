@@ -15,6 +15,7 @@
 #include "ui/skinfonts.h"
 
 #include <QCheckBox>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -575,6 +576,23 @@ private slots:
         find(QStringLiteral("music"));
         QVERIFY(frame->ProgressCount() >= 1 && frame->ProgressCount() <= 5);
         QCOMPARE(frame->FileList->topLevelItemCount(), 45);
+    }
+
+    void closingStopsTheSearch()
+    {
+        for (int i = 0; i < 30; ++i)
+            put(QStringLiteral("V:\\music\\f%1.mp3").arg(i), mp3());
+        show();
+        QVERIFY(frame->SelectFolder(QStringLiteral("music")));
+        frame->FindButtonClick();
+        QVERIFY(frame->Searching());
+        QVERIFY(QApplication::overrideCursor());
+        frame->CloseFrame(false);
+        QVERIFY(!frame->Searching());
+        QCOMPARE(frame->FileList->topLevelItemCount(), 0);
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(form->MenuBar->isEnabled());
+        QVERIFY(form->StartPanel->isVisible());
     }
 };
 
