@@ -4,6 +4,7 @@
 #include "app/appstate.h"
 #include "app/controlframe.h"
 #include "app/drivelocator.h"
+#include "app/editorframe.h"
 #include "app/frametable.h"
 #include "app/mainform.h"
 #include "app/otherframe.h"
@@ -177,7 +178,14 @@ void TMainForm::finishStartup()
 
 bool TMainForm::FormCloseQuery()
 {
-    return CloseActiveFrame(true);
+    if (!CloseActiveFrame(true))
+        return false;
+    // An editor can hold unsaved changes while hidden (the MyRadio editor
+    // while its profile is being copied); it is asked too.
+    for (const FrameRow &row : FrameTable())
+        if (TEditorFrame *editor = Editor(row.kind); editor && editor->Modified() && !editor->CloseEditor(true))
+            return false;
+    return true;
 }
 
 void TMainForm::FormClose(std::function<void()> then)

@@ -1,6 +1,7 @@
 #include "music/myradiocopyframe.h"
 
 #include "app/appstate.h"
+#include "app/editorframe.h"
 #include "app/displayname.h"
 #include "app/languagetargets.h"
 #include "app/mainform.h"
@@ -216,6 +217,12 @@ void TMyRadioCopyFrame::OnShowFrame()
 void TMyRadioCopyFrame::OnCloseFrame()
 {
     stopJob();
+    // However the frame is left (Escape, another command, the window
+    // closing), the editor gets back its unsaved-changes mark, so its
+    // changes are asked about rather than lost.
+    if (m_editorMode && Main())
+        if (auto *editor = qobject_cast<TEditorFrame *>(Main()->Frame(FrameKind::MyRadioEditor)))
+            editor->setModified(m_editorModified);
     DirTree->clear();
     FileList->clear();
     m_editorElements.clear();

@@ -864,6 +864,19 @@ private slots:
         QVERIFY(!QFile::exists(root + QStringLiteral("/voxa/manager/voxam2.ini")));
     }
 
+    void closingAsksAHiddenEditorWithChanges()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        form->MenuItemClick(form->AboutMenuItem);
+        config->setModified(true);  // hidden, holding changes
+        config->refuseClose = true;  // the user answers Cancel
+        QVERIFY(!form->FormCloseQuery());
+        QCOMPARE(config->closeRequests, 1);
+        config->refuseClose = false;
+        QVERIFY(form->FormCloseQuery());
+    }
+
     void installSettingsKeepTheLanguageOfAnOldFile()
     {
         // The old binary layout: version, language length and text, top, left.
