@@ -22,8 +22,10 @@
 
 namespace voxa {
 
-// Bytes read and written per step of a file copy.
-constexpr qint64 CopyBlockSize = 65535;
+// Bytes read and written per step of a file copy: sixteen of the player
+// program's 65535-byte blocks, so large files copy at the disk's pace while
+// the bar still moves many times a second.
+constexpr qint64 CopyBlockSize = 16 * 65535;
 
 // Every question and message of the copy, with its buttons and default:
 enum class CopyQuestion {
