@@ -61,7 +61,7 @@ int main(int argc, char **argv)
     {
         QFile f(table);
         f.open(QIODevice::WriteOnly);
-        f.write(QStringLiteral("B fixed FAT32 BENCH %1\n").arg(root).toUtf8());
+        f.write(QStringLiteral("X fixed FAT32 BENCH %1\n").arg(root).toUtf8());
     }
     qputenv("VOXA_DRIVE_TABLE", QFile::encodeName(table));
     QCoreApplication app(argc, argv);
@@ -70,7 +70,7 @@ int main(int argc, char **argv)
     QList<double> ratios;
     for (int r = 0; r < runs; ++r) {
         makeFolder(root, entries);
-        SortPlan plan = PlanSort(QStringLiteral("B:\\music"));
+        SortPlan plan = PlanSort(QStringLiteral("X:\\music"));
         if (!plan.ok()) {
             std::fprintf(stderr, "cannot plan: %s\n", qPrintable(PlanProblemText(plan)));
             return 1;
@@ -84,7 +84,7 @@ int main(int argc, char **argv)
             return 1;
         }
         makeFolder(root, entries);
-        const SortPlan again = PlanSort(QStringLiteral("B:\\music"));
+        const SortPlan again = PlanSort(QStringLiteral("X:\\music"));
         const qint64 bareNs = bareLoop(again);
         ratios << double(sortNs) / double(std::max<qint64>(bareNs, 1));
         std::printf("run %d: sort %.1f ms, bare renames %.1f ms, ratio %.2f\n", r + 1, sortNs / 1e6, bareNs / 1e6,
