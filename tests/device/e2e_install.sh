@@ -21,7 +21,12 @@ cleanup() {
   rm -rf "$WORK"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  # What the manager said, so a failure on a busy machine can be told apart.
+  for log in "$WORK"/*.log; do [ -f "$log" ] && sed "s|^|  $(basename "$log"): |" "$log" >&2; done
+  exit 1
+}
 
 cp -r "$BUILD/dist" "$WORK/dist"
 mkdir -p "$WORK/player" "$WORK/config"
@@ -33,7 +38,11 @@ for n in $(seq 140 199); do [ -e /tmp/.X$n-lock ] || { DISP=:$n; break; }; done
 Xvfb "$DISP" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 XVFB=$!
 export DISPLAY=$DISP
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# On a busy machine the server can take several seconds; a manager started
+# before it answers ends at once for want of a display.
+ready=
+for _ in $(seq 300); do xdpyinfo >/dev/null 2>&1 && { ready=1; break; }; sleep 0.1; done
+[ -n "$ready" ] || fail "Xvfb did not start on $DISP"
 
 # The id of the manager's window once it shows, or nothing.
 manager_window() {
