@@ -16,7 +16,7 @@ using test::TestDriveTable;
 
 namespace {
 
-const QByteArrayView Specials("\r\n\\:./\xEF\xBB\xBF\xE1\xC1", 14);
+const QByteArrayView Specials("\r\n\\:./\xEF\xBB\xBF\xE1\xC1");
 
 QList<QByteArray> seeds()
 {
