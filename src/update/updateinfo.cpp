@@ -10,7 +10,7 @@
 namespace voxa {
 namespace {
 
-const UpdateRowSpec RowSpecs[UpdateRowCount] = {
+const UpdateRowDef RowDefs[UpdateRowCount] = {
     {1, "VOXA Manager", nullptr, nullptr, nullptr, "MANAGER_VERSION", "MANAGER_URL", "MANAGER_SHA256",
      " VOXA Manager...", "voxa\\manager"},
     {2, "VOXA-A 2.xx Firmware", "autoupd.dat", "R7USW2", nullptr, "VOXA_FIRMWARE_VERSION", "VOXA_FIRMWARE_URL",
@@ -39,10 +39,10 @@ QByteArray parseDigest(const QByteArray &value)
 
 }  // namespace
 
-const UpdateRowSpec &updateRowSpec(int row)
+const UpdateRowDef &updateRowDef(int row)
 {
     Q_ASSERT(row >= 1 && row <= UpdateRowCount);
-    return RowSpecs[std::clamp(row, 1, UpdateRowCount) - 1];
+    return RowDefs[std::clamp(row, 1, UpdateRowCount) - 1];
 }
 
 std::optional<UpdateInfo> ParseUpdateInfo(const QByteArray &bytes)
@@ -72,13 +72,13 @@ std::optional<UpdateInfo> ParseUpdateInfo(const QByteArray &bytes)
             continue;
         const QByteArray key = line.left(eq);
         const QByteArray value = line.mid(eq + 1);
-        for (const UpdateRowSpec &spec : RowSpecs) {
-            const size_t i = size_t(spec.row - 1);
-            if (key == spec.versionKey)
+        for (const UpdateRowDef &def : RowDefs) {
+            const size_t i = size_t(def.row - 1);
+            if (key == def.versionKey)
                 info.versions[i] = fromCodePage(value);
-            else if (key == spec.urlKey)
+            else if (key == def.urlKey)
                 info.urls[i] = fromCodePage(value);
-            else if (key == spec.checksumKey)
+            else if (key == def.checksumKey)
                 info.checksums[i] = parseDigest(value);
         }
     }
@@ -136,13 +136,13 @@ QString ReadInstalledFirmware(QChar drive, const QString &recordFile, const QStr
 
 QString InstalledVersion(QChar drive, int row)
 {
-    const UpdateRowSpec &spec = updateRowSpec(row);
-    if (!spec.recordFile)
+    const UpdateRowDef &def = updateRowDef(row);
+    if (!def.recordFile)
         return QString::fromLatin1(ManagerVersionText);
-    const QString file = QString::fromLatin1(spec.recordFile);
-    QString version = ReadInstalledFirmware(drive, file, QString::fromLatin1(spec.identifier));
-    if (spec.fallbackIdentifier && version == QLatin1String(UnknownFirmwareVersion))
-        version = ReadInstalledFirmware(drive, file, QString::fromLatin1(spec.fallbackIdentifier));
+    const QString file = QString::fromLatin1(def.recordFile);
+    QString version = ReadInstalledFirmware(drive, file, QString::fromLatin1(def.identifier));
+    if (def.fallbackIdentifier && version == QLatin1String(UnknownFirmwareVersion))
+        version = ReadInstalledFirmware(drive, file, QString::fromLatin1(def.fallbackIdentifier));
     return version;
 }
 
@@ -191,7 +191,7 @@ std::optional<QString> UpdateTargetPath(QChar drive, int row, const QString &url
     const std::optional<QString> name = TargetFileName(url);
     if (!name)
         return std::nullopt;
-    const QString folder = QString(drive) + QStringLiteral(":\\") + QString::fromLatin1(updateRowSpec(row).folder);
+    const QString folder = QString(drive) + QStringLiteral(":\\") + QString::fromLatin1(updateRowDef(row).folder);
     return platform::joinDevice(folder, *name);
 }
 

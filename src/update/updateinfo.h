@@ -18,7 +18,7 @@ class TIniFileHandler;
 // The six update rows, in list order (row numbers 1 to 6).
 inline constexpr int UpdateRowCount = 6;
 
-struct UpdateRowSpec {
+struct UpdateRowDef {
     int row;
     const char *title;           // first list column
     const char *recordFile;      // in voxa; nullptr for the manager
@@ -32,7 +32,7 @@ struct UpdateRowSpec {
 };
 
 // The row's description; row 1 to 6.
-const UpdateRowSpec &updateRowSpec(int row);
+const UpdateRowDef &updateRowDef(int row);
 
 // What update2.ini offers. A value is absent when its key is missing.
 struct UpdateInfo {

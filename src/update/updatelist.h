@@ -16,7 +16,7 @@ struct UpdateRow {
     bool ticked = false;
     bool previouslyTicked = false;
 
-    QString title() const { return QString::fromLatin1(updateRowSpec(row).title); }
+    QString title() const { return QString::fromLatin1(updateRowDef(row).title); }
     // The "Current Version" cell: "Unknown" for the placeholder.
     QString currentCell() const;
     // The "Latest Version" cell: "Not Available" for an absent version.

@@ -139,7 +139,7 @@ void TUpdateSession::nextRow()
     m_currentRow = m_queue.takeFirst();
     const QString url = m_info.url(m_currentRow);
     const std::optional<QString> target = UpdateTargetPath(m_drive, m_currentRow, url);
-    const QString text = msg(Msg::Downloading) + QString::fromLatin1(updateRowSpec(m_currentRow).label);
+    const QString text = msg(Msg::Downloading) + QString::fromLatin1(updateRowDef(m_currentRow).label);
     if (!target) {
         // A URL without a usable file name fails as a failed transfer would.
         m_errorText = msg(Msg::DownloadError);
