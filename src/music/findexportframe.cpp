@@ -700,29 +700,25 @@ void TFindExportFrame::UnMarkButtonClick()
 {
     if (Searching())
         return;
-    const QList<int> rows = checkedRows();
-    QList<Mp3FileInfo> files;
-    for (int row : rows)
-        files << m_items[row];
-    const QList<Mp3ItemOutcome> outcomes = UnMarkFiles(files);
-    QList<int> leaving;
-    for (qsizetype i = 0; i < rows.size() && i < outcomes.size(); ++i)
-        if (outcomes[i].LeavesList)
-            leaving << rows[i];
-    removeRows(leaving);
-    updateItemButtons();
-    updateListButtons();
+    applyToChecked(UnMarkFiles);
 }
 
 void TFindExportFrame::DeleteButtonClick()
 {
     if (Searching() || !ConfirmDeleteFiles())
         return;
+    applyToChecked(DeleteFiles);
+}
+
+void TFindExportFrame::applyToChecked(
+    const std::function<QList<Mp3ItemOutcome>(const QList<Mp3FileInfo> &)> &operation)
+{
     const QList<int> rows = checkedRows();
     QList<Mp3FileInfo> files;
     for (int row : rows)
         files << m_items[row];
-    const QList<Mp3ItemOutcome> outcomes = DeleteFiles(files);
+    const QList<Mp3ItemOutcome> outcomes = operation(files);
+    // Only the items whose files really changed leave the list.
     QList<int> leaving;
     for (qsizetype i = 0; i < rows.size() && i < outcomes.size(); ++i)
         if (outcomes[i].LeavesList)

@@ -5,9 +5,11 @@
 // as M3U, PLS, text or CSV.
 #include "app/framecatalog.h"
 #include "app/otherframe.h"
+#include "music/mp3fileops.h"
 #include "music/mp3list.h"
 
 #include <QList>
+#include <functional>
 
 class QButtonGroup;
 class QCheckBox;
@@ -110,6 +112,9 @@ signals:
     void searchFinished();
 
 private:
+    // Runs a file operation on the checked items and drops those it moved
+    // or deleted from the list.
+    void applyToChecked(const std::function<QList<Mp3ItemOutcome>(const QList<Mp3FileInfo> &)> &operation);
     void buildPages();
     void fillTree();
     void listSubfolders(QTreeWidgetItem *node);
