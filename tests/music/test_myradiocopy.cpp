@@ -10,7 +10,9 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <unistd.h>
@@ -542,6 +544,45 @@ private slots:
         QVERIFY(!r.profiles[1].copied);
         QVERIFY(r.profiles[2].copied);
         QCOMPARE(filesBelow(m_d), QStringList({"music/d.mp3", "voxa/myradio/good.mra"}));
+    }
+
+    // A file of several blocks and a tail comes over byte for byte, within
+    // one file system (copied by the kernel) and to another one (tmpfs: the
+    // kernel refuses, the job copies through its buffer), and the bar moves
+    // block by block to the end.
+    void bigFileWholeOnAnyFileSystem_data()
+    {
+        QTest::addColumn<bool>("otherFileSystem");
+        QTest::newRow("same file system") << false;
+        QTest::newRow("another file system") << true;
+    }
+    void bigFileWholeOnAnyFileSystem()
+    {
+        QFETCH(bool, otherFileSystem);
+        std::unique_ptr<QTemporaryDir> shm;
+        if (otherFileSystem) {
+            if (!QFileInfo(QStringLiteral("/dev/shm")).isWritable())
+                QSKIP("no /dev/shm to stand for another file system");
+            shm = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/voxa-copy-XXXXXX"));
+            QVERIFY(shm->isValid());
+            m_drives->remove(QLatin1Char('D'));
+            m_drives->addFolder(QLatin1Char('D'), shm->path(), platform::DriveType::Fixed, QStringLiteral("tmpfs"));
+            m_d = shm->path();
+        }
+        const qint64 big = 3 * CopyBlockSize + 4097;
+        const QByteArray content = pattern(big, 'q');
+        QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\music\\big.mp3"), content));
+        ScriptedPrompts prompts;
+        Recorder rec;
+        const auto r = runJob(request({QStringLiteral("music\\big.mp3")}), &rec);
+        QVERIFY(r.allCopied());
+        QVERIFY(TestDriveTable::readFile(QStringLiteral("D:\\music\\big.mp3")) == content);
+        QCOMPARE(filesBelow(m_d + QStringLiteral("/music")), QStringList{"big.mp3"});
+        QCOMPARE(rec.lastPosition(), rec.starts.last());
+        int steps = 0;
+        for (const auto &c : rec.changes)
+            steps += c.first > 26410 && c.first < rec.starts.last();
+        QVERIFY2(steps >= 3, qPrintable(QString::number(steps)));
     }
 
     // Cancel in the middle of a big file: no partial file is left, and an
