@@ -10,6 +10,7 @@
 #include "ui/artwork.h"
 #include "ui/skin.h"
 #include "ui/skinbutton.h"
+#include "ui/skinmenu.h"
 #include "ui/skinpanel.h"
 
 #include <QLabel>
@@ -167,6 +168,9 @@ void TMainForm::FitWindowToFrame(int fw, int fh, std::function<void()> then)
         Header->setBackground(MakeHeaderBackground(Header->width(), Header->height()));
         Border->resize(ToolPanel->x() + ToolPanel->width() + fw, Border->height());
         Border->setBackground(MakeBorderBackground(Border->width(), Border->height()));
+        // The menu bar is drawn 760 pixels wide; a wider frame would show
+        // the border's darker top beside it.
+        MenuBar->resize(std::max(760, Border->width() - 2), MenuBar->height());
         ToolPanel->resize(ToolPanel->width(), fh);
         ToolPanel->setBackground(MakeToolPanelBackground(ToolPanel->width(), fh));
         update();

@@ -610,6 +610,19 @@ private slots:
         QCOMPARE(form->geometry(), before);
     }
 
+    // A frame wider than the menu bar's own 760 pixels: the bar reaches the
+    // right end of the border, so no darker strip shows beside it.
+    void menuBarSpansWideFrames()
+    {
+        registerStandIns();
+        QVERIFY(start());
+        form->FitWindowToFrame(821, 545);
+        QCOMPARE(form->Border->width(), 35 + 821);
+        QVERIFY(form->MenuBar->geometry().right() >= form->Border->width() - 2);
+        form->FitWindowToFrame(408, 296);
+        QCOMPARE(form->MenuBar->width(), 760);
+    }
+
     void fitWindowEndsAtTheTarget_data()
     {
         QTest::addColumn<QSize>("frame");
