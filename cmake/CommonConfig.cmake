@@ -15,17 +15,18 @@ endif()
 # the offscreen platform (no display needed), with its own empty home folder
 # so that no user drive table or letter memory leaks into it.
 function(voxa_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SANITIZED" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE voxa_flags voxatestsupport Qt6::Test ${T_LIBS})
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VOXA_DRIVE_TABLE=;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/testhome/${name}"
     TIMEOUT 300)
-  # Fuzz tests (named so) run a second time in the sanitizer build: label
-  # "fuzz", and the target "fuzz_tests" builds just them.
-  if(name MATCHES "fuzz")
-    set_tests_properties(${name} PROPERTIES LABELS fuzz)
-    set_property(GLOBAL APPEND PROPERTY VOXA_FUZZ_TARGETS ${name})
+  # Fuzz tests (named so) and tests marked SANITIZED (threads sharing data)
+  # run a second time in the sanitizer build: label "sanitized", and the
+  # target "sanitized_tests" builds just them.
+  if(name MATCHES "fuzz" OR T_SANITIZED)
+    set_tests_properties(${name} PROPERTIES LABELS sanitized)
+    set_property(GLOBAL APPEND PROPERTY VOXA_SANITIZED_TARGETS ${name})
   endif()
 endfunction()

@@ -21,12 +21,19 @@ namespace voxa::platform {
 
 QString DriveTable::rootOf(QChar letter)
 {
-    if (!m_looked) {
-        m_last = drives();
-        m_looked = true;
+    QList<DriveInfo> last;
+    bool looked = false;
+    {
+        QMutexLocker lock(&m_lastLock);
+        looked = m_looked;
+        last = m_last;
+    }
+    if (!looked) {
+        last = drives();
+        remember(last);
     }
     const QChar up = letter.toUpper();
-    for (const DriveInfo &d : m_last)
+    for (const DriveInfo &d : std::as_const(last))
         if (d.letter == up)
             return d.root;
     return {};
@@ -34,13 +41,20 @@ QString DriveTable::rootOf(QChar letter)
 
 std::optional<DriveInfo> DriveTable::drive(QChar letter)
 {
-    m_last = drives();
-    m_looked = true;
+    const QList<DriveInfo> now = drives();
+    remember(now);
     const QChar up = letter.toUpper();
-    for (const DriveInfo &d : m_last)
+    for (const DriveInfo &d : now)
         if (d.letter == up)
             return d;
     return std::nullopt;
+}
+
+void DriveTable::remember(const QList<DriveInfo> &drives)
+{
+    QMutexLocker lock(&m_lastLock);
+    m_last = drives;
+    m_looked = true;
 }
 
 namespace {
@@ -397,6 +411,7 @@ QList<DriveInfo> readDriveTableFile(const QString &path)
 
 QList<DriveInfo> SystemDriveTable::drives()
 {
+    QMutexLocker look(&m_lookLock);
     QList<DriveInfo> out;
     QSet<QChar> used;
     auto take = [&](DriveInfo d) {
@@ -526,8 +541,7 @@ QList<DriveInfo> SystemDriveTable::drives()
 
     std::sort(out.begin(), out.end(),
               [](const DriveInfo &a, const DriveInfo &b) { return a.letter < b.letter; });
-    m_last = out;
-    m_looked = true;
+    remember(out);
     return out;
 }
 

@@ -13,6 +13,7 @@
 // Tests install a table of temporary folders instead (setDriveTable).
 #include <QChar>
 #include <QList>
+#include <QMutex>
 #include <QString>
 #include <optional>
 
@@ -43,6 +44,12 @@ public:
     virtual std::optional<DriveInfo> drive(QChar letter);
 
 protected:
+    // Keeps a look for rootOf. Worker threads convert paths (rootOf) while
+    // the window thread looks again, so the last look is guarded.
+    void remember(const QList<DriveInfo> &drives);
+
+private:
+    QMutex m_lastLock;
     QList<DriveInfo> m_last;
     bool m_looked = false;
 };
@@ -68,6 +75,8 @@ public:
 
 private:
     SystemSources m_sources;
+    // One look at a time: a look also updates the remembered letters.
+    QMutex m_lookLock;
 };
 
 // One line of /proc/self/mountinfo.
