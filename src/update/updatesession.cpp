@@ -54,8 +54,14 @@ void TUpdateSession::startDownload(const QString &text, const DownloadRequest &r
 
 void TUpdateSession::CheckForUpdates()
 {
-    if (m_mode != Mode::None || m_job.running())
+    if (m_mode != Mode::None)
         return;
+    if (m_job.running()) {
+        // A transfer cut by Close is still ending: check when it has.
+        m_checkWhenIdle = true;
+        return;
+    }
+    m_checkWhenIdle = false;
     m_mode = Mode::Checking;
     m_list.Clear();
     emit rowsChanged();
@@ -82,6 +88,8 @@ void TUpdateSession::transferFinished(const TransferResult &result)
         checkFinished(result.ok());
     else if (m_mode == Mode::Updating)
         rowFinished(result.ok(), aborted);
+    else if (m_checkWhenIdle)
+        CheckForUpdates();
 }
 
 void TUpdateSession::checkFinished(bool ok)
@@ -209,6 +217,7 @@ void TUpdateSession::Close()
 {
     // A transfer still ending is dropped without a warning.
     m_mode = Mode::None;
+    m_checkWhenIdle = false;
     m_errorText = msg(Msg::DownloadAborted);
     m_job.abort();
     m_queue.clear();

@@ -30,7 +30,8 @@ public:
     // Where the warnings about update2.ini appear (near the frame's corner).
     void setInfoWarningPlacement(Placement p) { m_infoPlacement = p; }
 
-    // CheckForUpdates, the frame's show step.
+    // CheckForUpdates, the frame's show step. Right after a Close that cut a
+    // transfer, the check starts as soon as that transfer has ended.
     void CheckForUpdates();
     // dlListClick: the ticks as the user left them, one per row.
     void ListClick(const QList<bool> &ticksNow);
@@ -90,6 +91,7 @@ private:
 
     TDownloadJob m_job;
     Mode m_mode = Mode::None;
+    bool m_checkWhenIdle = false;
     UpdateInfo m_info;
     TUpdateList m_list;
     QList<int> m_queue;      // rows still to download

@@ -372,6 +372,29 @@ private slots:
         QVERIFY(check(s));  // the next showing checks again
         QCOMPARE(s.list().tickedRows(), (QList<int>{1, 2}));
     }
+
+    // The frame closed in the middle of a download and shown again at once:
+    // the check waits for the cut transfer to end, then runs.
+    void showAgainWhileACutTransferEnds()
+    {
+        serveTwoUpdates();
+        m_server->serve("/dl/vm.exe", {200, QByteArray(200000, 'm'), true, 100000});
+        ScriptedPrompts prompts;
+        TUpdateSession s;
+        makeSession(s);
+        QVERIFY(check(s));
+        s.ListClick({1, 0, 0, 0, 0, 0});
+        s.StartUpdate();
+        QTRY_COMPARE_WITH_TIMEOUT(s.progress().caption, QStringLiteral("50%"), 10000);
+        s.Close();
+        QVERIFY(s.transferring());
+        QVERIFY(check(s));
+        QCOMPARE(s.list().tickedRows(), (QList<int>{1, 2}));
+        QCOMPARE(s.infoText(), QStringLiteral("Select update."));
+        QCOMPARE(requestsFor("/update/update2.ini"), 2);
+        QCOMPARE(prompts.records().size(), 0);
+        QVERIFY(!QFile::exists(m_root + QStringLiteral("/voxa/manager/vm.exe")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestUpdateSession)
