@@ -11,7 +11,6 @@
 #include "ui/skinmenu.h"
 #include "ui/skinpanel.h"
 
-#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
@@ -40,7 +39,11 @@ public:
     void writeInstallSettings() override { m_main.WriteInstallSettings(); }
     void removeActivationHandler() override { m_main.RemoveActivationHandler(); }
     void quit() override { m_main.EndEventLoop(); }
-    void processEvents() override { QCoreApplication::processEvents(); }
+    void paintInstallText() override
+    {
+        if (m_chooser)
+            m_chooser->InstallLabel->repaint();
+    }
     void setInstallText(const QString &text) override
     {
         if (m_chooser)

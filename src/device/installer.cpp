@@ -263,7 +263,7 @@ void install(DeviceHost &host, QChar c)
 {
     chooserFlags().StartAfterInstall = false;
     host.setInstallText(msg(Msg::Installing));
-    host.processEvents();
+    host.paintInstallText();
 
     if (createInstallFolders(c)) {
         const QString source = InstallSourceFolder();

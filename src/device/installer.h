@@ -22,7 +22,9 @@ public:
     virtual void writeInstallSettings() = 0;         // WriteInstallSettings for DriveLetter
     virtual void removeActivationHandler() = 0;
     virtual void quit() = 0;                         // end the event loop
-    virtual void processEvents() = 0;
+    // Paints the install text now: the copy that follows blocks the window,
+    // and no input may be handled in the middle of an installation.
+    virtual void paintInstallText() = 0;
     virtual void setInstallText(const QString &text) = 0;  // the chooser's InstallLabel
 };
 

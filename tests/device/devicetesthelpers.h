@@ -31,7 +31,7 @@ struct FakeHost : DeviceHost {
     }
     void removeActivationHandler() override { calls << QStringLiteral("no activation"); }
     void quit() override { calls << QStringLiteral("quit"); }
-    void processEvents() override {}
+    void paintInstallText() override {}
     void setInstallText(const QString &t) override { calls << QStringLiteral("text ") + t; }
 };
 
