@@ -30,7 +30,9 @@ QThread *TSortJob::startOnWorker(TSortJob *job)
     auto *thread = new QThread;
     job->moveToThread(thread);
     QObject::connect(thread, &QThread::started, job, &TSortJob::run);
-    QObject::connect(job, &TSortJob::finished, thread, &QThread::quit);
+    // Quit is thread-safe: the worker ends its own loop without waiting for
+    // the window thread's.
+    QObject::connect(job, &TSortJob::finished, thread, &QThread::quit, Qt::DirectConnection);
     QObject::connect(thread, &QThread::finished, job, &QObject::deleteLater);
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start();

@@ -648,6 +648,8 @@ private slots:
         });
         QPointer<QThread> worker = TSortJob::startOnWorker(job);
         QVERIFY(worker && worker != QThread::currentThread());
+        // The worker ends by itself: this thread runs no event loop here.
+        QVERIFY(worker->wait(30000));
         QTRY_VERIFY_WITH_TIMEOUT(done, 30000);
         QCOMPARE(result.Result, SortResult::Sorted);
         // One signal per percent at most, received on this thread.
