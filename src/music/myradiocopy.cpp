@@ -111,6 +111,45 @@ QString NormalizeRelativePath(const QString &path)
 
 namespace {
 
+// Copies the next block of at most CopyBlockSize bytes: the count, 0 at the
+// end of the file, or -1 with errno set. Inside the kernel while the file
+// systems allow it (no copy through this process's memory), else through
+// the buffer.
+ssize_t copyBlock(int in, int out, bool &inKernel, std::vector<char> &buffer)
+{
+    for (;;) {
+        if (inKernel) {
+            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(CopyBlockSize), 0);
+            if (n >= 0)
+                return n;
+            if (errno == EINTR)
+                continue;
+            if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP && errno != EBADF)
+                return -1;
+            // Both offsets stand where the last block ended.
+            inKernel = false;
+        }
+        if (buffer.empty())
+            buffer.resize(static_cast<size_t>(CopyBlockSize));
+        const ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(out, buffer.data() + done, size_t(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w == 0)
+                errno = ENOSPC;
+            if (w <= 0)
+                return -1;
+            done += w;
+        }
+        return n;
+    }
+}
+
 // True when path is dir or lies below it in whole components. The empty
 // path is the drive's root, which holds everything.
 bool isAtOrInside(const QString &path, const QString &dir)
@@ -509,10 +548,7 @@ struct MyRadioCopyJob::Impl {
             ::unlink(partName.constData());
         };
 
-        // Blocks go from file to file inside the kernel where the file
-        // systems allow it (no copy through this process's memory); where
-        // they do not, through a buffer. Either way one block at a time, so
-        // progress and cancel keep their pace.
+        // One block at a time, so progress and cancel keep their pace.
         ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
         bool inKernel = true;
         std::vector<char> buffer;
@@ -522,48 +558,12 @@ struct MyRadioCopyJob::Impl {
                 dropPart();
                 return false;
             }
-            ssize_t n = 0;
-            if (inKernel) {
-                n = ::copy_file_range(in.get(), nullptr, out.get(), nullptr, size_t(CopyBlockSize), 0);
-                if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP
-                              || errno == EBADF)) {
-                    // Both offsets stand where the last block ended.
-                    inKernel = false;
-                    continue;
-                }
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n < 0) {
-                    const int err = errno;
-                    dropPart();
-                    ask(CopyQuestion::CopyFailed, source, errnoText(err));
-                    return fail(fileStart, size);
-                }
-            } else {
-                if (buffer.empty())
-                    buffer.resize(static_cast<size_t>(CopyBlockSize));
-                n = ::read(in.get(), buffer.data(), buffer.size());
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n < 0) {
-                    const int err = errno;
-                    dropPart();
-                    ask(CopyQuestion::CopyFailed, source, errnoText(err));
-                    return fail(fileStart, size);
-                }
-                ssize_t done = 0;
-                while (done < n) {
-                    const ssize_t w = ::write(out.get(), buffer.data() + done, size_t(n - done));
-                    if (w < 0 && errno == EINTR)
-                        continue;
-                    if (w <= 0) {
-                        const int err = w < 0 ? errno : ENOSPC;
-                        dropPart();
-                        ask(CopyQuestion::CopyFailed, source, errnoText(err));
-                        return fail(fileStart, size);
-                    }
-                    done += w;
-                }
+            const ssize_t n = copyBlock(in.get(), out.get(), inKernel, buffer);
+            if (n < 0) {
+                const int err = errno;
+                dropPart();
+                ask(CopyQuestion::CopyFailed, source, errnoText(err));
+                return fail(fileStart, size);
             }
             if (n == 0)
                 break;
