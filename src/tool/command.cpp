@@ -51,6 +51,14 @@ int runTool(const QStringList &args, Io &io)
     }
     for (const ToolCommand *c : commands())
         if (c->name == args[0]) {
+            // "voxatool myradio --help" must not write a profile named
+            // "--help": asking for help anywhere runs nothing.
+            const QStringList rest = args.mid(1);
+            if (rest.contains(QLatin1String("--help")) || rest.contains(QLatin1String("-h"))) {
+                io.out << "usage: voxatool " << c->usage << "\n      " << c->summary << "\n";
+                io.out.flush();
+                return 0;
+            }
             const int rc = c->fn(args.mid(1), io);
             io.out.flush();
             io.err.flush();
