@@ -10,6 +10,7 @@
 #include "editors/devicedialogs.h"
 #include "platform/fileops.h"
 #include "shellstubs.h"
+#include "support/framewindow.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
 #include "ui/skin.h"
@@ -85,80 +86,32 @@ QStringList rows(QTreeWidget *list)
 
 }  // namespace
 
-class TestEditorFrame : public QObject {
+class TestEditorFrame : public QObject, private test::FrameWindow {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
-    test::ScriptedPrompts *prompts = nullptr;
-    test::StubLocator *locator = nullptr;
-    TMainForm *form = nullptr;
     TextEditor *editor = nullptr;
 
-    TFileDialog *fileDialog() const { return dynamic_cast<TFileDialog *>(form->FileDialog()); }
-    TDeleteFile *deleteDialog() const { return dynamic_cast<TDeleteFile *>(form->DeleteDialog()); }
-
-    // Acts on a modal dialog once its event loop runs.
-    static void whenShown(std::function<void()> act) { QTimer::singleShot(0, std::move(act)); }
-
-    void openThroughTheMenu(const QString &row)
-    {
-        whenShown([this, row] {
-            TFileDialog *d = fileDialog();
-            const auto found = d->FileList->findItems(row, Qt::MatchExactly);
-            QCOMPARE(found.size(), 1);
-            d->FileList->setCurrentItem(found.first());
-            d->OpenSaveButton->Click();
-        });
-        form->SubMenuClick(form->ConfigFileOpen);
-    }
+    void openThroughTheMenu(const QString &row) { openFromDialog(form->ConfigFileOpen, row); }
 
 private slots:
-    void initTestCase()
-    {
-        TMainForm::setInstantAnimations(true);
-        InstallFontSubstitutes();
-        QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
-    }
+    void initTestCase() { QVERIFY(setUpProgram()); }
 
     void init()
     {
-        resetAppState();
-        resetMessages();
-        LanguageTargets::instance().clear();
-        ClearRegistrations();
-        drives = new test::TestDriveTable;
-        const QString root = drives->add('V');
-        for (const char *dir : {"voxa/manager/Language", "voxa/config", "voxa/myradio"})
-            QVERIFY(QDir(root).mkpath(QString::fromLatin1(dir)));
+        QVERIFY(prepare());
         for (const char *name : {"short", "eightchr", "ninechars", "Mixed"})
             QVERIFY(test::TestDriveTable::writeFile(
                 QStringLiteral("V:\\voxa\\config\\%1.cfg").arg(QString::fromLatin1(name)), "R7TXTdoc"));
         QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\config\\other.lce"), "x"));
         QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\config\\broken.cfg"), "R7CFG"));
         QVERIFY(QDir(root).mkpath(QStringLiteral("voxa/config/folder.cfg")));
-        prompts = new test::ScriptedPrompts;
-        locator = new test::StubLocator;
-        setDriveLocator(locator);
         RegisterEditorDialogs();
         RegisterFrame(FrameKind::ConfigEditor, [this](TMainForm &m) { return editor = new TextEditor(&m); });
-        form = new TMainForm;
-        form->CreateDialogs();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        form->FormActivate();
+        QVERIFY(showMainWindow());
         QVERIFY(form->StartPanel->isVisible());
     }
 
-    void cleanup()
-    {
-        delete form;
-        form = nullptr;
-        setDriveLocator(nullptr);
-        delete locator;
-        delete prompts;
-        delete drives;
-        ClearRegistrations();
-    }
+    void cleanup() { tearDown(); }
 
     void openListsShortNamesAndDiscardsTyping()
     {
