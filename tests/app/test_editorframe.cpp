@@ -4,7 +4,6 @@
 #include "app/appstate.h"
 #include "app/controlframe.h"
 #include "app/editorframe.h"
-#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "editors/devicedialogs.h"
@@ -13,14 +12,11 @@
 #include "support/framewindow.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
-#include "ui/skin.h"
 #include "ui/skinbutton.h"
-#include "ui/skinfonts.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 
 using namespace voxa;

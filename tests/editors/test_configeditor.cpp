@@ -2,7 +2,6 @@
 // like the sample drive, the real file dialogs, scripted answers, and the
 // bytes on disk checked after every save.
 #include "app/appstate.h"
-#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "editors/config/configeditor.h"
@@ -14,22 +13,18 @@
 #include "support/framewindow.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
-#include "ui/skin.h"
-#include "ui/skinfonts.h"
 #include "ui/skinslider.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 
 using namespace voxa;

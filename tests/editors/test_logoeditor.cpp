@@ -2,7 +2,6 @@
 // picture chooser, the selection moved with the pointer on the picture view,
 // logos opened and saved, with scripted answers.
 #include "app/appstate.h"
-#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "app/shellstubs.h"
@@ -12,9 +11,7 @@
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
 #include "support/toolrun.h"
-#include "ui/skin.h"
 #include "ui/skinbutton.h"
-#include "ui/skinfonts.h"
 
 #include <QCheckBox>
 #include <QImage>

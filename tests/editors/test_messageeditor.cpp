@@ -2,7 +2,6 @@
 // read at start-up, typing in the edit field with real key events, the
 // marks, and the bytes of every saved file.
 #include "app/appstate.h"
-#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "editors/config/configeditor.h"
@@ -15,15 +14,11 @@
 #include "support/framewindow.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
-#include "ui/skin.h"
-#include "ui/skinfonts.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QValidator>
 

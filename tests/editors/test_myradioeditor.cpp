@@ -16,9 +16,7 @@
 #include "support/recordingmediaplayer.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
-#include "ui/skin.h"
 #include "ui/skinbutton.h"
-#include "ui/skinfonts.h"
 #include "ui/skinslider.h"
 
 #include <QLabel>

@@ -2,7 +2,6 @@
 // a test drive of generated MP3 files, with scripted answers to every
 // question and a recording media player.
 #include "../app/shellstubs.h"
-#include "app/languagetargets.h"
 #include "app/messagetable.h"
 #include "music/findexportframe.h"
 #include "mp3testutil.h"
@@ -13,7 +12,6 @@
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
 #include "ui/skin.h"
-#include "ui/skinfonts.h"
 
 #include <QCheckBox>
 #include <QApplication>

@@ -5,7 +5,6 @@
 #include "app/appstate.h"
 #include "app/controlframe.h"
 #include "app/editorframe.h"
-#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "app/shellstubs.h"
@@ -14,9 +13,7 @@
 #include "support/framewindow.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
-#include "ui/skin.h"
 #include "ui/skinbutton.h"
-#include "ui/skinfonts.h"
 #include "ui/skinprogressbar.h"
 
 #include <QCheckBox>

@@ -3,7 +3,6 @@
 // cancelled sort rolling back, and the roll-back of an interrupted sort at
 // start-up.
 #include "../app/shellstubs.h"
-#include "app/languagetargets.h"
 #include "app/messagetable.h"
 #include "music/sortframe.h"
 #include "platform/fileops.h"
@@ -11,8 +10,6 @@
 #include "sorttestutil.h"
 #include "support/framewindow.h"
 #include "support/scriptedprompts.h"
-#include "ui/skin.h"
-#include "ui/skinfonts.h"
 #include "ui/skinprogressbar.h"
 
 #include <QLabel>
