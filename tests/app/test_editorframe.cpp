@@ -72,14 +72,6 @@ public:
     int commits = 0;
 };
 
-QStringList rows(QTreeWidget *list)
-{
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(0);
-    return out;
-}
-
 }  // namespace
 
 class TestEditorFrame : public QObject, private test::FrameWindow {
@@ -115,7 +107,7 @@ private slots:
             TFileDialog *d = fileDialog();
             QCOMPARE(d->windowTitle(), QStringLiteral("Open File"));
             // Folders, other kinds and names over 8 characters are left out.
-            QCOMPARE(rows(d->FileList), (QStringList{QStringLiteral("Broken"), QStringLiteral("Eightchr"),
+            QCOMPARE(column(d->FileList), (QStringList{QStringLiteral("Broken"), QStringLiteral("Eightchr"),
                                                     QStringLiteral("Mixed"), QStringLiteral("Short")}));
             QVERIFY(!d->OpenSaveButton->isEnabled());
             d->FileList->setCurrentItem(d->FileList->findItems(QStringLiteral("Short"), Qt::MatchExactly).first());
@@ -140,7 +132,7 @@ private slots:
     {
         whenShown([this] {
             TDeleteFile *d = deleteDialog();
-            QVERIFY(rows(d->FileList).contains(QStringLiteral("Ninechars")));
+            QVERIFY(column(d->FileList).contains(QStringLiteral("Ninechars")));
             QVERIFY(!d->DeleteButton->isEnabled());
             d->ExitButton->Click();
         });
@@ -294,7 +286,7 @@ private slots:
             d->DeleteButton->Click();
             QVERIFY(!fs::exists(path));
             QVERIFY(d->isVisible());
-            QVERIFY(!rows(d->FileList).contains(QStringLiteral("Short")));
+            QVERIFY(!column(d->FileList).contains(QStringLiteral("Short")));
             QVERIFY(!d->DeleteButton->isEnabled());
             d->ExitButton->Click();
         });
@@ -313,7 +305,7 @@ private slots:
             QVERIFY(fs::removeFile(QStringLiteral("V:\\voxa\\config\\Mixed.cfg")));
             d->DeleteButton->Click();
             // The list is not refilled after a failure.
-            QVERIFY(rows(d->FileList).contains(QStringLiteral("Mixed")));
+            QVERIFY(column(d->FileList).contains(QStringLiteral("Mixed")));
             d->ExitButton->Click();
         });
         form->DeleteFileClick(form->ConfigFile1);

@@ -27,14 +27,6 @@ using namespace voxa;
 
 namespace {
 
-QStringList column(QTreeWidget *list, int col)
-{
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(col);
-    return out;
-}
-
 QStringList headers(QTreeWidget *list)
 {
     QStringList out;

@@ -61,19 +61,6 @@ QStringList names(const QString &folder)
     return out;
 }
 
-QStringList column(QTreeWidget *view, int c)
-{
-    QStringList out;
-    for (int i = 0; i < view->topLevelItemCount(); ++i)
-        out << view->topLevelItem(i)->text(c);
-    return out;
-}
-
-QStringList topLevel(QTreeWidget *tree)
-{
-    return column(tree, 0);
-}
-
 }  // namespace
 
 class TestSortFrame : public QObject, private test::FrameWindow {
@@ -157,7 +144,7 @@ private slots:
         openFrame();
 
         // The tree: folders and MP3/M3U files in stored entry order.
-        QCOMPARE(topLevel(frame()->ProfileTree), names(QStringLiteral("V:\\")));
+        QCOMPARE(column(frame()->ProfileTree), names(QStringLiteral("V:\\")));
         QVERIFY(frame()->SelectDirectory(QStringLiteral("V:\\music")));
         QTreeWidgetItem *music = frame()->ProfileTree->currentItem();
         QStringList shown;

@@ -142,4 +142,12 @@ void FrameWindow::saveAsTyped(const QString &name)
     QTest::keyClick(focus && focus->window() == form ? focus : form, Qt::Key_S, Qt::ControlModifier);
 }
 
+QStringList FrameWindow::column(const QTreeWidget *list, int c)
+{
+    QStringList out;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        out << list->topLevelItem(i)->text(c);
+    return out;
+}
+
 }  // namespace voxa::test

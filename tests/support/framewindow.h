@@ -14,6 +14,7 @@
 #include <functional>
 
 class QAction;
+class QTreeWidget;
 
 namespace voxa {
 class TMainForm;
@@ -72,6 +73,9 @@ public:
 
     // Ctrl+S as typed, the save dialog answered by typing a name and Return.
     void saveAsTyped(const QString &name);
+
+    // The texts of one column of a list's top-level rows, in their order.
+    static QStringList column(const QTreeWidget *list, int c = 0);
 
     TMainForm *form = nullptr;
     TestDriveTable *drives = nullptr;

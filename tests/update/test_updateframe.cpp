@@ -38,14 +38,6 @@ QList<bool> ticks(QTreeWidget *list)
     return out;
 }
 
-QStringList column(QTreeWidget *list, int c)
-{
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(c);
-    return out;
-}
-
 }  // namespace
 
 class TestUpdateFrame : public QObject, private test::FrameWindow {
