@@ -4,22 +4,19 @@
 #include "app/appstate.h"
 #include "app/controlframe.h"
 #include "app/editorframe.h"
-#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "editors/devicedialogs.h"
 #include "platform/fileops.h"
 #include "shellstubs.h"
+#include "support/framewindow.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
-#include "ui/skin.h"
 #include "ui/skinbutton.h"
-#include "ui/skinfonts.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 
 using namespace voxa;
@@ -75,90 +72,34 @@ public:
     int commits = 0;
 };
 
-QStringList rows(QTreeWidget *list)
-{
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(0);
-    return out;
-}
-
 }  // namespace
 
-class TestEditorFrame : public QObject {
+class TestEditorFrame : public QObject, private test::FrameWindow {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
-    test::ScriptedPrompts *prompts = nullptr;
-    test::StubLocator *locator = nullptr;
-    TMainForm *form = nullptr;
     TextEditor *editor = nullptr;
 
-    TFileDialog *fileDialog() const { return dynamic_cast<TFileDialog *>(form->FileDialog()); }
-    TDeleteFile *deleteDialog() const { return dynamic_cast<TDeleteFile *>(form->DeleteDialog()); }
-
-    // Acts on a modal dialog once its event loop runs.
-    static void whenShown(std::function<void()> act) { QTimer::singleShot(0, std::move(act)); }
-
-    void openThroughTheMenu(const QString &row)
-    {
-        whenShown([this, row] {
-            TFileDialog *d = fileDialog();
-            const auto found = d->FileList->findItems(row, Qt::MatchExactly);
-            QCOMPARE(found.size(), 1);
-            d->FileList->setCurrentItem(found.first());
-            d->OpenSaveButton->Click();
-        });
-        form->SubMenuClick(form->ConfigFileOpen);
-    }
+    void openThroughTheMenu(const QString &row) { openFromDialog(form->ConfigFileOpen, row); }
 
 private slots:
-    void initTestCase()
-    {
-        TMainForm::setInstantAnimations(true);
-        InstallFontSubstitutes();
-        QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
-    }
+    void initTestCase() { QVERIFY(setUpProgram()); }
 
     void init()
     {
-        resetAppState();
-        resetMessages();
-        LanguageTargets::instance().clear();
-        ClearRegistrations();
-        drives = new test::TestDriveTable;
-        const QString root = drives->add('V');
-        for (const char *dir : {"voxa/manager/Language", "voxa/config", "voxa/myradio"})
-            QVERIFY(QDir(root).mkpath(QString::fromLatin1(dir)));
+        QVERIFY(prepare());
         for (const char *name : {"short", "eightchr", "ninechars", "Mixed"})
             QVERIFY(test::TestDriveTable::writeFile(
                 QStringLiteral("V:\\voxa\\config\\%1.cfg").arg(QString::fromLatin1(name)), "R7TXTdoc"));
         QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\config\\other.lce"), "x"));
         QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\config\\broken.cfg"), "R7CFG"));
         QVERIFY(QDir(root).mkpath(QStringLiteral("voxa/config/folder.cfg")));
-        prompts = new test::ScriptedPrompts;
-        locator = new test::StubLocator;
-        setDriveLocator(locator);
         RegisterEditorDialogs();
         RegisterFrame(FrameKind::ConfigEditor, [this](TMainForm &m) { return editor = new TextEditor(&m); });
-        form = new TMainForm;
-        form->CreateDialogs();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        form->FormActivate();
+        QVERIFY(showMainWindow());
         QVERIFY(form->StartPanel->isVisible());
     }
 
-    void cleanup()
-    {
-        delete form;
-        form = nullptr;
-        setDriveLocator(nullptr);
-        delete locator;
-        delete prompts;
-        delete drives;
-        ClearRegistrations();
-    }
+    void cleanup() { tearDown(); }
 
     void openListsShortNamesAndDiscardsTyping()
     {
@@ -166,7 +107,7 @@ private slots:
             TFileDialog *d = fileDialog();
             QCOMPARE(d->windowTitle(), QStringLiteral("Open File"));
             // Folders, other kinds and names over 8 characters are left out.
-            QCOMPARE(rows(d->FileList), (QStringList{QStringLiteral("Broken"), QStringLiteral("Eightchr"),
+            QCOMPARE(column(d->FileList), (QStringList{QStringLiteral("Broken"), QStringLiteral("Eightchr"),
                                                     QStringLiteral("Mixed"), QStringLiteral("Short")}));
             QVERIFY(!d->OpenSaveButton->isEnabled());
             d->FileList->setCurrentItem(d->FileList->findItems(QStringLiteral("Short"), Qt::MatchExactly).first());
@@ -191,7 +132,7 @@ private slots:
     {
         whenShown([this] {
             TDeleteFile *d = deleteDialog();
-            QVERIFY(rows(d->FileList).contains(QStringLiteral("Ninechars")));
+            QVERIFY(column(d->FileList).contains(QStringLiteral("Ninechars")));
             QVERIFY(!d->DeleteButton->isEnabled());
             d->ExitButton->Click();
         });
@@ -345,7 +286,7 @@ private slots:
             d->DeleteButton->Click();
             QVERIFY(!fs::exists(path));
             QVERIFY(d->isVisible());
-            QVERIFY(!rows(d->FileList).contains(QStringLiteral("Short")));
+            QVERIFY(!column(d->FileList).contains(QStringLiteral("Short")));
             QVERIFY(!d->DeleteButton->isEnabled());
             d->ExitButton->Click();
         });
@@ -364,7 +305,7 @@ private slots:
             QVERIFY(fs::removeFile(QStringLiteral("V:\\voxa\\config\\Mixed.cfg")));
             d->DeleteButton->Click();
             // The list is not refilled after a failure.
-            QVERIFY(rows(d->FileList).contains(QStringLiteral("Mixed")));
+            QVERIFY(column(d->FileList).contains(QStringLiteral("Mixed")));
             d->ExitButton->Click();
         });
         form->DeleteFileClick(form->ConfigFile1);

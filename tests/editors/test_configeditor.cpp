@@ -2,7 +2,6 @@
 // like the sample drive, the real file dialogs, scripted answers, and the
 // bytes on disk checked after every save.
 #include "app/appstate.h"
-#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "editors/config/configeditor.h"
@@ -11,24 +10,21 @@
 #include "editors/messages/messagefile.h"
 #include "platform/fileops.h"
 #include "shellstubs.h"
+#include "support/framewindow.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
-#include "ui/skin.h"
-#include "ui/skinfonts.h"
 #include "ui/skinslider.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 
 using namespace voxa;
@@ -54,42 +50,12 @@ QByteArray nameSlot(const QByteArray &name)
 
 }  // namespace
 
-class TestConfigEditor : public QObject {
+class TestConfigEditor : public QObject, private test::FrameWindow {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
-    test::ScriptedPrompts *prompts = nullptr;
-    test::StubLocator *locator = nullptr;
-    TMainForm *form = nullptr;
     TConfigEditor *editor = nullptr;
-    QString root;
 
-    TFileDialog *fileDialog() const { return dynamic_cast<TFileDialog *>(form->FileDialog()); }
-    static void whenShown(std::function<void()> act) { QTimer::singleShot(0, std::move(act)); }
-
-    void open(const QString &row)
-    {
-        whenShown([this, row] {
-            TFileDialog *d = fileDialog();
-            const auto found = d->FileList->findItems(row, Qt::MatchExactly);
-            QCOMPARE(found.size(), 1);
-            d->FileList->setCurrentItem(found.first());
-            d->OpenSaveButton->Click();
-        });
-        form->SubMenuClick(form->ConfigFileOpen);
-    }
-
-    // Ctrl+S on an untitled document: the save dialog gets a name.
-    void saveAs(const QString &name)
-    {
-        whenShown([this, name] {
-            QTest::keyClicks(fileDialog()->FileNameEdit, name);
-            QTest::keyClick(fileDialog()->FileNameEdit, Qt::Key_Return);
-        });
-        // As typed: the key reaches the widget with the focus first.
-        QWidget *focus = QApplication::focusWidget();
-        QTest::keyClick(focus && focus->window() == form ? focus : form, Qt::Key_S, Qt::ControlModifier);
-    }
+    void open(const QString &row) { openFromDialog(form->ConfigFileOpen, row); }
 
     void newDocument()
     {
@@ -107,24 +73,11 @@ class TestConfigEditor : public QObject {
     int checkedItem(int word) { return editor->group(word)->buttons->checkedId(); }
 
 private slots:
-    void initTestCase()
-    {
-        TMainForm::setInstantAnimations(true);
-        InstallFontSubstitutes();
-        QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
-    }
+    void initTestCase() { QVERIFY(setUpProgram()); }
 
     void init()
     {
-        resetAppState();
-        resetMessages();
-        messageSets() = MessageSets();
-        LanguageTargets::instance().clear();
-        ClearRegistrations();
-        drives = new test::TestDriveTable;
-        root = drives->add('V');
-        for (const char *dir : {"voxa/manager/Language", "voxa/config", "voxa/myradio"})
-            QVERIFY(QDir(root).mkpath(QString::fromLatin1(dir)));
+        QVERIFY(prepare());
         QVERIFY(QFile::copy(QStringLiteral(VOXA_DIST_DIR "/default.mgs"), root + QStringLiteral("/voxa/manager/default.mgs")));
         // A user's message set that moves two FM channels.
         QVERIFY(WriteMessageFile(Config + QStringLiteral("magyar.mgs"), "2.10",
@@ -148,17 +101,10 @@ private slots:
         QVERIFY(WriteConfigFile(Config + QStringLiteral("party.cfg"), party).ok());
         QVERIFY(test::TestDriveTable::writeFile(Config + QStringLiteral("broken.cfg"), QByteArray(186, 'x')));
 
-        prompts = new test::ScriptedPrompts;
-        locator = new test::StubLocator;
-        setDriveLocator(locator);
         RegisterEditorDialogs();
         RegisterConfigEditor();
         RegisterMessageEditor();
-        form = new TMainForm;
-        form->CreateDialogs();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        form->FormActivate();
+        QVERIFY(showMainWindow());
         QVERIFY(form->StartPanel->isVisible());
         editor = qobject_cast<TConfigEditor *>(form->Editor(FrameKind::ConfigEditor));
         QVERIFY(editor);
@@ -166,23 +112,14 @@ private slots:
         QVERIFY(messageSets().ReferenceMessages.size() > 100);
     }
 
-    void cleanup()
-    {
-        delete form;
-        form = nullptr;
-        setDriveLocator(nullptr);
-        delete locator;
-        delete prompts;
-        delete drives;
-        ClearRegistrations();
-    }
+    void cleanup() { tearDown(); }
 
     void newDocumentSavedUnchangedWritesOnlyUnchangedMarks()
     {
         newDocument();
         QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Config Editor: Untitled"));
         QVERIFY(!editor->Modified());
-        saveAs(QStringLiteral("fresh"));
+        saveAsTyped(QStringLiteral("fresh"));
         QByteArray expected("R7CFG2.00", 9);
         expected += '\0';
         for (int i = 0; i < 40; ++i)
@@ -268,7 +205,7 @@ private slots:
         QCOMPARE(checkedItem(6), 1);
         editor->GroupClick(6, 0);
         QCOMPARE(int(editor->Document().word(6)), 464);
-        saveAs(QStringLiteral("loud"));
+        saveAsTyped(QStringLiteral("loud"));
         const QByteArray file = test::TestDriveTable::readFile(Config + QStringLiteral("loud.cfg"));
         QCOMPARE(int(wordAt(file, 6)), 464);
         editor->CancelButton->Click();
@@ -342,7 +279,7 @@ private slots:
         newDocument();
         tick(changeOf(18));
         editor->GroupClick(18, item);
-        saveAs(QStringLiteral("rep"));
+        saveAsTyped(QStringLiteral("rep"));
         QCOMPARE(int(wordAt(test::TestDriveTable::readFile(Config + QStringLiteral("rep.cfg")), 18)), stored);
         editor->CancelButton->Click();
         open(QStringLiteral("Rep"));
@@ -489,7 +426,7 @@ private slots:
         tick(editor->LogoChange);
         tick(editor->PlayDispChange);
         editor->ComboChoose(editor->PlayDispCombo, editor->PlayDispCombo->findText(QStringLiteral("Night")));
-        saveAs(QStringLiteral("same"));
+        saveAsTyped(QStringLiteral("same"));
 
         const QString tool = QDir(root).filePath(QStringLiteral("tool.cfg"));
         QProcess p;

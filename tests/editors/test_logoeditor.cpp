@@ -2,18 +2,16 @@
 // picture chooser, the selection moved with the pointer on the picture view,
 // logos opened and saved, with scripted answers.
 #include "app/appstate.h"
-#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "app/shellstubs.h"
 #include "editors/logo/logoeditor.h"
 #include "platform/fileops.h"
+#include "support/framewindow.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
 #include "support/toolrun.h"
-#include "ui/skin.h"
 #include "ui/skinbutton.h"
-#include "ui/skinfonts.h"
 
 #include <QCheckBox>
 #include <QImage>
@@ -29,15 +27,10 @@ using namespace voxa;
 
 Q_DECLARE_METATYPE(voxa::LogoRect)
 
-class TestLogoEditor : public QObject {
+class TestLogoEditor : public QObject, private test::FrameWindow {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
-    test::ScriptedPrompts *prompts = nullptr;
-    test::StubLocator *locator = nullptr;
-    TMainForm *form = nullptr;
     TLogoEditor *editor = nullptr;
-    QString root;
 
     // A picture with a gradient and a dark square, saved on drive V.
     QString makePicture(const QString &name, QSize size)
@@ -111,46 +104,18 @@ class TestLogoEditor : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        TMainForm::setInstantAnimations(true);
-        InstallFontSubstitutes();
-        QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
-    }
+    void initTestCase() { QVERIFY(setUpProgram()); }
 
     void init()
     {
-        resetAppState();
-        resetMessages();
-        LanguageTargets::instance().clear();
-        ClearRegistrations();
-        drives = new test::TestDriveTable;
-        root = drives->add('V');
-        for (const char *dir : {"voxa/manager/Language", "voxa/config", "voxa/myradio"})
-            QVERIFY(QDir(root).mkpath(QString::fromLatin1(dir)));
-        prompts = new test::ScriptedPrompts;
-        locator = new test::StubLocator;
-        setDriveLocator(locator);
+        QVERIFY(prepare());
         RegisterLogoEditor();
-        form = new TMainForm;
-        form->CreateDialogs();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        form->FormActivate();
+        QVERIFY(showMainWindow());
         editor = qobject_cast<TLogoEditor *>(form->Frame(FrameKind::LogoEditor));
         QVERIFY(editor);
     }
 
-    void cleanup()
-    {
-        delete form;
-        form = nullptr;
-        setDriveLocator(nullptr);
-        delete locator;
-        delete prompts;
-        delete drives;
-        ClearRegistrations();
-    }
+    void cleanup() { tearDown(); }
 
     void pictureSetsViewAndScrollBars_data()
     {

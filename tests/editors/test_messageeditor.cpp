@@ -2,7 +2,6 @@
 // read at start-up, typing in the edit field with real key events, the
 // marks, and the bytes of every saved file.
 #include "app/appstate.h"
-#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "editors/config/configeditor.h"
@@ -12,17 +11,14 @@
 #include "platform/codepage.h"
 #include "platform/fileops.h"
 #include "shellstubs.h"
+#include "support/framewindow.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
-#include "ui/skin.h"
-#include "ui/skinfonts.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QValidator>
 
@@ -51,19 +47,11 @@ MessageSet genres(const MessageSet &reference)
 
 }  // namespace
 
-class TestMessageEditor : public QObject {
+class TestMessageEditor : public QObject, private test::FrameWindow {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
-    test::ScriptedPrompts *prompts = nullptr;
-    test::StubLocator *locator = nullptr;
-    TMainForm *form = nullptr;
     TMessageEditor *editor = nullptr;
-    QString root;
     MessageFile defaults;
-
-    TFileDialog *fileDialog() const { return dynamic_cast<TFileDialog *>(form->FileDialog()); }
-    static void whenShown(std::function<void()> act) { QTimer::singleShot(0, std::move(act)); }
 
     void start(bool withDefaults = true)
     {
@@ -71,38 +59,13 @@ class TestMessageEditor : public QObject {
             QVERIFY(QFile::copy(QStringLiteral(VOXA_DIST_DIR "/default.mgs"),
                                 root + QStringLiteral("/voxa/manager/default.mgs")));
         appState().MessageEditorDisabled = !withDefaults;
-        form = new TMainForm;
-        form->CreateDialogs();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        form->FormActivate();
+        QVERIFY(showMainWindow());
         QVERIFY(form->StartPanel->isVisible());
         editor = qobject_cast<TMessageEditor *>(form->Editor(FrameKind::MessageEditor));
         QVERIFY(editor);
     }
 
-    void open(const QString &row)
-    {
-        whenShown([this, row] {
-            TFileDialog *d = fileDialog();
-            const auto found = d->FileList->findItems(row, Qt::MatchExactly);
-            QCOMPARE(found.size(), 1);
-            d->FileList->setCurrentItem(found.first());
-            d->OpenSaveButton->Click();
-        });
-        form->SubMenuClick(form->LoadMGSFile);
-    }
-
-    void saveAs(const QString &name)
-    {
-        whenShown([this, name] {
-            QTest::keyClicks(fileDialog()->FileNameEdit, name);
-            QTest::keyClick(fileDialog()->FileNameEdit, Qt::Key_Return);
-        });
-        // As typed: the key reaches the widget with the focus first.
-        QWidget *focus = QApplication::focusWidget();
-        QTest::keyClick(focus && focus->window() == form ? focus : form, Qt::Key_S, Qt::ControlModifier);
-    }
+    void open(const QString &row) { openFromDialog(form->LoadMGSFile, row); }
 
     // Selects the row of a message number and types over its value.
     void type(QTreeWidget *list, quint16 id, const QString &text)
@@ -121,9 +84,7 @@ class TestMessageEditor : public QObject {
 private slots:
     void initTestCase()
     {
-        TMainForm::setInstantAnimations(true);
-        InstallFontSubstitutes();
-        QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
+        QVERIFY(setUpProgram());
         auto read = readMessageFile(QStringLiteral(VOXA_DIST_DIR "/default.mgs"));
         QVERIFY(read.ok());
         defaults = *read;
@@ -131,33 +92,13 @@ private slots:
 
     void init()
     {
-        resetAppState();
-        resetMessages();
-        messageSets() = MessageSets();
-        LanguageTargets::instance().clear();
-        ClearRegistrations();
-        drives = new test::TestDriveTable;
-        root = drives->add('V');
-        for (const char *dir : {"voxa/manager/Language", "voxa/config", "voxa/myradio"})
-            QVERIFY(QDir(root).mkpath(QString::fromLatin1(dir)));
-        prompts = new test::ScriptedPrompts;
-        locator = new test::StubLocator;
-        setDriveLocator(locator);
+        QVERIFY(prepare());
         RegisterEditorDialogs();
         RegisterConfigEditor();
         RegisterMessageEditor();
     }
 
-    void cleanup()
-    {
-        delete form;
-        form = nullptr;
-        setDriveLocator(nullptr);
-        delete locator;
-        delete prompts;
-        delete drives;
-        ClearRegistrations();
-    }
+    void cleanup() { tearDown(); }
 
     void startupReadsTheDefaultSet()
     {
@@ -204,7 +145,7 @@ private slots:
     {
         start();
         form->MSGEditMenuItem->trigger();
-        saveAs(QStringLiteral("plain"));
+        saveAsTyped(QStringLiteral("plain"));
         const QByteArray file = test::TestDriveTable::readFile(Config + QStringLiteral("plain.mgs"));
         QByteArray expected = QByteArray("R7MGS1.01", 9) + '\0' + "SW" + defaults.firmwareVersion + '\0';
         expected += QByteArray(4096 - expected.size(), '\xFF');
@@ -226,7 +167,7 @@ private slots:
         QCOMPARE(editor->EditValue->validator()->validate(ok, pos), QValidator::Acceptable);
         QCOMPARE(editor->EditValue->validator()->validate(bad, pos), QValidator::Invalid);
         QCOMPARE(row->icon(0).cacheKey(), editor->MSGImages[0].cacheKey());
-        saveAs(QStringLiteral("one"));
+        saveAsTyped(QStringLiteral("one"));
         MessageSet expected = {{513, "Hangero"}};
         expected += genres(defaults.entries);
         QCOMPARE(test::TestDriveTable::readFile(Config + QStringLiteral("one.mgs")), expectedFile(expected));
@@ -244,7 +185,7 @@ private slots:
         editor->EditValue->selectAll();
         QTest::keyClicks(editor->EditValue, name);
         QCOMPARE(list->topLevelItem(rowOf(list, 276))->icon(0).cacheKey(), editor->MSGImages[1].cacheKey());
-        saveAs(QStringLiteral("back"));
+        saveAsTyped(QStringLiteral("back"));
         QCOMPARE(test::TestDriveTable::readFile(Config + QStringLiteral("back.mgs")), expectedFile({}));
     }
 
@@ -302,7 +243,7 @@ private slots:
         // Escape here must not bring back the other page's text.
         QTest::keyClick(editor->EditValue, Qt::Key_Escape);
         QCOMPARE(editor->EditValue->text(), QStringLiteral("Bal"));
-        saveAs(QStringLiteral("pages"));
+        saveAsTyped(QStringLiteral("pages"));
         MessageSet expected = {{514, "Bal"}, {1536, "Szia"}};
         expected += genres(defaults.entries);
         QCOMPARE(test::TestDriveTable::readFile(Config + QStringLiteral("pages.mgs")), expectedFile(expected));

@@ -12,12 +12,11 @@
 #include "platform/codepage.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
+#include "support/framewindow.h"
 #include "support/recordingmediaplayer.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
-#include "ui/skin.h"
 #include "ui/skinbutton.h"
-#include "ui/skinfonts.h"
 #include "ui/skinslider.h"
 
 #include <QLabel>
@@ -73,13 +72,9 @@ QByteArray profileBytes(const QList<QPair<QByteArray, quint32>> &records)
 
 }  // namespace
 
-class TestMyRadioEditor : public QObject {
+class TestMyRadioEditor : public QObject, private test::FrameWindow {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
-    test::ScriptedPrompts *prompts = nullptr;
-    test::StubLocator *locator = nullptr;
-    TMainForm *form = nullptr;
     TMyRadioEditor *editor = nullptr;
     StubCopyFrame *copyFrame = nullptr;
 
@@ -145,43 +140,24 @@ class TestMyRadioEditor : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        TMainForm::setInstantAnimations(true);
-        InstallFontSubstitutes();
-        QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
-    }
+    void initTestCase() { QVERIFY(setUpProgram()); }
 
     void init()
     {
-        resetAppState();
-        resetMessages();
-        LanguageTargets::instance().clear();
-        ClearRegistrations();
-        drives = new test::TestDriveTable;
-        const QString root = drives->add('V');
+        QVERIFY(prepare(playerFolders() << QStringLiteral("empty/inner")));
         appState().DriveLetter = QLatin1Char('V');
-        for (const char *dir : {"voxa/manager/Language", "voxa/config", "voxa/myradio", "empty/inner"})
-            QVERIFY(QDir(root).mkpath(QString::fromLatin1(dir)));
         file("V:\\music\\rock\\a.mp3");
         file("V:\\music\\rock\\b.MP3");
         file("V:\\music\\rock\\cover.jpg");
         file("V:\\music\\jazz\\deep\\c.mp3");
         file("V:\\song.mp3");
-        prompts = new test::ScriptedPrompts;
-        locator = new test::StubLocator;
-        setDriveLocator(locator);
         RegisterEditorDialogs();
         RegisterMyRadioEditor();
         RegisterFrame(FrameKind::MyRadioCopy, [this](TMainForm &m) -> QWidget * {
             copyFrame = new StubCopyFrame(&m);
             return copyFrame;
         });
-        form = new TMainForm;
-        form->CreateDialogs();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        form->FormActivate();
+        QVERIFY(showMainWindow());
         editor = qobject_cast<TMyRadioEditor *>(form->Frame(FrameKind::MyRadioEditor));
         QVERIFY(editor);
         QVERIFY(copyFrame);
@@ -189,14 +165,8 @@ private slots:
 
     void cleanup()
     {
-        delete form;
-        form = nullptr;
+        tearDown();
         copyFrame = nullptr;
-        setDriveLocator(nullptr);
-        delete locator;
-        delete prompts;
-        delete drives;
-        ClearRegistrations();
     }
 
     void treeShowsFoldersAndMp3FilesTwoLevelsDeep()

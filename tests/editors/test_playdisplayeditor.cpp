@@ -2,18 +2,16 @@
 // with the pointer on its drawing area, with scripted answers.
 #include "app/appstate.h"
 #include "app/controlframe.h"
-#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "app/shellstubs.h"
 #include "editors/playdisplay/playdisplayeditor.h"
 #include "platform/fileops.h"
+#include "support/framewindow.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
 #include "support/toolrun.h"
-#include "ui/skin.h"
 #include "ui/skinbutton.h"
-#include "ui/skinfonts.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -23,13 +21,9 @@
 
 using namespace voxa;
 
-class TestPlaydisplayEditor : public QObject {
+class TestPlaydisplayEditor : public QObject, private test::FrameWindow {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
-    test::ScriptedPrompts *prompts = nullptr;
-    test::StubLocator *locator = nullptr;
-    TMainForm *form = nullptr;
     TPlaydisplayEditor *editor = nullptr;
 
     // A new, untitled layout shown from the VOXA menu.
@@ -69,46 +63,18 @@ class TestPlaydisplayEditor : public QObject {
     PlayField selected() const { return editor->Items()[editor->Selected()]; }
 
 private slots:
-    void initTestCase()
-    {
-        TMainForm::setInstantAnimations(true);
-        InstallFontSubstitutes();
-        QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
-    }
+    void initTestCase() { QVERIFY(setUpProgram()); }
 
     void init()
     {
-        resetAppState();
-        resetMessages();
-        LanguageTargets::instance().clear();
-        ClearRegistrations();
-        drives = new test::TestDriveTable;
-        const QString root = drives->add('V');
-        for (const char *dir : {"voxa/manager/Language", "voxa/config", "voxa/myradio"})
-            QVERIFY(QDir(root).mkpath(QString::fromLatin1(dir)));
-        prompts = new test::ScriptedPrompts;
-        locator = new test::StubLocator;
-        setDriveLocator(locator);
+        QVERIFY(prepare());
         RegisterPlaydisplayEditor();
-        form = new TMainForm;
-        form->CreateDialogs();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        form->FormActivate();
+        QVERIFY(showMainWindow());
         editor = qobject_cast<TPlaydisplayEditor *>(form->Frame(FrameKind::PlaydisplayEditor));
         QVERIFY(editor);
     }
 
-    void cleanup()
-    {
-        delete form;
-        form = nullptr;
-        setDriveLocator(nullptr);
-        delete locator;
-        delete prompts;
-        delete drives;
-        ClearRegistrations();
-    }
+    void cleanup() { tearDown(); }
 
     void addedFieldsSitOnTheBottomRow_data()
     {

@@ -2,17 +2,16 @@
 // a test drive of generated MP3 files, with scripted answers to every
 // question and a recording media player.
 #include "../app/shellstubs.h"
-#include "app/languagetargets.h"
 #include "app/messagetable.h"
 #include "music/findexportframe.h"
 #include "mp3testutil.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
+#include "support/framewindow.h"
 #include "support/recordingmediaplayer.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
 #include "ui/skin.h"
-#include "ui/skinfonts.h"
 
 #include <QCheckBox>
 #include <QApplication>
@@ -27,14 +26,6 @@
 using namespace voxa;
 
 namespace {
-
-QStringList column(QTreeWidget *list, int col)
-{
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(col);
-    return out;
-}
 
 QStringList headers(QTreeWidget *list)
 {
@@ -74,14 +65,10 @@ void choose(QComboBox *box, const QString &text)
 
 }  // namespace
 
-class TestFindExportFrame : public QObject {
+class TestFindExportFrame : public QObject, private test::FrameWindow {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
-    test::ScriptedPrompts *prompts = nullptr;
-    test::StubLocator *locator = nullptr;
     test::RecordingMediaPlayer *player = nullptr;
-    TMainForm *form = nullptr;
     TFindExportFrame *frame = nullptr;
 
     static QByteArray mp3(int kbps = 128, qint64 size = 0)
@@ -140,47 +127,23 @@ class TestFindExportFrame : public QObject {
     QString native(const QString &device) const { return platform::toNative(device); }
 
 private slots:
-    void initTestCase()
-    {
-        TMainForm::setInstantAnimations(true);
-        InstallFontSubstitutes();
-        QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
-    }
+    void initTestCase() { QVERIFY(setUpProgram()); }
 
     void init()
     {
-        resetAppState();
-        resetMessages();
-        LanguageTargets::instance().clear();
-        ClearRegistrations();
-        drives = new test::TestDriveTable;
-        const QString root = drives->add('V');
-        for (const char *dir : {"voxa/manager", "voxa/myradio"})
-            QVERIFY(QDir(root).mkpath(QString::fromLatin1(dir)));
-        prompts = new test::ScriptedPrompts;
+        QVERIFY(prepare({QStringLiteral("voxa/manager"), QStringLiteral("voxa/myradio")}));
         player = new test::RecordingMediaPlayer;
-        locator = new test::StubLocator;
-        setDriveLocator(locator);
         RegisterFindExport();
-        form = new TMainForm;
-        form->CreateDialogs();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        form->FormActivate();
+        QVERIFY(showMainWindow());
         frame = qobject_cast<TFindExportFrame *>(form->Frame(FrameKind::FindExport));
         QVERIFY(frame);
     }
 
     void cleanup()
     {
-        delete form;
-        form = nullptr;
-        setDriveLocator(nullptr);
-        delete locator;
+        tearDown();
         delete player;
-        delete prompts;
-        delete drives;
-        ClearRegistrations();
+        player = nullptr;
     }
 
     void showsTheDriveAndDisablesTheListButtons()

@@ -5,17 +5,15 @@
 #include "app/appstate.h"
 #include "app/controlframe.h"
 #include "app/editorframe.h"
-#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "app/shellstubs.h"
 #include "music/myradiocopyframe.h"
 #include "platform/fileops.h"
+#include "support/framewindow.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
-#include "ui/skin.h"
 #include "ui/skinbutton.h"
-#include "ui/skinfonts.h"
 #include "ui/skinprogressbar.h"
 
 #include <QCheckBox>
@@ -93,13 +91,9 @@ public:
 
 }  // namespace
 
-class TestMyRadioCopyFrame : public QObject {
+class TestMyRadioCopyFrame : public QObject, private test::FrameWindow {
     Q_OBJECT
 
-    TestDriveTable *drives = nullptr;
-    ScriptedPrompts *prompts = nullptr;
-    test::StubLocator *locator = nullptr;
-    TMainForm *form = nullptr;
     StubMyRadioEditor *editor = nullptr;
     bool withEditor = false;
 
@@ -151,26 +145,14 @@ class TestMyRadioCopyFrame : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        TMainForm::setInstantAnimations(true);
-        InstallFontSubstitutes();
-        QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
-    }
+    void initTestCase() { QVERIFY(setUpProgram()); }
 
     void init()
     {
-        resetAppState();
-        resetMessages();
-        LanguageTargets::instance().clear();
-        ClearRegistrations();
-        drives = new TestDriveTable;
-        const QString v = drives->add('V');
+        QVERIFY(prepare({QStringLiteral("voxa/manager/Language"), QStringLiteral("voxa/myradio")}));
         drives->add('D', platform::DriveType::Fixed, QStringLiteral("ext4"), QStringLiteral("DATA"));
         drives->add('E', platform::DriveType::Network, QStringLiteral("NTFS"), QStringLiteral("NET"));
         drives->add('F', platform::DriveType::Optical, QStringLiteral("ISO9660"), QStringLiteral("CD"));
-        QVERIFY(QDir(v).mkpath(QStringLiteral("voxa/manager/Language")));
-        QVERIFY(QDir(v).mkpath(QStringLiteral("voxa/myradio")));
         QVERIFY(TestDriveTable::writeFile("V:\\music\\rock\\a.mp3", pattern(70000, 'a')));
         QVERIFY(TestDriveTable::writeFile("V:\\music\\rock\\b.mp3", pattern(1000, 'b')));
         QVERIFY(TestDriveTable::writeFile("V:\\music\\pop\\c.mp3", pattern(3000, 'c')));
@@ -183,32 +165,19 @@ private slots:
         QVERIFY(QDir(drives->root('D')).mkpath(QStringLiteral("archive")));
         QVERIFY(QDir(drives->root('D')).mkpath(QStringLiteral(".hidden")));
 
-        prompts = new ScriptedPrompts;
-        locator = new test::StubLocator;
-        setDriveLocator(locator);
         RegisterMyRadioCopyFrame();
         if (withEditor)
             RegisterFrame(FrameKind::MyRadioEditor,
                           [this](TMainForm &m) { return editor = new StubMyRadioEditor(&m); });
-        form = new TMainForm;
-        form->CreateDialogs();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        form->FormActivate();
+        QVERIFY(showMainWindow());
         QVERIFY(form->StartPanel->isVisible());
         QVERIFY(frame());
     }
 
     void cleanup()
     {
-        delete form;
-        form = nullptr;
+        tearDown();
         editor = nullptr;
-        setDriveLocator(nullptr);
-        delete locator;
-        delete prompts;
-        delete drives;
-        ClearRegistrations();
     }
 
     void menuModeShowsProfilesAndOtherDrives()

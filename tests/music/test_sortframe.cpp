@@ -3,15 +3,13 @@
 // cancelled sort rolling back, and the roll-back of an interrupted sort at
 // start-up.
 #include "../app/shellstubs.h"
-#include "app/languagetargets.h"
 #include "app/messagetable.h"
 #include "music/sortframe.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
 #include "sorttestutil.h"
+#include "support/framewindow.h"
 #include "support/scriptedprompts.h"
-#include "ui/skin.h"
-#include "ui/skinfonts.h"
 #include "ui/skinprogressbar.h"
 
 #include <QLabel>
@@ -63,30 +61,12 @@ QStringList names(const QString &folder)
     return out;
 }
 
-QStringList column(QTreeWidget *view, int c)
-{
-    QStringList out;
-    for (int i = 0; i < view->topLevelItemCount(); ++i)
-        out << view->topLevelItem(i)->text(c);
-    return out;
-}
-
-QStringList topLevel(QTreeWidget *tree)
-{
-    return column(tree, 0);
-}
-
 }  // namespace
 
-class TestSortFrame : public QObject {
+class TestSortFrame : public QObject, private test::FrameWindow {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
-    test::ScriptedPrompts *prompts = nullptr;
-    test::StubLocator *locator = nullptr;
-    TMainForm *form = nullptr;
     SortFileOps *ops = nullptr;  // given to the frame when set
-    QString root;
 
     TSortFrame *frame() const { return qobject_cast<TSortFrame *>(form->Frame(FrameKind::Sort)); }
 
@@ -98,11 +78,7 @@ class TestSortFrame : public QObject {
             f->setFileOps(ops);
             return f;
         });
-        form = new TMainForm;
-        form->CreateDialogs();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        form->FormActivate();
+        QVERIFY(showMainWindow());
         QTRY_VERIFY(!form->FirstActivationPending() && !form->Busy());
         QVERIFY(frame());
     }
@@ -137,39 +113,15 @@ class TestSortFrame : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        TMainForm::setInstantAnimations(true);
-        InstallFontSubstitutes();
-        QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
-    }
+    void initTestCase() { QVERIFY(setUpProgram()); }
 
     void init()
     {
-        resetAppState();
-        resetMessages();
-        LanguageTargets::instance().clear();
-        ClearRegistrations();
-        drives = new test::TestDriveTable;
-        root = drives->add('V');
-        for (const char *dir : {"voxa/manager/Language", "voxa/config"})
-            QVERIFY(QDir(root).mkpath(QString::fromLatin1(dir)));
-        prompts = new test::ScriptedPrompts;
-        locator = new test::StubLocator;
-        setDriveLocator(locator);
+        QVERIFY(prepare({QStringLiteral("voxa/manager/Language"), QStringLiteral("voxa/config")}));
         ops = nullptr;
     }
 
-    void cleanup()
-    {
-        delete form;  // waits for a worker still running
-        form = nullptr;
-        setDriveLocator(nullptr);
-        delete locator;
-        delete prompts;
-        delete drives;
-        ClearRegistrations();
-    }
+    void cleanup() { tearDown(); }
 
     // ------------------------------------------------------------ sorting
 
@@ -192,7 +144,7 @@ private slots:
         openFrame();
 
         // The tree: folders and MP3/M3U files in stored entry order.
-        QCOMPARE(topLevel(frame()->ProfileTree), names(QStringLiteral("V:\\")));
+        QCOMPARE(column(frame()->ProfileTree), names(QStringLiteral("V:\\")));
         QVERIFY(frame()->SelectDirectory(QStringLiteral("V:\\music")));
         QTreeWidgetItem *music = frame()->ProfileTree->currentItem();
         QStringList shown;

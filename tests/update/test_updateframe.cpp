@@ -2,17 +2,15 @@
 // against a loopback server that serves update2.ini and the update files.
 #include "app/appstate.h"
 #include "app/controlframe.h"
-#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "app/shellstubs.h"
 #include "httptestserver.h"
+#include "support/framewindow.h"
 #include "support/recordingprocesses.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
-#include "ui/skin.h"
 #include "ui/skinbutton.h"
-#include "ui/skinfonts.h"
 #include "ui/skinmenu.h"
 #include "ui/skinprogressbar.h"
 #include "update/proxydialog.h"
@@ -40,24 +38,12 @@ QList<bool> ticks(QTreeWidget *list)
     return out;
 }
 
-QStringList column(QTreeWidget *list, int c)
-{
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(c);
-    return out;
-}
-
 }  // namespace
 
-class TestUpdateFrame : public QObject {
+class TestUpdateFrame : public QObject, private test::FrameWindow {
     Q_OBJECT
 
-    std::unique_ptr<test::TestDriveTable> m_drives;
     std::unique_ptr<HttpTestServer> m_server;
-    std::unique_ptr<test::StubLocator> m_locator;
-    TMainForm *form = nullptr;
-    QString m_root;
 
     TUpdateFrame *frame() const { return qobject_cast<TUpdateFrame *>(form->Frame(FrameKind::Update)); }
     TProxySetupForm *dialog() const { return dynamic_cast<TProxySetupForm *>(form->ProxySetupForm()); }
@@ -85,11 +71,7 @@ class TestUpdateFrame : public QObject {
 
     void startForm()
     {
-        form = new TMainForm;
-        form->CreateDialogs();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        form->FormActivate();
+        QVERIFY(showMainWindow());
         QVERIFY(form->StartPanel->isVisible());
         QVERIFY(frame());
         QVERIFY(dialog());
@@ -102,7 +84,7 @@ class TestUpdateFrame : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(frame()->dlList->topLevelItemCount(), 6, 10000);
     }
 
-    QString file(const char *rel) const { return m_root + QLatin1Char('/') + QLatin1String(rel); }
+    QString file(const char *rel) const { return root + QLatin1Char('/') + QLatin1String(rel); }
 
     // Acts on the proxy dialog once its event loop runs; a failed check
     // inside still closes it.
@@ -116,39 +98,22 @@ class TestUpdateFrame : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        TMainForm::setInstantAnimations(true);
-        InstallFontSubstitutes();
-        QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
-    }
+    void initTestCase() { QVERIFY(setUpProgram()); }
 
     void init()
     {
-        resetAppState();
-        resetMessages();
-        LanguageTargets::instance().clear();
-        ClearRegistrations();
-        m_drives = std::make_unique<test::TestDriveTable>();
-        m_root = m_drives->add('V');
-        QVERIFY(QDir(m_root).mkpath(QStringLiteral("voxa/manager/Language")));
+        // Each test installs its own scripted prompts, or none.
+        QVERIFY(prepare({QStringLiteral("voxa/manager/Language")}, PromptsBy::Test));
         QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\autoupd.dat"), "R7USW2.10"));
         m_server = std::make_unique<HttpTestServer>();
-        m_locator = std::make_unique<test::StubLocator>();
-        setDriveLocator(m_locator.get());
         RegisterUpdateFrame();
         writeSettings({});
     }
 
     void cleanup()
     {
-        delete form;
-        form = nullptr;
-        setDriveLocator(nullptr);
-        m_locator.reset();
+        tearDown();
         m_server.reset();
-        m_drives.reset();
-        ClearRegistrations();
     }
 
     void checkShowsTheRows()
