@@ -2,11 +2,13 @@
 // the window, for the screenshots in docs/. Run under Xvfb by
 // scripts/frame-screenshots.
 //   frameshot OUT.png FRAME [DEVICE-FILE] [--language NAME] [--find FOLDER]
+//             [--select FOLDER]
 // FRAME is a frame kind's menu item caption without "&" ("Playdisplay
 // Editor", "About VOXA Manager", ...). The drive table comes from
 // VOXA_DRIVE_TABLE; the player's drive is V. --find runs the find and export
 // frame's search on a folder relative to the drive root (all items checked)
-// before the picture is taken.
+// before the picture is taken; --select selects a folder (relative to the
+// drive root) in the sort frame, so its play-order view is filled.
 #include "app/appstate.h"
 #include "app/drivelocator.h"
 #include "app/editorframe.h"
@@ -15,6 +17,7 @@
 #include "app/mainform.h"
 #include "app/qtprompts.h"
 #include "music/findexportframe.h"
+#include "music/sortframe.h"
 #include "ui/skin.h"
 #include "ui/skinfonts.h"
 #include "ui/skinmenu.h"
@@ -57,8 +60,14 @@ int main(int argc, char **argv)
         findFolder = args[i + 1];
         args.remove(i, 2);
     }
+    QString selectFolder;
+    if (const qsizetype i = args.indexOf(QStringLiteral("--select")); i >= 0 && i + 1 < args.size()) {
+        selectFolder = args[i + 1];
+        args.remove(i, 2);
+    }
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: frameshot OUT.png FRAME [DEVICE-FILE] [--language NAME]\n");
+        std::fprintf(stderr, "usage: frameshot OUT.png FRAME [DEVICE-FILE] [--language NAME] [--find FOLDER] "
+                             "[--select FOLDER]\n");
         return 2;
     }
     const QString out = args[0], frameName = args[1], file = args.value(2);
@@ -105,6 +114,10 @@ int main(int argc, char **argv)
         finder->WaitForSearch();
         finder->SelAllButtonClick();
         delay = 300;
+    }
+    if (auto *sorter = qobject_cast<voxa::TSortFrame *>(frame); sorter && !selectFolder.isEmpty()) {
+        if (!sorter->SelectDirectory(QStringLiteral("V:\\") + selectFolder))
+            return 1;
     }
     QTimer::singleShot(delay, &app, [&] {
         const QPixmap shot = main.screen()->grabWindow(main.winId());
