@@ -1,5 +1,6 @@
 // voxatool myradio OUT.mra PATH:CLASS...: writes a MyRadio profile.
 #include "editors/myradio/myradiofile.h"
+#include "editors/myradio/myradiorows.h"
 #include "tool/command.h"
 
 namespace voxa::tool {
@@ -36,7 +37,15 @@ int myRadio(const QStringList &args, Io &io)
             io.err << "voxatool myradio: expected PATH:CLASS with a class from 1 to 20, got '" << a << "'\n";
             return 2;
         }
-        elements.append(MyRadioElement::fromPath(storedPath(a.left(colon)), weightClass));
+        // An element leading off the drive is refused: the editor would not
+        // load it and a copy would follow it. (A path the file cannot hold
+        // at all is the writer's to report.)
+        const QString stored = storedPath(a.left(colon));
+        if (!checkMyRadioPath(stored).failed() && !ElementPathAllowed(stored)) {
+            io.err << "voxatool myradio: '" << a.left(colon) << "' leads off the player's drive\n";
+            return 2;
+        }
+        elements.append(MyRadioElement::fromPath(stored, weightClass));
     }
     const WriteResult w = WriteMyRadioFile(args[0], elements);
     if (w.failed()) {

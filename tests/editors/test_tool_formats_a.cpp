@@ -122,6 +122,10 @@ private slots:
         QTest::newRow("class 21") << QStringLiteral("music\\Rock:21") << 2;
         QTest::newRow("path too long") << QString(300, QLatin1Char('x')) + QStringLiteral(":3") << 1;
         QTest::newRow("not in the code page") << QStringLiteral("music\\日本:3") << 1;
+        QTest::newRow("climbing out") << QStringLiteral("..\\..\\etc:5") << 2;
+        QTest::newRow("climbing out inside") << QStringLiteral("music\\..\\..\\x.mp3:5") << 2;
+        QTest::newRow("another machine") << QStringLiteral("\\\\server\\share:4") << 2;
+        QTest::newRow("a second drive letter") << QStringLiteral("V:\\E:\\x:4") << 2;
     }
     void myRadioRefusals()
     {
