@@ -354,8 +354,13 @@ void TSortFrame::showPlayOrder(const QString &dir)
     const qsizetype rows = std::max(order.Now.size(), order.Sorted.size());
     QList<QTreeWidgetItem *> items;
     items.reserve(rows);
-    for (qsizetype i = 0; i < rows; ++i)
-        items << new QTreeWidgetItem({QString::number(i + 1), order.Now.value(i), order.Sorted.value(i)});
+    for (qsizetype i = 0; i < rows; ++i) {
+        auto *item = new QTreeWidgetItem({QString::number(i + 1), order.Now.value(i), order.Sorted.value(i)});
+        // The columns are narrow; a path cut short shows whole on hover.
+        item->setToolTip(1, order.Now.value(i));
+        item->setToolTip(2, order.Sorted.value(i));
+        items << item;
+    }
     PlayOrderView->addTopLevelItems(items);
 }
 

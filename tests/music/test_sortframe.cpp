@@ -171,6 +171,8 @@ private slots:
                                   + sortedNumbered;
         QCOMPARE(column(frame()->PlayOrderView, 1), now);
         QCOMPARE(column(frame()->PlayOrderView, 2), after);
+        QCOMPARE(frame()->PlayOrderView->topLevelItem(0)->toolTip(2), after.first());
+        QCOMPARE(frame()->PlayOrderView->topLevelItem(1)->toolTip(1), now.at(1));
 
         QSignalSpy done(frame(), &TSortFrame::sortFinished);
         frame()->SortButton->Click();
