@@ -1,6 +1,7 @@
 #include "music/findexportframe.h"
 
 #include "app/appstate.h"
+#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "editors/myradio/myradiomusic.h"
@@ -158,12 +159,12 @@ void TFindExportFrame::buildPages()
     DateCheck->setGeometry(8, 18, 120, 20);
     DateEQBox = makeBox(m_filterGroup, {QStringLiteral("="), QStringLiteral(">"), QStringLiteral("<")},
                         QRect(8, 38, 40, 22));
-    YearBox = makeBox(m_filterGroup, {QStringLiteral("Year")}, QRect(50, 38, 64, 22));
-    QStringList months{QStringLiteral("Month")};
+    YearBox = makeBox(m_filterGroup, {m_yearHeader}, QRect(50, 38, 64, 22));
+    QStringList months{m_monthHeader};
     for (int m = 1; m <= 12; ++m)
         months << QString::number(m);
     MonthBox = makeBox(m_filterGroup, months, QRect(116, 38, 66, 22));
-    DayBox = makeBox(m_filterGroup, {QStringLiteral("Day")}, QRect(184, 38, 54, 22));
+    DayBox = makeBox(m_filterGroup, {m_dayHeader}, QRect(184, 38, 54, 22));
     connect(DateCheck, &QCheckBox::toggled, this, [this] { dateChecked(); });
     connect(YearBox, &QComboBox::activated, this, [this] { yearChosen(); });
     connect(MonthBox, &QComboBox::activated, this, [this] { monthChosen(); });
@@ -238,6 +239,45 @@ void TFindExportFrame::buildPages()
     ExportButton->setClickHandler([this] { ExportButtonClick(); });
     Pages->addTab(move, QStringLiteral("Move/Export"));
 
+    // The captions a language file replaces. The header entries of the date
+    // lists are kept, since the year and day lists are filled again.
+    auto &targets = LanguageTargets::instance();
+    for (int page = 0; page < 3; ++page)
+        targets.add(211 + page, this, [this, page](const QString &t) { Pages->setTabText(page, t); });
+    targets.add(214, this, [this](const QString &t) { m_listGroup->setTitle(t); });
+    targets.add(215, this, [this](const QString &t) { m_filterGroup->setTitle(t); });
+    targets.add(216, this, [this](const QString &t) { DateCheck->setText(t); });
+    targets.add(217, this, [this](const QString &t) { FileSizeCheck->setText(t); });
+    targets.add(218, this, [this](const QString &t) { FindButton->setCaption(t); });
+    for (int kind = 0; kind < 5; ++kind)
+        targets.add(219 + kind, this, [this, kind](const QString &t) { FindBox->setItemText(kind, t); });
+    targets.add(224, this, [this](const QString &t) { ExtendCheck->setText(t); });
+    targets.add(225, this, [this](const QString &t) {
+        m_yearHeader = t;
+        YearBox->setItemText(0, t);
+    });
+    targets.add(226, this, [this](const QString &t) {
+        m_monthHeader = t;
+        MonthBox->setItemText(0, t);
+    });
+    targets.add(227, this, [this](const QString &t) {
+        m_dayHeader = t;
+        DayBox->setItemText(0, t);
+    });
+    targets.add(228, this, [listOps](const QString &t) { listOps->setTitle(t); });
+    targets.add(229, this, [fileOps](const QString &t) { fileOps->setTitle(t); });
+    const QList<TSkinButton *> operations{SelAllButton, SelNoneButton, RemoveButton,
+                                          PlayButton,   UnMarkButton,  DeleteButton};
+    for (int i = 0; i < operations.size(); ++i)
+        targets.add(230 + i, this, [b = operations[i]](const QString &t) { b->setCaption(t); });
+    targets.add(236, this, [this](const QString &t) { QuarantineLabel->setText(t); });
+    targets.add(237, this, [this](const QString &t) { CopyButton->setCaption(t); });
+    targets.add(238, this, [this](const QString &t) { Move2QButton->setCaption(t); });
+    targets.add(239, this, [this, exportGroup](const QString &t) {
+        exportGroup->setTitle(t);
+        ExportButton->setCaption(t);
+    });
+
     kindChosen();
     dateChecked();
     sizeChecked();
@@ -279,7 +319,7 @@ void TFindExportFrame::OnShowFrame()
     RefreshTitle();
     ItemNumLabel->setText(QStringLiteral("0"));
     YearBox->clear();
-    YearBox->addItem(QStringLiteral("Year"));
+    YearBox->addItem(m_yearHeader);
     for (int y = lastYear(); y >= FirstYear; --y)
         YearBox->addItem(QString::number(y));
     for (TSkinButton *b : {SelAllButton, SelNoneButton, RemoveButton, DeleteButton, Move2QButton, ExportButton,
@@ -417,7 +457,7 @@ void TFindExportFrame::monthChosen()
         return;
     const int keep = DayBox->currentIndex();
     DayBox->clear();
-    DayBox->addItem(QStringLiteral("Day"));
+    DayBox->addItem(m_dayHeader);
     for (int d = 1; d <= MonthDays(month); ++d)
         DayBox->addItem(QString::number(d));
     DayBox->setCurrentIndex(keep < DayBox->count() ? keep : DayBox->count() - 1);

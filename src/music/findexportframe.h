@@ -145,6 +145,10 @@ private:
     QGroupBox *m_filterGroup = nullptr;
     QList<Mp3FileInfo> m_items;
     Mp3ListColumns m_columns;
+    // Entry 0 of the date lists, in the current language.
+    QString m_yearHeader = QStringLiteral("Year");
+    QString m_monthHeader = QStringLiteral("Month");
+    QString m_dayHeader = QStringLiteral("Day");
     int m_monthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     int m_tick = 0;
     bool m_filling = false;

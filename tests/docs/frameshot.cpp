@@ -85,8 +85,6 @@ int main(int argc, char **argv)
     main.CreateDialogs();
     main.show();
     main.FormActivate();
-    if (!language.isEmpty())
-        main.ApplyLanguage(language);
     main.move(20, 20);
 
     QWidget *frame = nullptr;
@@ -99,6 +97,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "frameshot: no frame \"%s\" in this build\n", qPrintable(frameName));
         return 1;
     }
+    // Frames are named by their English captions, so the language comes after.
+    if (!language.isEmpty())
+        main.ApplyLanguage(language);
     main.CloseActiveFrame(true);
     if (auto *editor = qobject_cast<voxa::TEditorFrame *>(frame); editor && !file.isEmpty()) {
         editor->setFileName(file);

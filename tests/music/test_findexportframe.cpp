@@ -232,6 +232,36 @@ private slots:
         QCOMPARE(frame->DayBox->currentText(), QString::number(februaryDays));
     }
 
+    // The German language file re-captions the pages, groups, lists and
+    // buttons; the date lists keep their translated header entry when they
+    // are filled again.
+    void germanCaptions()
+    {
+        QVERIFY(QDir(root).mkpath(QStringLiteral("voxa/manager/Language")));
+        QVERIFY(QFile::copy(QStringLiteral(VOXA_SOURCE_DIR "/data/Language/German.lng"),
+                            root + QStringLiteral("/voxa/manager/Language/German.lng")));
+        form->ListLanguages();
+        form->ApplyLanguage(QStringLiteral("Deutsch"));
+        show();
+        QCOMPARE(frame->Pages->tabText(0), QStringLiteral("Suchen"));
+        QCOMPARE(frame->Pages->tabText(2), QStringLiteral("Verschieben/Export"));
+        QCOMPARE(frame->FindBox->itemText(0), QStringLiteral("Alle"));
+        QCOMPARE(frame->FindBox->itemText(2), QStringLiteral("Unvollständiges ID3 v1"));
+        QCOMPARE(frame->ExtendCheck->text(), QStringLiteral("Auf ganzes Verzeichnis ausdehnen"));
+        QCOMPARE(frame->FileSizeCheck->text(), QStringLiteral("Dateigröße"));
+        QCOMPARE(frame->SelAllButton->Caption(), QStringLiteral("Alle wählen"));
+        QCOMPARE(frame->DeleteButton->Caption(), QStringLiteral("Löschen"));
+        QCOMPARE(frame->Move2QButton->Caption(), QStringLiteral("Alle in Quarantäne"));
+        QCOMPARE(frame->ExportButton->Caption(), QStringLiteral("Exportieren"));
+        QCOMPARE(frame->QuarantineLabel->text(), QStringLiteral("Quarantäne-Verzeichnis"));
+        QCOMPARE(frame->YearBox->itemText(0), QStringLiteral("Jahr"));
+        QCOMPARE(frame->MonthBox->itemText(0), QStringLiteral("Monat"));
+        frame->DateCheck->setChecked(true);
+        choose(frame->MonthBox, QStringLiteral("2"));
+        QCOMPARE(frame->DayBox->itemText(0), QStringLiteral("Tag"));
+        QCOMPARE(frame->DayBox->count(), frame->MonthDays(2) + 1);
+    }
+
     void invalidDateIsRefused()
     {
         put(QStringLiteral("V:\\music\\a.mp3"), mp3());
