@@ -1,5 +1,6 @@
 #include "editors/devicedialogs.h"
 
+#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "editors/devicefiles.h"
@@ -182,6 +183,10 @@ TDeleteFile::TDeleteFile(QWidget *parent) : QDialog(parent)
     ExitButton->setClickHandler([this] { accept(); });
     connect(FileList, &QTreeWidget::itemSelectionChanged, this,
             [this] { DeleteButton->setEnabled(!FileList->selectedItems().isEmpty()); });
+    auto &targets = LanguageTargets::instance();
+    targets.add(147, this, [this](const QString &t) { ExitButton->setCaption(t); });
+    targets.add(148, this, [this](const QString &t) { DeleteButton->setCaption(t); });
+    targets.add(149, this, [this](const QString &t) { setWindowTitle(t); });
 }
 
 void TDeleteFile::PrepareShow()
@@ -248,6 +253,9 @@ TGetElement::TGetElement(QWidget *parent) : QDialog(parent, Qt::Tool)
     OKButton->setClickHandler([this] { accept(); });
     Button1->setClickHandler([this] { reject(); });
     connect(ElementEdit, &QLineEdit::returnPressed, this, [this] { OKButton->Click(); });
+    auto &targets = LanguageTargets::instance();
+    targets.addMax10000(123, this, [this](const QString &t) { ElementNumLabel->setText(t); });
+    targets.add(193, this, [this](const QString &t) { ExplainLabel->setText(t); });
 }
 
 void TGetElement::showEvent(QShowEvent *e)

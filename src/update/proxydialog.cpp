@@ -50,6 +50,8 @@ TProxySetupForm::TProxySetupForm(TMainForm *main)
     connect(ProxyServerEdit, &QLineEdit::textChanged, this, &TProxySetupForm::ProxyCheckClick);
     connect(ProxyPortEdit, &QSpinBox::valueChanged, this, &TProxySetupForm::ProxyPortEditChanged);
     LanguageTargets::instance().add(187, this, [this](const QString &t) { CloseButton->setCaption(t); });
+    LanguageTargets::instance().add(253, this, [this](const QString &t) { setWindowTitle(t); });
+    LanguageTargets::instance().add(254, this, [this](const QString &t) { ProxyCheck->setText(t); });
     ProxyCheckClick();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/framehost.h"
+#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "platform/fileops.h"
@@ -188,6 +189,15 @@ TLogoEditor::TLogoEditor(TMainForm *main) : TEditorFrame(main, main)
     OpenButton->setGeometry(x, 300, 110, 25);
     OpenButton->setCaption(QStringLiteral("New Image"));
     OpenButton->setClickHandler([this] { OpenButtonClick(); });
+
+    auto &targets = LanguageTargets::instance();
+    targets.add(23, this, [this](const QString &t) { InvertCheck->setText(t); });
+    targets.add(24, this, [this](const QString &t) { ThresholdLabel->setText(t); });
+    targets.add(25, this, [this](const QString &t) { SizeLabel->setText(t); });
+    targets.add(26, this, [this](const QString &t) { FixedCheck->setText(t); });
+    targets.add(44, this, [this](const QString &t) { CursorLabel->setText(t); });
+    targets.add(194, this, [this](const QString &t) { OpenButton->setCaption(t); });
+    targets.add(201, this, [this](const QString &t) { DarkBackCheck->setText(t); });
 
     setMouseTracking(true);
     panel->setMouseTracking(true);

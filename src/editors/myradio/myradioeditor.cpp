@@ -202,7 +202,8 @@ TMyRadioEditor::TMyRadioEditor(TMainForm *main) : TEditorFrame(main, main), m_ma
         targets.add(28 + c, ProfileList, [this, c](const QString &t) { ProfileList->headerItem()->setText(c, t); });
     targets.add(29, PriorityLabel, [this](const QString &t) { PriorityLabel->setText(t); });
     const std::pair<int, TSkinButton *> hints[] = {
-        {108, AddButton}, {109, RemoveButton}, {110, WinampImportButton}, {111, WinampExportButton}};
+        {108, AddButton},         {109, RemoveButton},      {110, WinampImportButton},
+        {111, WinampExportButton}, {252, MyRadioCopyButton}, {255, MyRadioCheckButton}};
     for (const auto &[number, button] : hints)
         targets.add(number, button, [b = button](const QString &t) {
             b->setHint(t);

@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "app/framecatalog.h"
 #include "app/framehost.h"
+#include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "platform/fileops.h"
@@ -180,7 +181,7 @@ TPlaydisplayEditor::TPlaydisplayEditor(TMainForm *main) : TEditorFrame(main, mai
     XLabel->hide();
     YLabel->hide();
 
-    label(QStringLiteral("Text Fields"), QRect(8, 208, 190, 18));
+    QLabel *textFieldsLabel = label(QStringLiteral("Text Fields"), QRect(8, 208, 190, 18));
     StringList = new QListWidget(panel);
     StringList->setGeometry(8, 228, 190, 180);
     for (const PlayContentKind &kind : PlayContentKinds())
@@ -227,6 +228,27 @@ TPlaydisplayEditor::TPlaydisplayEditor(TMainForm *main) : TEditorFrame(main, mai
                                                                    {AutoscrollButton, PlayAlignment::Autoscroll}};
     for (const auto &[b, a] : alignments)
         connect(b, &QRadioButton::clicked, this, [this, a = a] { AlignmentClick(a); });
+
+    // The captions a language file replaces; the list of contents is
+    // matched by position, never by text.
+    auto &targets = LanguageTargets::instance();
+    targets.add(31, this, [this](const QString &t) { NewTextFieldButton->setCaption(t); });
+    targets.add(32, this, [this](const QString &t) { RemoveTextFButton->setCaption(t); });
+    targets.add(33, this, [this](const QString &t) { InvertCheck->setText(t); });
+    targets.add(34, this, [this](const QString &t) { VUMeterCheck->setText(t); });
+    targets.add(35, this, [this](const QString &t) { SizeGroup->setTitle(t); });
+    targets.add(36, this, [textFieldsLabel](const QString &t) { textFieldsLabel->setText(t); });
+    targets.add(37, this, [this](const QString &t) { Point8Button->setText(t); });
+    targets.add(38, this, [this](const QString &t) { Point12Button->setText(t); });
+    targets.add(39, this, [this](const QString &t) { AlignmentGroup->setTitle(t); });
+    targets.add(40, this, [this](const QString &t) { LeftButton->setText(t); });
+    targets.add(41, this, [this](const QString &t) { CenterButton->setText(t); });
+    targets.add(42, this, [this](const QString &t) { RightButton->setText(t); });
+    targets.add(43, this, [this](const QString &t) { AutoscrollButton->setText(t); });
+    targets.add(44, this, [this](const QString &t) { PositionLabel->setText(t); });
+    targets.add(45, this, [this](const QString &t) { TextFieldLabel->setText(t); });
+    for (int row = 0; row < StringList->count() && row < 19; ++row)
+        targets.add(155 + row, this, [this, row](const QString &t) { StringList->item(row)->setText(t); });
 
     m_vuMeter = makeVuMeter();
     resize(660, 470);
