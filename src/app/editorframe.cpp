@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "app/framecatalog.h"
 #include "app/framehost.h"
+#include "app/languagetargets.h"
 #include "app/messagetable.h"
 #include "platform/fileops.h"
 #include "platform/prompts.h"
@@ -30,6 +31,10 @@ TEditorFrame::TEditorFrame(FrameHost *host, QWidget *parent)
     EditOKButton->setClickHandler([this] { EditOKButtonClick(); });
     CancelButton = button(QStringLiteral("Close"));
     CancelButton->setClickHandler([this] { CancelButtonClick(); });
+    // Every editor's OK and Close take the language file's texts.
+    auto &targets = LanguageTargets::instance();
+    targets.add(146, this, [this](const QString &t) { EditOKButton->setCaption(t); });
+    targets.add(187, this, [this](const QString &t) { CancelButton->setCaption(t); });
     resize(348, 240);
 }
 

@@ -180,12 +180,14 @@ void TFindExportFrame::buildPages()
     WhichByteBox->setCurrentIndex(1);
     connect(FileSizeCheck, &QCheckBox::toggled, this, [this] { sizeChecked(); });
 
-    ExtendCheck = new QCheckBox(QStringLiteral("Extend to Whole Directory"), find);
-    ExtendCheck->setGeometry(8, 86, 178, 20);
+    // Beside the Find button the option has the page's width, which its
+    // longer translations need.
     FindButton = makeButton(find, QStringLiteral("Find"), QRect(8, 120, 81, 25));
     FindButton->setClickHandler([this] { FindButtonClick(); });
+    ExtendCheck = new QCheckBox(QStringLiteral("Extend to Whole Directory"), find);
+    ExtendCheck->setGeometry(98, 122, 330, 20);
     SearchLabel = new QLabel(find);
-    SearchLabel->setGeometry(96, 124, 200, 18);
+    SearchLabel->setGeometry(8, 88, 172, 18);
     Pages->addTab(find, QStringLiteral("Find"));
 
     // ---- Modify
@@ -273,6 +275,8 @@ void TFindExportFrame::buildPages()
     targets.add(236, this, [this](const QString &t) { QuarantineLabel->setText(t); });
     targets.add(237, this, [this](const QString &t) { CopyButton->setCaption(t); });
     targets.add(238, this, [this](const QString &t) { Move2QButton->setCaption(t); });
+    targets.add(27, this, [this](const QString &t) { ItemsLabel->setText(t); });
+    targets.add(187, this, [this](const QString &t) { OKButton->setCaption(t); });
     targets.add(239, this, [this, exportGroup](const QString &t) {
         exportGroup->setTitle(t);
         ExportButton->setCaption(t);

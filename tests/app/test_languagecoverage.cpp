@@ -7,7 +7,9 @@
 #include "app/framecatalog.h"
 #include "app/languagetargets.h"
 #include "app/mainform.h"
+#include "app/otherframe.h"
 #include "editors/devicedialogs.h"
+#include "app/editorframe.h"
 #include "editors/logo/logoeditor.h"
 #include "editors/playdisplay/playdisplayeditor.h"
 #include "shellstubs.h"
@@ -69,6 +71,15 @@ private slots:
         QCOMPARE(ply->VUMeterCheck->text(), QStringLiteral("VU-Meter"));
         QCOMPARE(ply->StringList->item(2)->text(), QStringLiteral("ID3-Titel"));
         QCOMPARE(deleteDialog()->windowTitle(), QStringLiteral("Dateien löschen"));
+        // Close of every editor and tool frame that has one.
+        for (FrameKind kind : {FrameKind::ConfigEditor, FrameKind::MessageEditor, FrameKind::MyRadioEditor,
+                               FrameKind::LogoEditor, FrameKind::PlaydisplayEditor})
+            QCOMPARE(form->Editor(kind)->CancelButton->Caption(), QStringLiteral("Schließen"));
+        for (FrameKind kind : {FrameKind::Sort, FrameKind::FindExport, FrameKind::MyRadioCopy}) {
+            auto *frame = qobject_cast<TOtherFrame *>(form->Frame(kind));
+            QVERIFY(frame);
+            QCOMPARE(frame->OKButton->Caption(), QStringLiteral("Schließen"));
+        }
     }
 };
 

@@ -483,8 +483,6 @@ void TConfigEditor::registerLanguage()
     targets.add(97, this, [this](const QString &t) { Logo().label->setText(t); });
     for (int i = 0; i < 5; ++i)
         targets.add(98 + i, this, [this, i](const QString &t) { ConfigPage->setTabText(i, t); });
-    targets.add(146, this, [this](const QString &t) { EditOKButton->setCaption(t); });
-    targets.add(187, this, [this](const QString &t) { CancelButton->setCaption(t); });
     targets.addStarred(202, this, [this](const QString &t) { StarLabel->setText(t); });
 }
 

@@ -176,8 +176,6 @@ TMessageEditor::TMessageEditor(FrameHost *host, QWidget *parent) : TEditorFrame(
             for (const QTreeWidget *list : lists)
                 list->headerItem()->setText(column, t);
         });
-    targets.add(146, this, [this](const QString &t) { EditOKButton->setCaption(t); });
-    targets.add(187, this, [this](const QString &t) { CancelButton->setCaption(t); });
 
     // Return and Escape in the edit field belong to the editor; the main
     // window's key handling would otherwise take them first.

@@ -209,7 +209,6 @@ TMyRadioEditor::TMyRadioEditor(TMainForm *main) : TEditorFrame(main, main), m_ma
             b->setHint(t);
             b->setShowHint(true);
         });
-    targets.add(187, CancelButton, [this](const QString &t) { CancelButton->setCaption(t); });
 
     resize(670, 480);
 }
