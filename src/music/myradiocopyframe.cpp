@@ -99,16 +99,18 @@ TMyRadioCopyFrame::TMyRadioCopyFrame(TMainForm *main)
     connect(DirTree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) { treeExpanding(item); });
     connect(DirTree, &QTreeWidget::itemSelectionChanged, this, [this] { updateCopyEnabled(); });
 
-    auto check = [this](const QString &text, int top) {
+    // Below the progress bar the boxes may run under the right column,
+    // which their translations need.
+    auto check = [this](const QString &text, int top, int width = 188) {
         auto *c = new QCheckBox(text, MainPanel);
-        c->setGeometry(8, top, 188, 18);
+        c->setGeometry(8, top, width, 18);
         whiteText(c);
         return c;
     };
     CopyMRAFile = check(QStringLiteral("Copy MyRadio Content Only"), 188);
     CopyMRAFile->setChecked(true);
-    OverwriteBox = check(QStringLiteral("Overwrite Without Promt"), 207);
-    SkipBox = check(QStringLiteral("Skip Without Promt"), 226);
+    OverwriteBox = check(QStringLiteral("Overwrite Without Promt"), 208, 260);
+    SkipBox = check(QStringLiteral("Skip Without Promt"), 227, 260);
     connect(OverwriteBox, &QCheckBox::clicked, this, [this] { promptBoxClicked(OverwriteBox); });
     connect(SkipBox, &QCheckBox::clicked, this, [this] { promptBoxClicked(SkipBox); });
 
