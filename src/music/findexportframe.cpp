@@ -12,6 +12,7 @@
 #include "platform/prompts.h"
 #include "ui/skinbutton.h"
 #include "ui/skinpanel.h"
+#include "ui/treepath.h"
 
 #include <QAction>
 #include <QApplication>
@@ -394,21 +395,7 @@ QString TFindExportFrame::SelectedFolder() const
 
 bool TFindExportFrame::SelectFolder(const QString &relative)
 {
-    QTreeWidgetItem *node = nullptr;
-    for (const QString &part : relative.split(QLatin1Char('\\'), Qt::SkipEmptyParts)) {
-        if (node)
-            node->setExpanded(true);
-        QTreeWidgetItem *next = nullptr;
-        const int n = node ? node->childCount() : ProfileTree->topLevelItemCount();
-        for (int i = 0; i < n && !next; ++i) {
-            QTreeWidgetItem *c = node ? node->child(i) : ProfileTree->topLevelItem(i);
-            if (c->text(0).compare(part, Qt::CaseInsensitive) == 0)
-                next = c;
-        }
-        if (!next)
-            return false;
-        node = next;
-    }
+    QTreeWidgetItem *node = NodeAtPath(ProfileTree, relative, [](QTreeWidgetItem *n) { n->setExpanded(true); });
     if (!node)
         return false;
     ProfileTree->setCurrentItem(node);

@@ -9,6 +9,7 @@
 #include "ui/skinfonts.h"
 #include "ui/skinpanel.h"
 #include "ui/skinprogressbar.h"
+#include "ui/treepath.h"
 
 #include <QAction>
 #include <QApplication>
@@ -45,20 +46,6 @@ bool shownFile(const QString &name)
 {
     const SortGroup g = SortGroupOf(name, false);
     return g == SortGroup::Mp3 || g == SortGroup::M3u;
-}
-
-QTreeWidgetItem *childNamed(QTreeWidget *tree, QTreeWidgetItem *parent, const QString &name)
-{
-    const int n = parent ? parent->childCount() : tree->topLevelItemCount();
-    QTreeWidgetItem *folded = nullptr;
-    for (int i = 0; i < n; ++i) {
-        QTreeWidgetItem *c = parent ? parent->child(i) : tree->topLevelItem(i);
-        if (c->text(0) == name)
-            return c;
-        if (!folded && c->text(0).compare(name, Qt::CaseInsensitive) == 0)
-            folded = c;
-    }
-    return folded;
 }
 
 }  // namespace
@@ -298,19 +285,12 @@ bool TSortFrame::SelectDirectory(const QString &path)
     const QString root = QString(appState().DriveLetter) + QStringLiteral(":\\");
     if (!path.startsWith(root, Qt::CaseInsensitive))
         return false;
-    const QStringList parts = path.mid(root.size()).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
-    if (parts.isEmpty())
+    QTreeWidgetItem *item = NodeAtPath(ProfileTree, path.mid(root.size()), [this](QTreeWidgetItem *node) {
+        node->setExpanded(true);
+        expandItem(node);  // also when the tree's signals are blocked
+    });
+    if (!item)
         return false;
-    QTreeWidgetItem *item = nullptr;
-    for (const QString &part : parts) {
-        if (item) {
-            item->setExpanded(true);
-            expandItem(item);  // also when the tree's signals are blocked
-        }
-        item = childNamed(ProfileTree, item, part);
-        if (!item)
-            return false;
-    }
     ProfileTree->setCurrentItem(item);
     item->setSelected(true);
     ProfileTree->scrollToItem(item);

@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "ui/skinbutton.h"
+#include "ui/panelcontrols.h"
 #include "ui/skinpanel.h"
 
 #include <QCheckBox>
@@ -27,13 +28,6 @@ namespace {
 const QSize FullView(615, 375);
 const QColor LitColor(Qt::white);
 const QColor UnlitColor(0, 0, 255);
-
-QPalette whiteText(QPalette p)
-{
-    p.setColor(QPalette::WindowText, Qt::white);
-    p.setColor(QPalette::Text, Qt::black);
-    return p;
-}
 
 // The source path as the companion keeps it: the player's form when the
 // picture lies on a known drive, else the full native path.
@@ -102,24 +96,11 @@ void LogoPictureView::mouseReleaseEvent(QMouseEvent *e)
 TLogoEditor::TLogoEditor(TMainForm *main) : TEditorFrame(main, main)
 {
     QWidget *panel = MainPanel();
-    const QPalette pal = whiteText(panel->palette());
+    const QPalette pal = PanelTextPalette(panel->palette());
     auto label = [&](const QString &text, QRect geometry, bool boxed = false) {
-        auto *l = new QLabel(text, panel);
-        l->setGeometry(geometry);
-        l->setPalette(pal);
-        if (boxed) {
-            l->setFrameShape(QFrame::Panel);
-            l->setFrameShadow(QFrame::Sunken);
-            l->setAlignment(Qt::AlignCenter);
-        }
-        return l;
+        return PanelLabel(panel, pal, text, geometry, boxed);
     };
-    auto check = [&](const QString &text, QRect geometry) {
-        auto *c = new QCheckBox(text, panel);
-        c->setGeometry(geometry);
-        c->setPalette(pal);
-        return c;
-    };
+    auto check = [&](const QString &text, QRect geometry) { return PanelCheckBox(panel, pal, text, geometry); };
     auto preview = [&](QSize size, QPoint at, QLabel *&image) {
         auto *f = new QFrame(panel);
         f->setFrameShape(QFrame::Panel);

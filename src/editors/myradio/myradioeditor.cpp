@@ -13,6 +13,7 @@
 #include "ui/skinbutton.h"
 #include "ui/skinpanel.h"
 #include "ui/skinslider.h"
+#include "ui/treepath.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -326,20 +327,7 @@ QString TMyRadioEditor::NodePath(const QTreeWidgetItem *node) const
 
 QTreeWidgetItem *TMyRadioEditor::FindNode(const QString &relativePath) const
 {
-    QTreeWidgetItem *node = nullptr;
-    for (const QString &part : relativePath.split(QLatin1Char('\\'), Qt::SkipEmptyParts)) {
-        QTreeWidgetItem *next = nullptr;
-        const int n = node ? node->childCount() : ProfileTree->topLevelItemCount();
-        for (int i = 0; i < n && !next; ++i) {
-            QTreeWidgetItem *c = node ? node->child(i) : ProfileTree->topLevelItem(i);
-            if (c->text(0).compare(part, Qt::CaseInsensitive) == 0)
-                next = c;
-        }
-        if (!next)
-            return nullptr;
-        node = next;
-    }
-    return node;
+    return NodeAtPath(ProfileTree, relativePath);
 }
 
 void TMyRadioEditor::FillTree(QTreeWidgetItem *parent, int depth)

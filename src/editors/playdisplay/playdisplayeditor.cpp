@@ -10,6 +10,7 @@
 #include "platform/prompts.h"
 #include "ui/skinbutton.h"
 #include "ui/skinfonts.h"
+#include "ui/panelcontrols.h"
 #include "ui/skinpanel.h"
 
 #include <QCheckBox>
@@ -71,13 +72,6 @@ QRect span(int x1, int y1, int x2, int y2)
     return QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1));
 }
 
-QPalette whiteText(QPalette p)
-{
-    p.setColor(QPalette::WindowText, Qt::white);
-    p.setColor(QPalette::Text, Qt::black);
-    return p;
-}
-
 int roundHalfEven(double v)
 {
     return int(std::nearbyint(v));  // the default rounding mode sends halves to the even neighbour
@@ -120,23 +114,12 @@ void PlayDisplayArea::mouseReleaseEvent(QMouseEvent *e)
 TPlaydisplayEditor::TPlaydisplayEditor(TMainForm *main) : TEditorFrame(main, main)
 {
     QWidget *panel = MainPanel();
-    const QPalette pal = whiteText(panel->palette());
+    const QPalette pal = PanelTextPalette(panel->palette());
     auto label = [&](const QString &text, QRect geometry, bool boxed = false) {
-        auto *l = new QLabel(text, panel);
-        l->setGeometry(geometry);
-        l->setPalette(pal);
-        if (boxed) {
-            l->setFrameShape(QFrame::Panel);
-            l->setFrameShadow(QFrame::Sunken);
-            l->setAlignment(Qt::AlignCenter);
-        }
-        return l;
+        return PanelLabel(panel, pal, text, geometry, boxed);
     };
     auto check = [&](const QString &text, QWidget *parent, QRect geometry) {
-        auto *c = new QCheckBox(text, parent);
-        c->setGeometry(geometry);
-        c->setPalette(pal);
-        return c;
+        return PanelCheckBox(parent, pal, text, geometry);
     };
     auto radio = [&](const QString &text, QWidget *parent, QRect geometry) {
         auto *r = new QRadioButton(text, parent);
