@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdio>
@@ -26,19 +27,38 @@ QByteArray native(const QString &path)
     return QFile::encodeName(platform::toNative(path));
 }
 
-mode_t currentUmask()
-{
-    // umask can only be read by setting it; no other thread creates files
-    // between the two calls in a way that matters for the mode bits.
-    const mode_t m = ::umask(022);
-    ::umask(m);
-    return m;
-}
+// Stands in t_errno for a refused symbolic link; no errno has this value.
+constexpr int LinkRefused = -1;
 
 bool fail()
 {
     t_errno = errno;
     return false;
+}
+
+bool refuseLink()
+{
+    t_errno = LinkRefused;
+    return false;
+}
+
+// Changes the mode of the entry itself, never of what a link points to.
+bool changeModeNoFollow(const QByteArray &p, mode_t mode)
+{
+    if (::fchmodat(AT_FDCWD, p.constData(), mode, AT_SYMLINK_NOFOLLOW) == 0)
+        return true;
+    if (errno != EOPNOTSUPP && errno != ENOTSUP)
+        return fail();
+    // The C library cannot do it without /proc. Checked once more just
+    // before, so a link put in its place meanwhile is still not followed.
+    struct stat st {};
+    if (::lstat(p.constData(), &st) != 0)
+        return fail();
+    if (S_ISLNK(st.st_mode))
+        return refuseLink();
+    if (::chmod(p.constData(), mode) != 0)
+        return fail();
+    return true;
 }
 
 // Local wall-clock time with its offset from UTC. A QDateTime in the
@@ -146,24 +166,24 @@ bool clearReadOnly(const QString &path)
 {
     struct stat st {};
     const QByteArray p = native(path);
-    if (p.isEmpty() || ::stat(p.constData(), &st) != 0)
+    if (p.isEmpty() || ::lstat(p.constData(), &st) != 0)
         return fail();
+    if (S_ISLNK(st.st_mode))
+        return refuseLink();
     if (st.st_mode & S_IWUSR)
         return true;
-    if (::chmod(p.constData(), (st.st_mode & 07777) | S_IWUSR) != 0)
-        return fail();
-    return true;
+    return changeModeNoFollow(p, (st.st_mode & 07777) | S_IWUSR);
 }
 
 bool setReadOnly(const QString &path)
 {
     struct stat st {};
     const QByteArray p = native(path);
-    if (p.isEmpty() || ::stat(p.constData(), &st) != 0)
+    if (p.isEmpty() || ::lstat(p.constData(), &st) != 0)
         return fail();
-    if (::chmod(p.constData(), (st.st_mode & 07777) & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH)) != 0)
-        return fail();
-    return true;
+    if (S_ISLNK(st.st_mode))
+        return refuseLink();
+    return changeModeNoFollow(p, (st.st_mode & 07777) & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH));
 }
 
 bool rename(const QString &from, const QString &to)
@@ -285,24 +305,41 @@ QString writeWholeFile(const QString &path, const QByteArray &bytes)
     const QByteArray target = native(path);
     if (target.isEmpty())
         return errnoText(ENOENT);
+    // A new file is created with 0666 and the kernel takes the umask off;
+    // a file that is replaced keeps its own mode, given explicitly.
     struct stat old {};
-    mode_t mode = 0666 & ~currentUmask();
-    if (::stat(target.constData(), &old) == 0) {
+    std::optional<mode_t> keptMode;
+    if (::lstat(target.constData(), &old) == 0) {
+        // The rename below would replace the link rather than write through
+        // it, but the user asked to save to where the link points: refused.
+        if (S_ISLNK(old.st_mode)) {
+            t_errno = LinkRefused;
+            return symbolicLinkText();
+        }
         if (S_ISDIR(old.st_mode))
             return errnoText(EISDIR);
         if ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
             return errnoText(EACCES);
-        mode = old.st_mode & 07777;
+        keptMode = old.st_mode & 07777;
     }
-    QByteArray temp = target + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
+    // O_EXCL never opens an existing entry, a link included.
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = target + '.' + QByteArray::number(QRandomGenerator::global()->generate() & 0xffffff, 36);
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, keptMode ? 0600 : 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        t_errno = errno;
         return errnoText(errno);
+    }
     int err = 0;
     if (!writeAll(fd, bytes.constData(), bytes.size()))
         err = errno;
-    if (!err)
-        ::fchmod(fd, mode);  // mkstemp makes 0600; a failure here costs only the mode
+    if (!err && keptMode)
+        ::fchmod(fd, *keptMode);  // a failure here (FAT keeps no modes) costs only the mode
     if (!err && ::fsync(fd) != 0 && errno != EINVAL)
         err = errno;
     if (::close(fd) != 0 && !err && errno != EINTR)
@@ -315,6 +352,11 @@ QString writeWholeFile(const QString &path, const QByteArray &bytes)
         return errnoText(err);
     }
     return {};
+}
+
+QString symbolicLinkText()
+{
+    return QStringLiteral("The target is a symbolic link; nothing is written or changed through a link");
 }
 
 QString notRegularFileText()
@@ -376,6 +418,8 @@ std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes, 
 
 QString lastErrorText()
 {
+    if (t_errno == LinkRefused)
+        return symbolicLinkText();
     return QString::fromLocal8Bit(std::strerror(t_errno));
 }
 

@@ -33,7 +33,9 @@ qint64 fileSize(const QString &path);  // -1 when missing
 QDateTime modified(const QString &path);
 
 // Read-only means no write permission for anyone, which is how Linux shows
-// the FAT read-only attribute.
+// the FAT read-only attribute. Clearing and setting change the entry itself
+// and refuse a symbolic link (lastErrorText() then gives symbolicLinkText()),
+// so a link on the drive never changes a file elsewhere.
 bool isReadOnly(const QString &path);
 bool clearReadOnly(const QString &path);
 bool setReadOnly(const QString &path);
@@ -53,10 +55,15 @@ qint64 freeSpace(const QString &path);  // -1 when unknown
 // Writes bytes as the whole new content of a file: a temporary file beside
 // it, flushed to the disk, then renamed over the old one, so a crash or a
 // pulled cable leaves either the old file or the new one. A read-only target
-// is refused. Returns an empty string on success, otherwise the system's text
-// of the failure ("No space left on device"). Every file the programs write
-// whole goes through here.
+// is refused, and so is a target that is a symbolic link (symbolicLinkText()):
+// nothing is written to where it points. A new file gets the usual mode (0666
+// less the umask), a replaced one keeps its own. Returns an empty string on
+// success, otherwise the system's text of the failure ("No space left on
+// device"). Every file the programs write whole goes through here.
 QString writeWholeFile(const QString &path, const QByteArray &bytes);
+
+// The text for a symbolic link that a write or a change of flags refused.
+QString symbolicLinkText();
 
 // Reads at most maxBytes from the start of a regular file. Anything else (a
 // folder, a pipe, a device) is refused at once without blocking, so a reader

@@ -1,11 +1,15 @@
 #include "platform/fileops.h"
+#include "platform/paths.h"
 #include "support/testdrives.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 using namespace voxa;
 
@@ -91,6 +95,73 @@ private slots:
         QVERIFY(fs::removeDir(QStringLiteral("E:\\moved")));
         QVERIFY(!fs::exists(QStringLiteral("E:\\moved")));
         QCOMPARE(fs::fileSize(QStringLiteral("E:\\gone")), qint64(-1));
+    }
+
+    void linksAreNeverFollowed_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("outsideMode");  // -1: the link points nowhere yet
+        QTest::newRow("whole-file write") << "write" << 0644;
+        QTest::newRow("write over a read-only file") << "write" << 0444;
+        QTest::newRow("write to a dangling link") << "write" << -1;
+        QTest::newRow("clear read-only") << "clear" << 0444;
+        QTest::newRow("set read-only") << "set" << 0664;
+    }
+    void linksAreNeverFollowed()
+    {
+        QFETCH(QString, operation);
+        QFETCH(int, outsideMode);
+        test::TestDriveTable t;
+        t.add('E');
+        QTemporaryDir outside;
+        const QString target = outside.path() + QStringLiteral("/thesis.txt");
+        if (outsideMode >= 0) {
+            QVERIFY(test::TestDriveTable::writeFile(target, "precious"));
+            QVERIFY(::chmod(QFile::encodeName(target).constData(), mode_t(outsideMode)) == 0);
+        }
+        const QString path = QStringLiteral("E:\\voxa\\manager\\copy.his");
+        QVERIFY(fs::makePath(QStringLiteral("E:\\voxa\\manager")));
+        const QString link = platform::toNative(path);
+        QVERIFY(QFile::link(target, link));
+
+        if (operation == QLatin1String("write")) {
+            QCOMPARE(fs::writeWholeFile(path, "crafted"), fs::symbolicLinkText());
+        } else {
+            QVERIFY(!(operation == QLatin1String("clear") ? fs::clearReadOnly(path) : fs::setReadOnly(path)));
+            QCOMPARE(fs::lastErrorText(), fs::symbolicLinkText());
+        }
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(QDir(platform::toNative(QStringLiteral("E:\\voxa\\manager"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+                 QStringList{QStringLiteral("copy.his")});
+        if (outsideMode < 0) {
+            QVERIFY(!QFileInfo::exists(target));
+            return;
+        }
+        QCOMPARE(test::TestDriveTable::readFile(target), QByteArray("precious"));
+        struct stat st {};
+        QVERIFY(::stat(QFile::encodeName(target).constData(), &st) == 0);
+        QCOMPARE(int(st.st_mode & 07777), outsideMode);
+    }
+
+    void wholeFileWriteModes()
+    {
+        // A new file gets 0666 less the umask; a replaced one keeps its mode.
+        test::TestDriveTable t;
+        t.add('E');
+        const mode_t oldMask = ::umask(027);
+        const QString path = QStringLiteral("E:\\a.m3u");
+        const QString written = fs::writeWholeFile(path, "one");
+        ::umask(oldMask);
+        QCOMPARE(written, QString());
+        const QByteArray native = QFile::encodeName(platform::toNative(path));
+        struct stat st {};
+        QVERIFY(::stat(native.constData(), &st) == 0);
+        QCOMPARE(int(st.st_mode & 07777), 0640);
+        QVERIFY(::chmod(native.constData(), 0604) == 0);
+        QCOMPARE(fs::writeWholeFile(path, "two"), QString());
+        QVERIFY(::stat(native.constData(), &st) == 0);
+        QCOMPARE(int(st.st_mode & 07777), 0604);
+        QCOMPARE(test::TestDriveTable::readFile(path), QByteArray("two"));
     }
 
     void freeSpaceComesFromTheDrive()
