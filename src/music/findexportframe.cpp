@@ -9,6 +9,7 @@
 #include "music/mp3searchtask.h"
 #include "platform/fileops.h"
 #include "platform/mediaplayer.h"
+#include "platform/paths.h"
 #include "platform/prompts.h"
 #include "ui/skinbutton.h"
 #include "ui/skinpanel.h"
@@ -360,7 +361,7 @@ void TFindExportFrame::fillTree()
     ProfileTree->clear();
     const QString root = QString(drive()) + QStringLiteral(":\\");
     for (const fs::Entry &e : fs::listDir(root)) {
-        if (!e.isDir)
+        if (!e.isDir || (e.isLink && !FolderStaysOnDrive(root + e.name)))
             continue;
         auto *node = new QTreeWidgetItem(ProfileTree, {e.name});
         listSubfolders(node);
@@ -374,8 +375,9 @@ void TFindExportFrame::fillTree()
 void TFindExportFrame::listSubfolders(QTreeWidgetItem *node)
 {
     const QString folder = QString(drive()) + QStringLiteral(":\\") + relativePath(node);
+    // A folder link leading off the drive is no folder of the drive.
     for (const fs::Entry &e : fs::listDir(folder))
-        if (e.isDir)
+        if (e.isDir && (!e.isLink || FolderStaysOnDrive(platform::joinDevice(folder, e.name))))
             new QTreeWidgetItem(node, {e.name});
 }
 
@@ -593,6 +595,9 @@ void TFindExportFrame::searchEnded(const Mp3SearchResult &result)
         prompts().warning(QStringLiteral("The folder holds more MP3 files than the list can take; "
                                          "only the first %1 were searched.")
                               .arg(theMp3Finder().Capacity()));
+    if (result.OffDrive)
+        prompts().warning(QStringLiteral("This folder leads off the drive; it was not searched.\n%1")
+                              .arg(SelectedFolder()));
     if (!result.LeftOut.isEmpty())
         prompts().warning(QStringLiteral("These names cannot be spelled in the system's character set; "
                                          "their files were left out:\n%1")
@@ -630,9 +635,11 @@ void TFindExportFrame::fillList()
 
 QList<int> TFindExportFrame::checkedRows() const
 {
+    // A moved row stands for no file where the search found it; it is
+    // never checked, and a check mark set on it anyway counts for nothing.
     QList<int> rows;
     for (int i = 0; i < FileList->topLevelItemCount(); ++i)
-        if (FileList->topLevelItem(i)->checkState(0) == Qt::Checked)
+        if (FileList->topLevelItem(i)->checkState(0) == Qt::Checked && !m_items[i].Moved)
             rows << i;
     return rows;
 }
@@ -681,7 +688,8 @@ void TFindExportFrame::SelAllButtonClick()
         return;
     m_filling = true;
     for (int i = 0; i < FileList->topLevelItemCount(); ++i)
-        FileList->topLevelItem(i)->setCheckState(0, Qt::Checked);
+        if (!m_items[i].Moved)
+            FileList->topLevelItem(i)->setCheckState(0, Qt::Checked);
     m_filling = false;
     updateItemButtons();
 }
@@ -772,11 +780,26 @@ void TFindExportFrame::Move2QButtonClick()
     const QuarantineOutcome outcome = MoveToQuarantine(drive(), QuarantineEdit->text(), m_items);
     if (!outcome.Started)
         return;
+    // A moved row is unchecked and shows where its file went; it takes no
+    // further file operation, so a later Delete or UnMark cannot reach
+    // whatever file comes to have its old name.
     m_filling = true;
     for (qsizetype i = 0; i < outcome.Items.size() && i < FileList->topLevelItemCount(); ++i) {
         const Mp3ItemOutcome &o = outcome.Items[i];
+        QTreeWidgetItem *row = FileList->topLevelItem(int(i));
         if (o.Tried)
-            FileList->topLevelItem(int(i))->setCheckState(0, o.Done ? Qt::Checked : Qt::Unchecked);
+            row->setCheckState(0, Qt::Unchecked);
+        if (o.Done) {
+            Mp3FileInfo &f = m_items[i];
+            f.Directory = platform::folderOf(o.NewPath);
+            f.Moved = true;
+            const int pathCol = FileList->columnCount() - 1;
+            row->setText(pathCol, f.Directory);
+            row->setToolTip(pathCol, o.NewPath);
+            row->setFlags(row->flags() & ~Qt::ItemIsUserCheckable);
+            for (int col = 0; col < FileList->columnCount(); ++col)
+                row->setForeground(col, FileList->palette().brush(QPalette::Disabled, QPalette::Text));
+        }
     }
     m_filling = false;
     fillTree();

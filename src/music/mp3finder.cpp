@@ -2,6 +2,7 @@
 
 #include "music/mp3source.h"
 #include "music/mpegaudio.h"
+#include "platform/drives.h"
 #include "platform/paths.h"
 
 #include <QDir>
@@ -13,6 +14,8 @@
 #include <optional>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
@@ -28,6 +31,46 @@ QString Mp3FullPath(const Mp3FileInfo &f)
     return f.Directory + sep + f.FileName;
 }
 
+QByteArray Mp3RealPath(const QByteArray &native)
+{
+    if (native.isEmpty()) {
+        errno = ENOENT;
+        return {};
+    }
+    char buf[PATH_MAX];
+    return ::realpath(native.constData(), buf) ? QByteArray(buf) : QByteArray();
+}
+
+bool Mp3Inside(const QByteArray &realPath, const QByteArray &realRoot)
+{
+    if (realRoot.isEmpty() || realRoot == "/")
+        return true;
+    return realPath == realRoot || (realPath.startsWith(realRoot) && realPath.at(realRoot.size()) == '/');
+}
+
+std::optional<QByteArray> Mp3DriveRoot(const QString &folder)
+{
+    const QString device = platform::isDevicePath(folder) ? folder : platform::toDevice(folder);
+    if (device.isEmpty())
+        return QByteArray();
+    const QString root = platform::driveTable().rootOf(device[0].toUpper());
+    if (root.isEmpty())
+        return std::nullopt;
+    const QByteArray real = Mp3RealPath(QFile::encodeName(root));
+    if (real.isEmpty())
+        return std::nullopt;
+    return real;
+}
+
+bool FolderStaysOnDrive(const QString &folder)
+{
+    const std::optional<QByteArray> bound = Mp3DriveRoot(folder);
+    if (!bound)
+        return false;
+    const QByteArray real = Mp3RealPath(QFile::encodeName(platform::toNative(folder)));
+    return !real.isEmpty() && Mp3Inside(real, *bound);
+}
+
 struct Mp3Finder::Walk {
     TMPEGaudio reader;
     QChar separator;
@@ -36,6 +79,10 @@ struct Mp3Finder::Walk {
     // Every folder walked so far: one reached again through a link (to a
     // parent, a sibling or itself) is not walked again.
     QSet<QPair<dev_t, ino_t>> walked;
+    // The real root of the drive; a folder link leading elsewhere is not
+    // entered, so no file off the drive is listed (and then moved or
+    // deleted). Empty: no limit.
+    QByteArray bound;
 };
 
 namespace {
@@ -122,7 +169,14 @@ Mp3SearchRoot Mp3Finder::ResolveRoot(const QString &rootPath) const
     const QChar separator = platform::isDevicePath(record) ? QLatin1Char('\\') : QLatin1Char('/');
     while (record.endsWith(separator))
         record.chop(1);
-    return {native.isEmpty() ? QByteArray() : QFile::encodeName(native), record};
+    if (native.isEmpty())
+        return {QByteArray(), record, {}};
+    // A drive whose root cannot be found has nothing to stay on: nothing
+    // is walked.
+    const std::optional<QByteArray> bound = Mp3DriveRoot(record);
+    if (!bound)
+        return {QByteArray(), record, {}};
+    return {QFile::encodeName(native), record, *bound};
 }
 
 Mp3SearchResult Mp3Finder::Search(const QString &rootPath)
@@ -137,8 +191,21 @@ Mp3SearchResult Mp3Finder::Search(const Mp3SearchRoot &root)
     FoundCount = 1;
     EntryCount = 0;
     walk->separator = platform::isDevicePath(root.Record) ? QLatin1Char('\\') : QLatin1Char('/');
-    if (!root.Native.isEmpty())
-        scan(*walk, root.Native, root.Record);
+    if (!root.Native.isEmpty()) {
+        // The walk goes by real paths, so a link in the start folder's own
+        // path is resolved once, here, and checked like any other.
+        QByteArray start = root.Native;
+        walk->bound = root.Bound;
+        if (!root.Bound.isEmpty()) {
+            start = Mp3RealPath(root.Native);
+            if (!start.isEmpty() && !Mp3Inside(start, root.Bound)) {
+                walk->result.OffDrive = true;
+                start.clear();
+            }
+        }
+        if (!start.isEmpty())
+            scan(*walk, start, root.Record);
+    }
     filterPass();
     if (FindFilter.Extend)
         extensionPass();
@@ -166,8 +233,11 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
 
     // The whole listing first, so that only one folder is open at a time
     // however deep the tree.
-    DIR *dir = ::fdopendir(::dup(fd));
+    const int listFd = ::dup(fd);
+    DIR *dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
     if (!dir) {
+        if (listFd >= 0)
+            ::close(listFd);
         ::close(fd);
         return;
     }
@@ -190,7 +260,10 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
         struct stat st {};
         bool statted = false;
         bool isDir = type == DT_DIR;
-        if (type == DT_UNKNOWN || type == DT_LNK) {
+        bool isLink = type == DT_LNK;
+        if (type == DT_UNKNOWN && fd >= 0 && ::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+            isLink = S_ISLNK(st.st_mode);
+        if (type == DT_UNKNOWN || isLink) {
             statted = fd >= 0 && ::fstatat(fd, name, &st, 0) == 0;
             isDir = statted && S_ISDIR(st.st_mode);
         }
@@ -198,12 +271,21 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
         if (isDir && !dots && !nameOk) {
             walk.result.LeftOut << recordDir + walk.separator + QFile::decodeName(QByteArray(name, qsizetype(len)));
         } else if (isDir && !dots) {
+            QByteArray sub = prefix + QByteArray(name, qsizetype(len));
+            // A folder link is followed to its real place, and only when
+            // that lies on the drive.
+            if (isLink && !walk.bound.isEmpty()) {
+                sub = Mp3RealPath(sub);
+                if (!Mp3Inside(sub, walk.bound))
+                    sub.clear();
+            }
             // Depth first: the folder is walked before the next entry.
-            if (fd >= 0)
-                ::close(fd);
-            scan(walk, prefix + QByteArray(name, qsizetype(len)),
-                 recordDir + walk.separator + QFile::decodeName(QByteArray(name, qsizetype(len))));
-            fd = openDir(nativeDir);
+            if (!sub.isEmpty()) {
+                if (fd >= 0)
+                    ::close(fd);
+                scan(walk, sub, recordDir + walk.separator + QFile::decodeName(QByteArray(name, qsizetype(len))));
+                fd = openDir(nativeDir);
+            }
             if (walk.stop)
                 break;
         }
@@ -256,6 +338,8 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
         f.Marked = name[len - 1] == '!';
         f.Date = known ? localTime(time_t(mtime)) : QDateTime();
         f.Size = known ? size : 0;
+        f.ModifiedSecs = known ? mtime : -1;
+        f.Moved = false;
         // A file that cannot be opened reads as no tag and no frame.
         switch (kind) {
         case FindKind::IncompleteID3v1: {

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace voxa {
@@ -30,6 +31,13 @@ struct Mp3FileInfo {
     QDateTime Date;               // last modification, local time (with its offset), even seconds
     qint64 Size = 0;              // bytes
     bool Selected = false;        // passes the criteria
+    // The modification time in whole seconds, as found; -1 when the entry
+    // could not be read. With Size it tells the file found from another
+    // one put at its path later: no file operation takes the other one.
+    qint64 ModifiedSecs = -1;
+    // The file was moved to the quarantine: Directory says where it went,
+    // and no file operation takes the record any more.
+    bool Moved = false;
 };
 
 // Directory + "\" + name; "/" for records held in native form.
@@ -69,6 +77,9 @@ struct Mp3SearchResult {
     // one that did not fit; the table holds the first ones found.
     bool TableFull = false;
     bool Cancelled = false;   // the progress tick asked to stop
+    // The start folder lies off its drive (reached through a link leading
+    // elsewhere): nothing was searched.
+    bool OffDrive = false;
     // Files and folders whose names the system's encoding cannot spell (a
     // FAT disk mounted with another character set): no file operation
     // could reach them under the name shown, so they are left out. The
@@ -81,7 +92,24 @@ struct Mp3SearchResult {
 struct Mp3SearchRoot {
     QByteArray Native;  // empty: no such drive
     QString Record;
+    // The real root of the drive the search stays on: a folder link is
+    // entered only when its resolved target lies below it. Empty for a
+    // folder on no drive.
+    QByteArray Bound;
 };
+
+// The real (fully resolved) native root of the drive that holds a folder: a
+// device path's own drive, or the drive a native folder lies on. An empty
+// value for a native folder on no drive (there is nothing to stay on);
+// nothing for an unknown drive letter.
+std::optional<QByteArray> Mp3DriveRoot(const QString &folder);
+// The fully resolved native path, or empty (errno tells why).
+QByteArray Mp3RealPath(const QByteArray &native);
+// A real path at or below a real root; an empty root holds everything.
+bool Mp3Inside(const QByteArray &realPath, const QByteArray &realRoot);
+// The folder (a device path) really lies on its own drive: no link on its
+// way leads elsewhere.
+bool FolderStaysOnDrive(const QString &folder);
 
 class Mp3Finder {
 public:

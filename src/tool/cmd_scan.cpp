@@ -28,7 +28,8 @@ int fail(Io &io, const QString &text)
            << "\n  OP is lt, eq or gt (or <, =, >); the size takes lt or gt only."
               "\n  --unmark, --delete and --quarantine (a folder below the drive's root) act on"
               "\n  every file found and print one line per file: what happened, tab, path,"
-              "\n  and a tab and the new path or the reason.\n";
+              "\n  and a tab and the new path or the reason. A file off the drive (behind a"
+              "\n  folder link leading elsewhere) or changed since the search is kept.\n";
     return 2;
 }
 
@@ -84,12 +85,13 @@ bool applyOperation(Operation op, const QString &quarantine, const QList<Mp3File
         const QList<Mp3ItemOutcome> out = UnMarkFiles(items);
         for (qsizetype i = 0; i < items.size(); ++i) {
             const QString path = Mp3FullPath(items[i]);
-            if (!out[i].Tried) {
+            if (out[i].Refused) {
+                io.out << resultLine("kept", path, out[i].Error) << "\n";
+                allDone = false;
+            } else if (!out[i].Tried) {
                 io.out << resultLine("skipped", path, QStringLiteral("not marked")) << "\n";
             } else if (out[i].Done) {
-                QString to = path;
-                to.back() = QLatin1Char('3');
-                io.out << resultLine("unmarked", path, to) << "\n";
+                io.out << resultLine("unmarked", path, out[i].NewPath) << "\n";
             } else {
                 io.out << resultLine("failed", path, out[i].Error) << "\n";
                 allDone = false;
@@ -103,6 +105,9 @@ bool applyOperation(Operation op, const QString &quarantine, const QList<Mp3File
             const QString path = Mp3FullPath(items[i]);
             if (out[i].Done) {
                 io.out << resultLine("deleted", path) << "\n";
+            } else if (out[i].Refused) {
+                io.out << resultLine("kept", path, out[i].Error) << "\n";
+                allDone = false;
             } else if (out[i].LeavesList) {
                 io.out << resultLine("gone", path, out[i].Error) << "\n";
             } else {
@@ -122,9 +127,7 @@ bool applyOperation(Operation op, const QString &quarantine, const QList<Mp3File
             const Mp3FileInfo &f = items[i];
             const Mp3ItemOutcome &o = q.Items[i];
             if (o.Done) {
-                const QString target = platform::joinDevice(
-                    platform::joinDevice(q.Folder, f.Directory.mid(3)), f.FileName);
-                io.out << resultLine("moved", Mp3FullPath(f), platform::cleanDevicePath(target)) << "\n";
+                io.out << resultLine("moved", Mp3FullPath(f), o.NewPath) << "\n";
             } else {
                 io.out << resultLine(o.Tried ? "failed" : "kept", Mp3FullPath(f), o.Error) << "\n";
                 allDone = false;
@@ -268,6 +271,11 @@ int scan(const QStringList &args, Io &io)
     if (op == Operation::Quarantine && !platform::isDevicePath(root.Record))
         return fail(io, QStringLiteral("--quarantine needs a folder on a drive"));
     const Mp3SearchResult result = finder.Search(root);
+    if (result.OffDrive) {
+        // Nothing there is the drive's, so nothing is listed or changed.
+        io.err << "voxatool scan: " << dir << " leads off its drive\n";
+        return 1;
+    }
     if (!result.RootListed) {
         io.err << "voxatool scan: cannot read " << dir << ": " << fs::lastErrorText() << "\n";
         return 1;

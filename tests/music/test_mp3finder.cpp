@@ -1,3 +1,4 @@
+#include "music/mp3fileops.h"
 #include "music/mp3finder.h"
 #include "music/mp3searchtask.h"
 #include "platform/fileops.h"
@@ -392,6 +393,97 @@ private slots:
             names << f.Mp3FileTable[size_t(i)].FileName;
         names.sort();
         QCOMPARE(names, (QStringList{QStringLiteral("one.mp3"), QStringLiteral("two.mp3")}));
+    }
+
+    // A folder link is entered only when its real place lies on the drive;
+    // a start folder that itself leads off the drive is not searched.
+    void folderLinksStayOnTheDrive_data()
+    {
+        QTest::addColumn<QString>("start");  // "@" stands for the drive's native root
+        QTest::addColumn<bool>("keepNative");
+        QTest::addColumn<QStringList>("found");
+        QTest::addColumn<bool>("offDrive");
+        const QStringList both{QStringLiteral("E:\\fe\\in.mp3"), QStringLiteral("E:\\fe\\linkin\\other.mp3")};
+        QTest::newRow("drive form") << "E:\\fe" << false << both << false;
+        QTest::newRow("native form") << "@/fe" << false << both << false;
+        QTest::newRow("native paths kept")
+            << "@/fe" << true << QStringList{QStringLiteral("@/fe/in.mp3"), QStringLiteral("@/fe/linkin/other.mp3")} << false;
+        QTest::newRow("link on the drive") << "E:\\fe\\linkin" << false
+                                           << QStringList{QStringLiteral("E:\\fe\\linkin\\other.mp3")} << false;
+        QTest::newRow("link off the drive") << "E:\\fe\\linkout" << false << QStringList() << true;
+        QTest::newRow("below it") << "E:\\FE\\linkout\\sub" << false << QStringList() << true;
+        QTest::newRow("native, below it") << "@/fe/linkout/sub" << false << QStringList() << true;
+    }
+    void folderLinksStayOnTheDrive()
+    {
+        QFETCH(QString, start);
+        QFETCH(bool, keepNative);
+        QFETCH(QStringList, found);
+        QFETCH(bool, offDrive);
+        QTemporaryDir elsewhere;
+        writeBytes(elsewhere.filePath(QStringLiteral("out.mp3")), test::cbrFile());
+        writeBytes(elsewhere.filePath(QStringLiteral("sub/deep.mp3")), test::cbrFile());
+        put(QStringLiteral("fe/in.mp3"));
+        put(QStringLiteral("other/other.mp3"));
+        QVERIFY(QFile::link(elsewhere.path(), m_root + QStringLiteral("/fe/linkout")));
+        QVERIFY(QFile::link(QStringLiteral("../other"), m_root + QStringLiteral("/fe/linkin")));
+        Mp3Finder f;
+        f.KeepNativePaths = keepNative;
+        const Mp3SearchResult r = f.Search(start.replace(QLatin1Char('@'), m_root));
+        QStringList got = recordedPaths(f);
+        got.sort();
+        QCOMPARE(got, found.replaceInStrings(QStringLiteral("@"), m_root));
+        QCOMPARE(r.OffDrive, offDrive);
+        QCOMPARE(r.RootListed, !offDrive);
+        QCOMPARE(FolderStaysOnDrive(QStringLiteral("E:\\fe\\linkin")), true);
+        QCOMPARE(FolderStaysOnDrive(QStringLiteral("E:\\fe\\linkout")), false);
+    }
+
+    // A folder swapped after the search for a link leading off the drive, to
+    // a copy of the same files (same sizes and times): no operation follows
+    // the link.
+    void folderSwappedForAnOutsideLink_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("delete") << "delete";
+        QTest::newRow("unmark") << "unmark";
+        QTest::newRow("quarantine") << "quarantine";
+    }
+    void folderSwappedForAnOutsideLink()
+    {
+        QFETCH(QString, operation);
+        const QDateTime when(QDate(2002, 3, 4), QTime(12, 0));
+        QVERIFY(test::setModified(put(QStringLiteral("fe/sub/a.MP!")), when));
+        Mp3Finder f;
+        f.Search(QStringLiteral("E:\\fe"));
+        const QList<Mp3FileInfo> items = f.SelectedRecords();
+        QCOMPARE(items.size(), 1);
+
+        QTemporaryDir elsewhere;
+        const QString copy = elsewhere.filePath(QStringLiteral("a.MP!"));
+        writeBytes(copy, test::cbrFile());
+        QVERIFY(test::setModified(copy, when));
+        QVERIFY(QDir(m_root).rename(QStringLiteral("fe/sub"), QStringLiteral("kept")));
+        QVERIFY(QFile::link(elsewhere.path(), m_root + QStringLiteral("/fe/sub")));
+
+        QList<Mp3ItemOutcome> out;
+        if (operation == QLatin1String("delete"))
+            out = DeleteFiles(items);
+        else if (operation == QLatin1String("unmark"))
+            out = UnMarkFiles(items);
+        else
+            out = MoveToQuarantine(QLatin1Char('E'), QStringLiteral("Q"), items).Items;
+        QCOMPARE(out.size(), 1);
+        QVERIFY(out[0].Refused && !out[0].Tried && !out[0].Done && !out[0].LeavesList);
+        QVERIFY2(out[0].Error.endsWith(QStringLiteral("[E:\\fe\\sub\\a.MP!]")), qPrintable(out[0].Error));
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.MP!")});
+        QVERIFY(!QFileInfo::exists(m_root + QStringLiteral("/Q/fe/sub")));
+
+        // Back in its place, the same file is the one found again.
+        QVERIFY(QFile::remove(m_root + QStringLiteral("/fe/sub")));
+        QVERIFY(QDir(m_root).rename(QStringLiteral("kept"), QStringLiteral("fe/sub")));
+        QVERIFY(DeleteFiles(items).first().Done);
+        QVERIFY(!QFileInfo::exists(m_root + QStringLiteral("/fe/sub")));  // emptied, so removed
     }
 
     void danglingLinkIsLeftOutOfDateAndSizeFilters_data()

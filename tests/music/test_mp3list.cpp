@@ -27,6 +27,20 @@ Mp3FileInfo item(const QString &dir, const QString &name, qint64 size = 0, quint
     return f;
 }
 
+// The records as a search finds them: size and time from the file itself,
+// so that the file operations take them as the files found.
+QList<Mp3FileInfo> asFound(QList<Mp3FileInfo> items)
+{
+    for (Mp3FileInfo &f : items) {
+        const QString path = Mp3FullPath(f);
+        if (fs::exists(path)) {
+            f.Size = fs::fileSize(path);
+            f.ModifiedSecs = fs::modified(path).toSecsSinceEpoch();
+        }
+    }
+    return items;
+}
+
 QList<Mp3FileInfo> three()
 {
     return {item(QStringLiteral("E:\\music\\rock"), QStringLiteral("a.mp3"), 2097151, 128),
@@ -214,7 +228,7 @@ private slots:
         const QList<Mp3FileInfo> items = {item(m, QStringLiteral("a.MP!")), item(m, QStringLiteral("b.mp!")),
                                           item(m, QStringLiteral("taken.MP!")), item(m, QStringLiteral("plain.mp3")),
                                           item(m, QStringLiteral("gone.MP!"))};
-        const QList<Mp3ItemOutcome> out = UnMarkFiles(items);
+        const QList<Mp3ItemOutcome> out = UnMarkFiles(asFound(items));
         QCOMPARE(out.size(), 5);
         QVERIFY(out[0].Done && out[0].LeavesList);
         QVERIFY(out[1].Done && out[1].LeavesList);
@@ -259,7 +273,7 @@ private slots:
             item(QStringLiteral("E:\\a"), QStringLiteral("gone.mp3")),
             item(QStringLiteral("E:\\a"), QStringLiteral("two.mp3")),  // the last item goes too
         };
-        const QList<Mp3ItemOutcome> out = DeleteFiles(items);
+        const QList<Mp3ItemOutcome> out = DeleteFiles(asFound(items));
         QCOMPARE(out.size(), 5);
         QVERIFY(out[0].Done && out[0].LeavesList);
         QVERIFY(out[1].Done && out[1].LeavesList);
@@ -279,7 +293,7 @@ private slots:
         TestDriveTable t;
         const QString root = t.add('E');
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\only.mp3"), "x"));
-        const QList<Mp3ItemOutcome> out = DeleteFiles({item(QStringLiteral("E:"), QStringLiteral("only.mp3"))});
+        const QList<Mp3ItemOutcome> out = DeleteFiles(asFound({item(QStringLiteral("E:"), QStringLiteral("only.mp3"))}));
         QVERIFY(out[0].Done);
         QVERIFY(QDir(root).exists());
     }
@@ -299,7 +313,7 @@ private slots:
                                           item(QStringLiteral("E:\\music\\pop"), QStringLiteral("b.mp3")),
                                           item(QStringLiteral("E:\\music\\pop"), QStringLiteral("c.mp3")),
                                           item(QStringLiteral("E:"), QStringLiteral("top.MP!"))};
-        const QuarantineOutcome q = MoveToQuarantine(QLatin1Char('e'), QStringLiteral("Quarantine"), items);
+        const QuarantineOutcome q = MoveToQuarantine(QLatin1Char('e'), QStringLiteral("Quarantine"), asFound(items));
         QVERIFY(q.Started);
         QCOMPARE(q.Folder, QStringLiteral("E:\\Quarantine"));
         QCOMPARE(q.Items.size(), 4);
@@ -327,7 +341,7 @@ private slots:
         const QString root = t.add('E');
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\music\\rock\\a.mp3"), "a"));
         const QuarantineOutcome q = MoveToQuarantine(QLatin1Char('E'), QStringLiteral("Q\\"),
-                                                     {item(QStringLiteral("E:\\music\\rock"), QStringLiteral("a.mp3"))});
+                                                     asFound({item(QStringLiteral("E:\\music\\rock"), QStringLiteral("a.mp3"))}));
         QVERIFY(q.Items[0].Done);
         QVERIFY(fs::exists(QStringLiteral("E:\\Q\\music\\rock\\a.mp3")));
         QVERIFY(!fs::exists(QStringLiteral("E:\\music")));

@@ -349,6 +349,49 @@ private slots:
         QVERIFY(QFile::exists(root + QStringLiteral("/alpha/two.mp3")));
     }
 
+    // scan with --quarantine or --delete never enters a folder link leading
+    // off the drive, so nothing there is moved or deleted; a link to another
+    // folder of the drive is entered. A start folder off the drive is
+    // refused.
+    void operationsStayOnTheDrive_data()
+    {
+        QTest::addColumn<QStringList>("operation");
+        QTest::addColumn<QStringList>("done");  // what happened to W:\fe\in.mp3 and W:\fe\linkin\other.mp3
+        QTest::newRow("quarantine")
+            << QStringList{QStringLiteral("--quarantine"), QStringLiteral("Quarantine")}
+            << QStringList{QStringLiteral("moved\tW:\\fe\\in.mp3\tW:\\Quarantine\\fe\\in.mp3"),
+                           QStringLiteral("moved\tW:\\fe\\linkin\\other.mp3\tW:\\Quarantine\\fe\\linkin\\other.mp3")};
+        QTest::newRow("delete") << QStringList{QStringLiteral("--delete")}
+                                << QStringList{QStringLiteral("deleted\tW:\\fe\\in.mp3"),
+                                               QStringLiteral("deleted\tW:\\fe\\linkin\\other.mp3")};
+    }
+    void operationsStayOnTheDrive()
+    {
+        QFETCH(QStringList, operation);
+        QFETCH(QStringList, done);
+        const QString root = m_drives->add('W');
+        const auto noW = qScopeGuard([this] { m_drives->remove('W'); });
+        QTemporaryDir elsewhere;
+        const QString outside = elsewhere.filePath(QStringLiteral("out.mp3"));
+        test::writeBytes(outside, test::cbrFile());
+        test::writeBytes(root + QStringLiteral("/fe/in.mp3"), test::cbrFile());
+        test::writeBytes(root + QStringLiteral("/other/other.mp3"), test::cbrFile());
+        QVERIFY(QFile::link(elsewhere.path(), root + QStringLiteral("/fe/linkout")));
+        QVERIFY(QFile::link(QStringLiteral("../other"), root + QStringLiteral("/fe/linkin")));
+
+        QCOMPARE(tool(QStringList{QStringLiteral("scan"), QStringLiteral("W:\\fe\\linkout")} + operation), 1);
+        QVERIFY2(m_err.contains(QStringLiteral("W:\\fe\\linkout leads off its drive")), qPrintable(m_err));
+        QVERIFY(m_out.isEmpty());
+        QCOMPARE(test::readAllBytes(outside), test::cbrFile());
+
+        QCOMPARE(tool(QStringList{QStringLiteral("scan"), QStringLiteral("W:\\fe")} + operation), 0);
+        QStringList lines = m_out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        lines.sort();
+        QCOMPARE(lines, done);
+        QCOMPARE(test::readAllBytes(outside), test::cbrFile());
+        QVERIFY(!QFileInfo::exists(root + QStringLiteral("/Quarantine/fe/linkout")));
+    }
+
     void badArguments_data()
     {
         QTest::addColumn<QStringList>("args");
