@@ -21,7 +21,9 @@ public:
     // removes the activation handler and ends the event loop). With
     // chooserMode set it shows the chooser.
     virtual bool LocateManager(TMainForm &main, bool chooserMode) = 0;
-    // Deletes the installation files listed in voxa\manager\copy.his.
+    // Deletes the installation files listed in voxa\manager\copy.his when an
+    // installation has just started this copy; at any other start removes
+    // copy.his unread.
     virtual void CompleteInstallation(TMainForm &main) = 0;
 };
 

@@ -236,7 +236,8 @@ bool DeviceDriveLocator::LocateManager(TMainForm &main, bool chooserMode)
 
 void DeviceDriveLocator::CompleteInstallation(TMainForm &)
 {
-    voxa::CompleteInstallation(appState().DriveLetter);
+    voxa::CompleteInstallation(appState().DriveLetter, startingInstallation());
+    startingInstallation() = {};
 }
 
 }  // namespace voxa

@@ -12,12 +12,16 @@
 #include "platform/processes.h"
 #include "platform/prompts.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +49,8 @@ QChar programDrive()
 
 // Set in the environment of a copy started by a hand-over.
 constexpr char HandOverMark[] = "VOXA_HANDED_OVER";
+// Set in the environment of a copy an installation starts: the source folder.
+constexpr char InstallSourceMark[] = "VOXA_INSTALL_SOURCE";
 
 void handOver(DeviceHost &host, QChar drive)
 {
@@ -103,6 +109,19 @@ bool TakeHandOverMark()
     return marked;
 }
 
+QString TakeInstallSource()
+{
+    const QByteArray source = qgetenv(InstallSourceMark);
+    qunsetenv(InstallSourceMark);
+    return QFile::decodeName(source);
+}
+
+InstallRecord &startingInstallation()
+{
+    static InstallRecord record;
+    return record;
+}
+
 bool IsRunningProgram(const QString &program)
 {
     const QString target = realPath(program);
@@ -127,6 +146,8 @@ bool LocateManager(DeviceHost &host, bool chooserMode)
     // Taken away at once, so that a copy this one starts later (after an
     // installation) is not mistaken for a hand-over.
     const bool handedOver = TakeHandOverMark();
+    const QString installSource = TakeInstallSource();
+    startingInstallation() = {};
     if (!IsManagerDrive(e))
         return false;
     appState().DriveLetter = e;
@@ -146,6 +167,10 @@ bool LocateManager(DeviceHost &host, bool chooserMode)
     // or a second hand-over in a row: this copy runs rather than start
     // itself again and again.
     if (fromManagerFolder || !mayHandOver) {
+        // Before this copy writes its settings: what the installation
+        // placed is what the source's files are compared with.
+        if (fromManagerFolder && !installSource.isEmpty())
+            startingInstallation() = RecordInstallation(e, installSource);
         host.loadWindowSettings();
         return true;
     }
@@ -246,6 +271,34 @@ bool copyFile(const QString &source, const QString &target, const QString &shown
     return true;
 }
 
+// The first of the install folders on c that is a symbolic link; empty
+// when none is. Creating folders or copying through such a link would write
+// wherever it points.
+QString linkedInstallFolder(QChar c)
+{
+    for (const QString &folder : InstallFolders()) {
+        const QString path = QString(c) + QStringLiteral(":\\") + folder;
+        const QByteArray native = QFile::encodeName(platform::toNative(path));
+        struct stat st {};
+        if (!native.isEmpty() && ::lstat(native.constData(), &st) == 0 && S_ISLNK(st.st_mode))
+            return path;
+    }
+    return {};
+}
+
+bool refuseLinkedDrive(QChar c)
+{
+    const QString linked = linkedInstallFolder(c);
+    if (linked.isEmpty())
+        return false;
+    prompts().message({QString(),
+                       QStringLiteral("Cannot install on drive %1: %2 is a symbolic link, and nothing is written through a link.")
+                           .arg(c)
+                           .arg(linked),
+                       BoxIcon::Warning, Button::Ok, Button::Ok, Placement::centered()});
+    return true;
+}
+
 bool createInstallFolders(QChar c)
 {
     for (const QString &folder : InstallFolders()) {
@@ -262,6 +315,7 @@ bool createInstallFolders(QChar c)
 void install(DeviceHost &host, QChar c)
 {
     chooserFlags().StartAfterInstall = false;
+    qunsetenv(InstallSourceMark);
     host.setInstallText(msg(Msg::Installing));
     host.paintInstallText();
 
@@ -301,8 +355,11 @@ void install(DeviceHost &host, QChar c)
             if (fs::isReadOnly(his))
                 fs::clearReadOnly(his);
             // Without the history the installed copy merely leaves the
-            // installation files in place.
-            fs::writeWholeFile(his, history);
+            // installation files in place. With it, the copy started next
+            // learns the source from this process, not from the file.
+            const QString real = realPath(source);
+            if (fs::writeWholeFile(his, history).isEmpty() && !real.isEmpty())
+                qputenv(InstallSourceMark, QFile::encodeName(real));
         }
     }
     chooserFlags().StartAfterInstall = true;
@@ -320,7 +377,14 @@ void InstallOrStart(DeviceHost &host, QChar c)
     appState().DriveLetter = c;
 
     const bool managerDrive = IsManagerDrive(c);
-    if ((!managerDrive || IsOlderOnDrive(host.settings(), c)) && !flags.RunningFromDrive) {
+    const bool installs = (!managerDrive || IsOlderOnDrive(host.settings(), c)) && !flags.RunningFromDrive;
+    // Nothing is installed through a link, and whatever the link leads to
+    // is not started as the drive's manager either.
+    if ((installs || (!managerDrive && flags.RunningFromDrive)) && refuseLinkedDrive(c)) {
+        flags.StartAfterInstall = false;
+        return;
+    }
+    if (installs) {
         install(host, c);
     } else if (!managerDrive && flags.RunningFromDrive) {
         if (createInstallFolders(c)) {
@@ -353,24 +417,102 @@ QString historySource(const QList<QString> &lines)
     return last;
 }
 
+// One budget for all retries of a clean-up: a copy.his of many lines that
+// cannot be deleted must not hold the window for minutes.
+struct RetryBudget {
+    int leftMs = CleanUpRetryBudgetMs;
+};
+
 template <typename Fn>
-void withRetries(Fn attempt)
+void withRetries(RetryBudget &budget, Fn attempt)
 {
-    for (int i = 0; i < 6; ++i) {
+    for (int retry = 0;; ++retry) {
         if (attempt())
             return;
-        if (i < 5)
-            platform::processes().sleepMs(500);
+        if (retry == 5 || budget.leftMs < 500)
+            return;
+        platform::processes().sleepMs(500);
+        budget.leftMs -= 500;
     }
 }
 
-// The real folder of an entry that is itself no link; empty otherwise.
-QString realParentOfPlainEntry(const QString &native)
+QByteArray encoded(const QString &name)
 {
-    const QFileInfo info(native);
-    if (info.isSymLink())
+    return QFile::encodeName(name);
+}
+
+// The SHA-256 of a plain file in a folder, the file itself no link; empty
+// when it is anything else or cannot be read.
+QByteArray digestAt(int folderFd, const QString &name)
+{
+    const int fd = ::openat(folderFd, encoded(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
         return {};
-    return QFileInfo(info.absolutePath()).canonicalFilePath();
+    struct stat st {};
+    QByteArray digest;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= MaxInstallFile) {
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        QByteArray block(64 * 1024, Qt::Uninitialized);
+        bool ok = true;
+        for (;;) {
+            const ssize_t n = ::read(fd, block.data(), size_t(block.size()));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                ok = false;
+            if (n <= 0)
+                break;
+            hash.addData(QByteArrayView(block.constData(), n));
+        }
+        if (ok)
+            digest = hash.result();
+    }
+    ::close(fd);
+    return digest;
+}
+
+int openFolder(const QString &native)
+{
+    return ::open(encoded(native).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+int openFolderAt(int parentFd, const QString &name)
+{
+    return ::openat(parentFd, encoded(name).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// The entry of a folder called name: that spelling when it exists, else the
+// first entry equal to it without regard to letter case (FAT is blind to
+// it, the other file systems are not). Empty when there is none.
+QString entryNamed(int folderFd, const QString &name)
+{
+    struct stat st {};
+    if (::fstatat(folderFd, encoded(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return name;
+    const int fd = ::dup(folderFd);
+    DIR *dir = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (!dir) {
+        if (fd >= 0)
+            ::close(fd);
+        return {};
+    }
+    ::rewinddir(dir);
+    QString found;
+    while (dirent *e = ::readdir(dir)) {
+        const QString n = QFile::decodeName(e->d_name);
+        if (n.compare(name, Qt::CaseInsensitive) == 0 && n != QLatin1String(".") && n != QLatin1String("..")) {
+            found = n;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+void removeHistory(const QString &his)
+{
+    fs::clearReadOnly(his);  // refused for a link, which goes all the same
+    fs::removeFile(his);
 }
 
 }  // namespace
@@ -386,59 +528,121 @@ QList<QString> ReadInstallHistory(const QByteArray &bytes)
     return lines;
 }
 
-void CompleteInstallation(QChar drive)
+InstallRecord RecordInstallation(QChar drive, const QString &source)
+{
+    // Handed over fully resolved: a path that resolves elsewhere now passed
+    // through a link put there since.
+    InstallRecord record;
+    if (source.isEmpty() || QFileInfo(source).canonicalFilePath() != source || !QFileInfo(source).isDir())
+        return record;
+    const int managerFd = openFolder(platform::toNative(managerPath(drive)));
+    if (managerFd < 0)
+        return record;
+    record.drive = drive.toUpper();
+    record.source = source;
+    for (const InstallFile &f : InstallFileList()) {
+        const QByteArray digest = digestAt(managerFd, f.name);
+        if (!digest.isEmpty())
+            record.installed.insert(f.name.toLower(), digest);
+    }
+    const QString languageName = entryNamed(managerFd, QStringLiteral("Language"));
+    const int languageFd = languageName.isEmpty() ? -1 : openFolderAt(managerFd, languageName);
+    if (languageFd >= 0) {
+        const int listFd = ::dup(languageFd);
+        if (DIR *dir = listFd < 0 ? nullptr : ::fdopendir(listFd)) {
+            while (dirent *e = ::readdir(dir)) {
+                const QString name = QFile::decodeName(e->d_name);
+                const QByteArray digest = digestAt(languageFd, name);
+                if (!digest.isEmpty())
+                    record.installed.insert(QStringLiteral("language/") + name.toLower(), digest);
+            }
+            ::closedir(dir);
+        } else if (listFd >= 0) {
+            ::close(listFd);
+        }
+        ::close(languageFd);
+    }
+    ::close(managerFd);
+    return record;
+}
+
+void CompleteInstallation(QChar drive, const InstallRecord &record)
 {
     const QString his = managerPath(drive, QStringLiteral("copy.his"));
-    if (!fs::isFile(his))
+    const QByteArray hisNative = encoded(platform::toNative(his));
+    struct stat hisStat {};
+    if (hisNative.isEmpty() || ::lstat(hisNative.constData(), &hisStat) != 0)
         return;
+    // Only the copy an installation has just started knows where it was
+    // installed from; any other finds a file that anybody may have put there.
+    if (record.isEmpty() || record.drive != drive.toUpper() || !S_ISREG(hisStat.st_mode)) {
+        removeHistory(his);
+        return;
+    }
     // One line per installed file: a few hundred bytes.
-    const std::optional<QByteArray> bytes = fs::readRegularFile(his, MaxHistorySize);
-    const QList<QString> lines = bytes ? ReadInstallHistory(*bytes) : QList<QString>();
+    const std::optional<QByteArray> bytes = fs::readRegularFile(his, MaxHistorySize + 1);
+    const QList<QString> lines = bytes && bytes->size() <= MaxHistorySize ? ReadInstallHistory(*bytes) : QList<QString>();
 
-    // The source as it is on the disk now, links resolved. It must be a
-    // plain folder of its own: not a drive's root, not a manager folder
-    // (another drive's or this one's), and reached through no link.
+    // The last line must name the recorded source, as it is on the disk
+    // now and reached through no link; and the source must be a plain
+    // folder of its own: not a drive's root, not a manager folder (another
+    // drive's or this one's).
     const QString source = historySource(lines);
     const QString sourceNative = source.isEmpty() ? QString() : platform::toNative(source);
     const QString real = sourceNative.isEmpty() ? QString() : QFileInfo(sourceNative).canonicalFilePath();
-    const bool trusted = !real.isEmpty() && real == QDir::cleanPath(QFileInfo(sourceNative).absoluteFilePath())
-                         && !isManagerFolder(real) && !isDriveRoot(real)
-                         && real != realPath(managerPath(drive));
+    const bool trusted = !real.isEmpty() && real == record.source
+                         && real == QDir::cleanPath(QFileInfo(sourceNative).absoluteFilePath())
+                         && !isManagerFolder(real) && !isDriveRoot(real) && real != realPath(managerPath(drive));
+    const int sourceFd = trusted ? openFolder(real) : -1;
+    if (sourceFd < 0) {
+        removeHistory(his);
+        return;
+    }
 
     // Only what the installation could have copied from there.
     QStringList installNames;
     for (const InstallFile &f : InstallFileList())
         installNames << f.name;
     const QString languageSource = source + QStringLiteral("\\Language");
-    const QString languageNative = trusted ? platform::toNative(languageSource) : QString();
-    const QFileInfo languageInfo(languageNative);
-    const QString languageReal = languageNative.isEmpty() || languageInfo.isSymLink()
-                                     ? QString()
-                                     : languageInfo.canonicalFilePath();
-    const bool languageTrusted = !languageReal.isEmpty() && QFileInfo(languageReal).path() == real;
+    const QString languageName = entryNamed(sourceFd, QStringLiteral("Language"));
+    const int languageFd = languageName.isEmpty() ? -1 : openFolderAt(sourceFd, languageName);
 
+    RetryBudget budget;
+    QSet<QString> done;
     for (const QString &line : lines) {
-        if (!trusted || line.endsWith(QLatin1Char('\\')))
+        if (line.endsWith(QLatin1Char('\\')))
             continue;
         const QString folder = platform::folderOf(line);
         const QString name = platform::fileNameOf(line);
-        const bool inSource = folder.compare(source, Qt::CaseInsensitive) == 0
-                              && installNames.contains(name, Qt::CaseInsensitive);
-        const bool inLanguage = languageTrusted && folder.compare(languageSource, Qt::CaseInsensitive) == 0;
-        if ((!inSource && !inLanguage) || name.isEmpty() || name == QLatin1String("..") || name == QLatin1String("."))
+        if (name.isEmpty() || name == QLatin1String("..") || name == QLatin1String("."))
             continue;
-        const QString native = platform::toNative(line);
-        const QFileInfo info(native);
-        if (info.isSymLink() || !info.exists() || !info.isFile())
+        int folderFd = -1;
+        QString key;
+        if (folder.compare(source, Qt::CaseInsensitive) == 0 && installNames.contains(name, Qt::CaseInsensitive)) {
+            folderFd = sourceFd;
+            key = name.toLower();
+        } else if (languageFd >= 0 && folder.compare(languageSource, Qt::CaseInsensitive) == 0) {
+            folderFd = languageFd;
+            key = QStringLiteral("language/") + name.toLower();
+        }
+        // Each file once, however often it is listed.
+        if (folderFd < 0 || done.contains(key))
             continue;
-        if (realParentOfPlainEntry(native) != (inSource ? real : languageReal))
+        done.insert(key);
+        const QByteArray installed = record.installed.value(key);
+        const QString entry = installed.isEmpty() ? QString() : entryNamed(folderFd, name);
+        if (entry.isEmpty() || digestAt(folderFd, entry) != installed)
             continue;
-        withRetries([&] { return fs::removeFile(native) || !QFileInfo::exists(native); });
+        withRetries(budget, [&] { return ::unlinkat(folderFd, encoded(entry).constData(), 0) == 0 || errno == ENOENT; });
     }
-    if (languageTrusted && fs::isDir(languageNative))
-        withRetries([&] { return fs::removeDir(languageNative); });
-    fs::clearReadOnly(his);
-    fs::removeFile(his);
+    if (languageFd >= 0) {
+        ::close(languageFd);
+        withRetries(budget, [&] {
+            return ::unlinkat(sourceFd, encoded(languageName).constData(), AT_REMOVEDIR) == 0 || errno == ENOENT;
+        });
+    }
+    ::close(sourceFd);
+    removeHistory(his);
 }
 
 }  // namespace voxa

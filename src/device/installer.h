@@ -2,7 +2,9 @@
 // Where the manager runs from, handing over to the drive's own copy,
 // installing onto a drive and completing an installation. GUI-free: what it
 // needs of the main window comes through DeviceHost.
+#include <QByteArray>
 #include <QChar>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -31,6 +33,11 @@ public:
 // Whether this copy was started by a hand-over; reads and clears the mark
 // in the environment.
 bool TakeHandOverMark();
+// The folder an installation copied from, handed to the copy it starts
+// beside the hand-over mark, and only when it wrote a history: the native,
+// fully resolved path. Reads and clears it; empty when this copy was not
+// just started by an installation.
+QString TakeInstallSource();
 // The program (device or native path) is the running program's own file,
 // compared by fully resolved path.
 bool IsRunningProgram(const QString &program);
@@ -72,11 +79,36 @@ inline constexpr qint64 MaxHistorySize = 1 << 20;
 // The lines of copy.his: code-page text, blank lines dropped.
 QList<QString> ReadInstallHistory(const QByteArray &bytes);
 
-// Deletes what copy.his lists and copy.his itself. Only plain files the
-// installation could have copied (the install list's names in the source
-// folder, files of its Language folder) are deleted, each compared by its
-// fully resolved folder, following no links; a source that is a drive's
-// root, a voxa\manager folder or the installed copy itself deletes nothing.
-void CompleteInstallation(QChar drive);
+// The installation that started this copy, taken at start-up before this
+// copy writes anything into voxa\manager: where it copied from, and a
+// SHA-256 digest of each file it placed there (keys: the name in lower
+// case, "language/<name>" for the language files).
+struct InstallRecord {
+    QChar drive;
+    QString source;  // native, fully resolved; empty: not started by an installation
+    QHash<QString, QByteArray> installed;
+    bool isEmpty() const { return source.isEmpty(); }
+};
+// Reads drive's voxa\manager for an installation from source (as
+// TakeInstallSource gives it); an empty record when source is no longer the
+// plain folder it was.
+InstallRecord RecordInstallation(QChar drive, const QString &source);
+// The record of this run, set by LocateManager.
+InstallRecord &startingInstallation();
+
+// All retries of one clean-up together wait at most this long: the window
+// does not answer meanwhile.
+inline constexpr int CleanUpRetryBudgetMs = 3000;
+
+// Deletes what copy.his lists and copy.his itself. Without a record for this
+// drive, copy.his is removed unread. Otherwise its last line must name the
+// recorded source (compared fully resolved, reached through no link), and
+// only plain files the installation copied from there (the install list's
+// names in the source folder, files of its Language folder) are deleted,
+// each only when its content is the same as the file of that name the
+// installation placed in voxa\manager; then the source's Language folder
+// when it is empty. Nothing follows a link. A source that is a drive's root,
+// a voxa\manager folder or the installed copy itself deletes nothing.
+void CompleteInstallation(QChar drive, const InstallRecord &record);
 
 }  // namespace voxa

@@ -6,12 +6,20 @@
 #include "support/scriptedprompts.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <memory>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace voxa;
 using namespace voxa::test;
@@ -32,6 +40,89 @@ void makeSource(const QStringList &skip = {})
     QVERIFY(fs::makePath(QStringLiteral("S:\\dist\\Language\\sub")));  // folders are not copied
     QVERIFY(QDir::setCurrent(platform::toNative(QStringLiteral("S:\\dist"))));
 }
+
+// What an installation from S:\dist onto F would have handed to the copy it
+// starts, recorded from what is in F's voxa\manager now.
+InstallRecord recordFromDist()
+{
+    return RecordInstallation('F', QFileInfo(platform::toNative(QStringLiteral("S:\\dist"))).canonicalFilePath());
+}
+
+// What is on the test drives outside F's voxa\manager: each entry (not
+// followed when it is a link) with its mode and its content.
+QMap<QString, QByteArray> outsideTheManager(TestDriveTable &drives)
+{
+    QMap<QString, QByteArray> out;
+    const QString manager = platform::toNative(managerPath('F'));
+    for (QChar letter : {QLatin1Char('E'), QLatin1Char('F'), QLatin1Char('S')}) {
+        QDirIterator it(drives.root(letter), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (path == manager || path.startsWith(manager + QLatin1Char('/')))
+                continue;
+            struct stat st {};
+            if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+                continue;
+            QByteArray entry = QByteArray::number(st.st_mode, 8) + ' ';
+            if (S_ISLNK(st.st_mode))
+                entry += "-> " + QFile::encodeName(QFileInfo(path).symLinkTarget());
+            else if (S_ISREG(st.st_mode))
+                entry += TestDriveTable::readFile(path);
+            out.insert(path, entry);
+        }
+    }
+    return out;
+}
+
+// Makes a folder's entries undeletable while it lives: no write permission,
+// and for root, whom permissions do not stop, the immutable flag.
+struct Undeletable {
+    QByteArray path;
+    bool immutable = false;
+    bool holds = false;
+
+    explicit Undeletable(const QString &native) : path(QFile::encodeName(native))
+    {
+        ::chmod(path.constData(), 0555);
+        holds = !canCreate();
+        if (holds)
+            return;
+        const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int flags = 0;
+        if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags |= FS_IMMUTABLE_FL;
+            immutable = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        if (fd >= 0)
+            ::close(fd);
+        holds = immutable && !canCreate();
+    }
+    ~Undeletable()
+    {
+        if (immutable) {
+            const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            int flags = 0;
+            if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+                flags &= ~FS_IMMUTABLE_FL;
+                ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+            }
+            if (fd >= 0)
+                ::close(fd);
+        }
+        ::chmod(path.constData(), 0755);
+    }
+    bool canCreate() const
+    {
+        const QByteArray probe = path + "/.probe";
+        const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return false;
+        ::close(fd);
+        ::unlink(probe.constData());
+        return true;
+    }
+};
 
 }  // namespace
 
@@ -62,6 +153,8 @@ private slots:
         setProgramPathForTests(QString());
         setManagerFilesForTests(nullptr);
         TakeHandOverMark();
+        TakeInstallSource();
+        startingInstallation() = {};
     }
 
     void locateManager_data()
@@ -313,34 +406,50 @@ private slots:
     void completeInstallationDeletesTheListedFiles()
     {
         makeSource();
+        QVERIFY(TestDriveTable::writeFile(QStringLiteral("S:\\dist\\voxam2.ini"),
+                                          "[VOXA Manager Ini File]\r\nVersion = 30101\r\n"));
         setProgramPathForTests(QStringLiteral("S:\\dist\\voxam2"));
         {
             FakeHost host;
             InstallOrStart(host, 'F');
         }
         QVERIFY(fs::exists(QStringLiteral("F:\\voxa\\manager\\copy.his")));
+        // The installed copy starts: the installer handed it its source,
+        // and it records what was installed before it writes its settings.
+        QVERIFY(qEnvironmentVariableIsSet("VOXA_INSTALL_SOURCE"));
+        setProgramPathForTests(managerPath('F', managerFiles().program));
+        FakeHost started;
+        QVERIFY(LocateManager(started, false));
+        QVERIFY(!appState().Terminating);
+        QVERIFY(!qEnvironmentVariableIsSet("VOXA_INSTALL_SOURCE"));
+        QCOMPARE(startingInstallation().source, QFileInfo(platform::toNative(QStringLiteral("S:\\dist"))).canonicalFilePath());
+        QVERIFY(TestDriveTable::writeFile(QStringLiteral("F:\\voxa\\manager\\voxam2.ini"),
+                                          "[VOXA Manager Ini File]\r\nVersion = 30101\r\nWindow.LEFT = 5\r\n"));
         // One listed file vanished meanwhile: skipped without retries.
         QVERIFY(fs::removeFile(QStringLiteral("S:\\dist\\default.mgs")));
         QVERIFY(fs::removeDir(QStringLiteral("S:\\dist\\Language\\sub")));
         procs->calls.clear();
-        CompleteInstallation('F');
+        CompleteInstallation('F', startingInstallation());
         QVERIFY(!fs::exists(QStringLiteral("F:\\voxa\\manager\\copy.his")));
         QVERIFY(!fs::exists(QStringLiteral("S:\\dist\\voxam2")));
+        QVERIFY(!fs::exists(QStringLiteral("S:\\dist\\voxam2.ini")));
         QVERIFY(!fs::exists(QStringLiteral("S:\\dist\\Language")));
         QCOMPARE(fs::listDir(QStringLiteral("S:\\dist")).size(), 0);
         QCOMPARE(procs->sleptMs, 0);
         // The installed copy is untouched.
         QVERIFY(fs::exists(QStringLiteral("F:\\voxa\\manager\\voxam2")));
         QVERIFY(fs::exists(QStringLiteral("F:\\voxa\\manager\\Language\\English.lng")));
+        startingInstallation() = {};
     }
 
     void completeInstallationRetriesAFolderThatStaysFull()
     {
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("S:\\dist\\Language\\English.lng")));
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("S:\\dist\\Language\\notes.txt")));
+        QVERIFY(TestDriveTable::writeFile(QStringLiteral("F:\\voxa\\manager\\Language\\English.lng")));
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("F:\\voxa\\manager\\copy.his"),
                                           "S:\\dist\\Language\\English.lng\r\nS:\\dist\\Language\\\r\n"));
-        CompleteInstallation('F');
+        CompleteInstallation('F', recordFromDist());
         QCOMPARE(procs->sleptMs, 5 * 500);
         QVERIFY(fs::exists(QStringLiteral("S:\\dist\\Language\\notes.txt")));
         QVERIFY(!fs::exists(QStringLiteral("S:\\dist\\Language\\English.lng")));
@@ -368,7 +477,7 @@ private slots:
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("S:\\dist\\voxam2"), "p"));
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("F:\\voxa\\manager\\voxam2"), "p"));
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("F:\\voxa\\manager\\copy.his"), his));
-        CompleteInstallation('F');
+        CompleteInstallation('F', recordFromDist());
         QVERIFY(fs::exists(QStringLiteral("E:\\precious.mp3")));
         QVERIFY(fs::exists(QStringLiteral("S:\\precious.mp3")));
         QVERIFY(fs::exists(QStringLiteral("F:\\voxa\\manager\\voxam2")));
@@ -391,13 +500,15 @@ private slots:
         InstallOrStart(host, 'F');
         QCOMPARE(TestDriveTable::readFile(QStringLiteral("F:\\voxa\\manager\\voxam2")), QByteArray("program"));
         QVERIFY(!fs::exists(QStringLiteral("F:\\voxa\\manager\\copy.his")));
+        const QString handed = TakeInstallSource();
+        QVERIFY2(handed.isEmpty(), qPrintable(handed));
         // Even a history naming E's folder, as a damaged or older installer
         // might leave, deletes nothing there.
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("F:\\voxa\\manager\\copy.his"),
                                           "E:\\voxa\\manager\\voxam2\r\nE:\\voxa\\manager\\defaultskin.bmp\r\n"
                                           "E:\\voxa\\manager\\Language\\English.lng\r\nE:\\voxa\\manager\\Language\\\r\n"));
         QDir::setCurrent(startDir);
-        CompleteInstallation('F');
+        CompleteInstallation('F', RecordInstallation('F', handed));
         QVERIFY(!fs::exists(QStringLiteral("F:\\voxa\\manager\\copy.his")));
         for (const char *f : {"voxam2", "defaultskin.bmp", "default.mgs", "voxam2.ini", "Language\\English.lng"})
             QVERIFY2(fs::isFile(managerPath('E', QLatin1String(f))), f);
@@ -472,7 +583,7 @@ private slots:
         QVERIFY(QFile::link(platform::toNative(QStringLiteral("S:\\dist")), drives->root('S') + QStringLiteral("/alias")));
         QVERIFY(QFile::link(platform::toNative(managerPath('F')), drives->root('S') + QStringLiteral("/installed")));
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("F:\\voxa\\manager\\copy.his"), his));
-        CompleteInstallation('F');
+        CompleteInstallation('F', recordFromDist());
         QVERIFY(!fs::exists(QStringLiteral("F:\\voxa\\manager\\copy.his")));
         for (const QString &f : files)
             QVERIFY2(fs::isFile(f) != deleted.contains(f), qPrintable(f));
@@ -526,10 +637,138 @@ private slots:
             QVERIFY2(!e.name.startsWith(QStringLiteral("voxam2.")) || e.name == QStringLiteral("voxam2.ini"), qPrintable(e.name));
     }
 
+    void craftedHistoryKeepsEveryFileOutsideTheManager_data()
+    {
+        QTest::addColumn<bool>("handedOver");
+        QTest::addColumn<QByteArray>("his");
+        QTest::addColumn<bool>("installedDiffer");
+        QTest::addColumn<bool>("undeletable");
+        QTest::addColumn<bool>("hisIsLink");
+        QTest::addColumn<int>("sleptMs");  // the retries' waits
+        const QByteArray dist = "S:\\dist\\voxam2\r\nS:\\dist\\voxam2.ini\r\nS:\\dist\\Language\\English.lng\r\n";
+        QByteArray many = dist;
+        for (int i = 0; i < 100; ++i)
+            many += "S:\\dist\\Language\\" + QByteArray::number(i) + ".lng\r\n";
+        // The user's own files, listed with the folder they are in as the source.
+        QTest::newRow("last line naming elsewhere")
+            << true
+            << QByteArray("E:\\thesis\\voxam2.ini\r\nE:\\thesis\\Language\\English.lng\r\n"
+                          "E:\\thesis\\Language\\notes.txt\r\nE:\\thesis\\Language\\\r\n")
+            << false << false << false << 0;
+        QTest::newRow("found without a hand-over") << false << dist + "S:\\dist\\Language\\\r\n" << false << false << false << 0;
+        QTest::newRow("listed files differ from the installed ones")
+            << true << dist + "S:\\dist\\Language\\\r\n" << true << false << false << 5 * 500;
+        QTest::newRow("many undeletable lines") << true << many + "S:\\dist\\Language\\\r\n" << false << true << false
+                                                << CleanUpRetryBudgetMs;
+        QTest::newRow("copy.his is a link") << true << dist + "S:\\dist\\Language\\\r\n" << false << false << true << 0;
+    }
+    void craftedHistoryKeepsEveryFileOutsideTheManager()
+    {
+        QFETCH(bool, handedOver);
+        QFETCH(QByteArray, his);
+        QFETCH(bool, installedDiffer);
+        QFETCH(bool, undeletable);
+        QFETCH(bool, hisIsLink);
+        QFETCH(int, sleptMs);
+        // The installed copy, the source it came from, and the user's files,
+        // which hold the same bytes as the installed ones.
+        QStringList installed = {QStringLiteral("voxam2"), QStringLiteral("voxam2.ini"), QStringLiteral("Language\\English.lng")};
+        if (undeletable)
+            for (int i = 0; i < 100; ++i)
+                installed << QStringLiteral("Language\\%1.lng").arg(i);
+        for (const QString &f : installed) {
+            const QByteArray bytes = f.toUtf8();
+            QVERIFY(TestDriveTable::writeFile(QStringLiteral("S:\\dist\\") + f, bytes));
+            QVERIFY(TestDriveTable::writeFile(managerPath('F', f), installedDiffer ? "installed " + bytes : bytes));
+        }
+        QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\thesis\\voxam2.ini"), "voxam2.ini"));
+        QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\thesis\\Language\\English.lng"), "Language\\English.lng"));
+        QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\thesis\\Language\\notes.txt"), "notes"));
+        QVERIFY(fs::setReadOnly(QStringLiteral("E:\\thesis\\Language\\notes.txt")));
+        const QString hisPath = platform::toNative(managerPath('F', QStringLiteral("copy.his")));
+        if (hisIsLink) {
+            QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\thesis\\history.txt"), his));
+            QVERIFY(QFile::link(platform::toNative(QStringLiteral("E:\\thesis\\history.txt")), hisPath));
+        } else {
+            QVERIFY(TestDriveTable::writeFile(managerPath('F', QStringLiteral("copy.his")), his));
+        }
+        const InstallRecord record = handedOver ? recordFromDist() : InstallRecord();
+        QCOMPARE(record.isEmpty(), !handedOver);
+        std::unique_ptr<Undeletable> keep1, keep2;
+        if (undeletable) {
+            keep1 = std::make_unique<Undeletable>(platform::toNative(QStringLiteral("S:\\dist")));
+            keep2 = std::make_unique<Undeletable>(platform::toNative(QStringLiteral("S:\\dist\\Language")));
+            if (!keep1->holds || !keep2->holds)
+                QSKIP("no way to make a folder's entries undeletable here");
+        }
+        const QMap<QString, QByteArray> before = outsideTheManager(*drives);
+
+        CompleteInstallation('F', record);
+
+        QCOMPARE(outsideTheManager(*drives), before);
+        QVERIFY(!QFileInfo(hisPath).exists() && !QFileInfo(hisPath).isSymLink());
+        QCOMPARE(procs->sleptMs, sleptMs);
+    }
+
+    void installationNeverWritesThroughALink_data()
+    {
+        QTest::addColumn<QString>("linked");   // below F:\, a link to E:\elsewhere or to the file in it
+        QTest::addColumn<bool>("toFolder");
+        QTest::addColumn<QString>("message");  // empty: none
+        const QString refused = QStringLiteral("Cannot install on drive F: %1 is a symbolic link");
+        QTest::newRow("voxa") << "voxa" << true << refused.arg(QStringLiteral("F:\\voxa"));
+        QTest::newRow("voxa\\manager") << "voxa\\manager" << true << refused.arg(QStringLiteral("F:\\voxa\\manager"));
+        QTest::newRow("voxa\\manager\\Language")
+            << "voxa\\manager\\Language" << true << refused.arg(QStringLiteral("F:\\voxa\\manager\\Language"));
+        QTest::newRow("the program file")
+            << "voxa\\manager\\voxam2" << false
+            << QStringLiteral("Cannot copy file: voxam2 [%1]").arg(fs::symbolicLinkText());
+        QTest::newRow("copy.his") << "voxa\\manager\\copy.his" << false << QString();
+    }
+    void installationNeverWritesThroughALink()
+    {
+        QFETCH(QString, linked);
+        QFETCH(bool, toFolder);
+        QFETCH(QString, message);
+        makeSource();
+        setProgramPathForTests(QStringLiteral("S:\\dist\\voxam2"));
+        QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\elsewhere\\precious.txt"), "precious"));
+        const QString elsewhere = platform::toNative(QStringLiteral("E:\\elsewhere"));
+        const QString precious = elsewhere + QStringLiteral("/precious.txt");
+        QVERIFY(QFile::setPermissions(precious, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        const QString link = drives->root('F') + QLatin1Char('/') + QString(linked).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        QVERIFY(QDir().mkpath(QFileInfo(link).path()));
+        QVERIFY(QFile::link(toFolder ? elsewhere : precious, link));
+
+        ScriptedPrompts prompts;
+        if (!message.isEmpty())
+            prompts.expectMessage(message);
+        FakeHost host;
+        InstallOrStart(host, 'F');
+        QCOMPARE(prompts.pending(), 0);
+
+        QCOMPARE(QDir(elsewhere).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+                 QStringList{QStringLiteral("precious.txt")});
+        QCOMPARE(TestDriveTable::readFile(precious), QByteArray("precious"));
+        struct stat st {};
+        QVERIFY(::stat(QFile::encodeName(precious).constData(), &st) == 0);
+        QCOMPARE(st.st_mode & 07777, mode_t(0440));
+        QVERIFY(QFileInfo(link).isSymLink());
+        // A refused drive is not started either; otherwise the installation
+        // went on around the link.
+        QCOMPARE(procs->calls.isEmpty(), toFolder);
+        QCOMPARE(chooserFlags().StartAfterInstall, !toFolder);
+        if (toFolder)
+            QVERIFY(!QFileInfo::exists(drives->root('F') + QStringLiteral("/voxa/manager/voxam2.ini")));
+        // No history was written through the link, so none is handed over.
+        if (linked.endsWith(QLatin1String("copy.his")))
+            QCOMPARE(TakeInstallSource(), QString());
+    }
+
     void noHistoryFileDoesNothing()
     {
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("S:\\dist\\voxam2"), "p"));
-        CompleteInstallation('F');
+        CompleteInstallation('F', recordFromDist());
         QVERIFY(fs::exists(QStringLiteral("S:\\dist\\voxam2")));
     }
 };

@@ -16,6 +16,7 @@
 #include "support/recordingprocesses.h"
 #include "support/testdrives.h"
 
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -147,7 +148,8 @@ private slots:
             const QByteArray his = mutate(seed, rng);
             QVERIFY(TestDriveTable::writeFile(QStringLiteral("F:\\voxa\\manager\\copy.his"), his));
             ReadInstallHistory(his);
-            CompleteInstallation('F');
+            // Started by an installation from S:\dist whose files are those in F.
+            CompleteInstallation('F', RecordInstallation('F', QFileInfo(platform::toNative(QStringLiteral("S:\\dist"))).canonicalFilePath()));
             for (const QString &f : kept)
                 QVERIFY2(fs::isFile(f), qPrintable(f + QStringLiteral(" deleted by: ") + QString::fromLatin1(his.toHex())));
             QVERIFY(!fs::exists(QStringLiteral("F:\\voxa\\manager\\copy.his")));
