@@ -53,11 +53,13 @@ int download(const QStringList &args, Io &io)
     request.target = platform::isDevicePath(dir) ? platform::joinDevice(dir, *name) : QDir(dir).filePath(*name);
     const TransferResult r = DownloadFile(request);
     if (!r.ok()) {
-        io.err << "voxatool download: " << msg(Msg::DownloadError) << " (" << transferStatusText(r) << ": "
-               << r.detail << ")\n";
+        io.err << "voxatool download: " << TransferFailureText(r, request.target) << " (" << transferStatusText(r)
+               << ": " << r.detail << ")\n";
         return 1;
     }
-    io.out << request.target << " " << r.bytes << "\n";
+    // Where this computer has the file.
+    const QString native = platform::toNative(request.target);
+    io.out << (native.isEmpty() ? request.target : native) << " " << r.bytes << "\n";
     return 0;
 }
 

@@ -1,6 +1,6 @@
 // voxatool update-check [URL]: fetches update2.ini as the update frame does
-// and prints the rows it would offer, ticked where the offered version is
-// newer. Nothing is written.
+// (at most MaxUpdateInfoBytes of it) and prints the rows it would offer,
+// ticked where the offered version is newer. Nothing is written.
 #include "app/messagetable.h"
 #include "tool/update_options.h"
 #include "update/updatelist.h"
@@ -23,12 +23,13 @@ int updateCheck(const QStringList &args, Io &io)
 
     QByteArray bytes;
     const TransferResult r = FetchUrl(url, o.proxy, &bytes, {}, MaxUpdateInfoBytes);
-    if (!r.ok()) {
-        io.err << "voxatool update-check: " << msg(Msg::DownloadError) << " (" << transferStatusText(r) << ": "
+    // Too long is invalid, as in the update frame.
+    if (!r.ok() && r.status != TransferStatus::TooLarge) {
+        io.err << "voxatool update-check: " << TransferFailureText(r, url) << " (" << transferStatusText(r) << ": "
                << r.detail << ")\n";
         return 1;
     }
-    const std::optional<UpdateInfo> info = ParseUpdateInfo(bytes);
+    const std::optional<UpdateInfo> info = r.ok() ? ParseUpdateInfo(bytes) : std::nullopt;
     if (!info) {
         io.err << "voxatool update-check: " << msg(Msg::UpdateInfoInvalid) << "\n";
         return 1;

@@ -1,6 +1,7 @@
 #pragma once
-// Options the update commands share: the drive whose settings (proxy, update
-// server) and firmware records apply, and a proxy given on the command line.
+// Options the update commands share: the drive whose proxy settings and
+// firmware records apply, and a proxy given on the command line. The update
+// server comes from this computer (UpdateServerAddress), never from a drive.
 #include "app/settings.h"
 #include "platform/drives.h"
 #include "tool/command.h"
@@ -12,7 +13,7 @@ namespace voxa::tool {
 struct UpdateOptions {
     QChar drive;               // null without --drive
     ProxySettings proxy;       // no proxy unless a drive's settings or --proxy say so
-    QString server = QString::fromLatin1(DefaultUpdateServer);
+    QString server = UpdateServerAddress();
     QStringList rest;          // the other arguments, in order
 };
 
@@ -48,7 +49,6 @@ inline QString parseUpdateOptions(const QStringList &args, UpdateOptions &o)
         TIniFileHandler settings;
         settings.SetDrive(o.drive);
         o.proxy = ProxyFromSettings(settings);
-        o.server = UpdateServerAddress(settings);
     }
     if (given)
         o.proxy = *given;
@@ -65,6 +65,9 @@ inline QString transferStatusText(const TransferResult &r)
     case TransferStatus::ChecksumMismatch: return QStringLiteral("checksum mismatch");
     case TransferStatus::TooLarge: return QStringLiteral("too large");
     case TransferStatus::WriteFailed: return QStringLiteral("cannot write the file");
+    case TransferStatus::OwnFile: return QStringLiteral("a file of the manager's installation");
+    case TransferStatus::BadProxy: return QStringLiteral("unusable proxy");
+    case TransferStatus::Rejected: return QStringLiteral("content refused");
     }
     return {};
 }

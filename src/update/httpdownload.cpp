@@ -1,16 +1,22 @@
 #include "update/httpdownload.h"
 
+#include "app/messagetable.h"
 #include "app/settings.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
 #include "update/updateinfo.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 
 #include <curl/curl.h>
 
 #include <memory>
 #include <mutex>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace voxa {
 namespace {
@@ -92,6 +98,37 @@ int transferInfo(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
     return static_cast<Transfer *>(user)->abortRequested() ? 1 : 0;
 }
 
+// Whether a proxy server text names a port itself ("host:3128",
+// "http://host:3128", "[::1]:3128"). libcurl would take that port over the
+// Proxy Port box without a word.
+bool proxyHostHasPort(const QString &server)
+{
+    QString host = server.trimmed();
+    const qsizetype scheme = host.indexOf(QLatin1String("://"));
+    if (scheme >= 0)
+        host = host.mid(scheme + 3);
+    host = host.left(host.indexOf(QLatin1Char('/')));
+    host = host.mid(host.lastIndexOf(QLatin1Char('@')) + 1);
+    if (host.startsWith(QLatin1Char('[')))
+        return host.mid(host.indexOf(QLatin1Char(']')) + 1).startsWith(QLatin1Char(':'));
+    // A bare IPv6 address has several colons and no port.
+    return host.count(QLatin1Char(':')) == 1;
+}
+
+// Adds the owner's execute permission to a file just written, without
+// following a link put in its place meanwhile. On FAT the mount decides and
+// the change may be refused; the file is then left as it is.
+void addOwnerExecute(const QString &nativePath)
+{
+    const int fd = ::open(QFile::encodeName(nativePath).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IXUSR))
+        ::fchmod(fd, (st.st_mode & 07777) | S_IXUSR);
+    ::close(fd);
+}
+
 }  // namespace
 
 ProxySettings ProxyFromDialog(bool useProxy, const QString &server, int port)
@@ -106,12 +143,58 @@ ProxySettings ProxyFromSettings(TIniFileHandler &settings)
     return ProxyFromDialog(settings.useProxy(), settings.proxyServer(), settings.proxyPort());
 }
 
+QString ProxyProblem(const ProxySettings &proxy)
+{
+    if (!proxy.enabled())
+        return {};
+    if (proxy.port < 1 || proxy.port > 65535)
+        return QStringLiteral("The proxy port in the Proxy Settings must be a number from 1 to 65535.");
+    if (proxyHostHasPort(proxy.host))
+        return QStringLiteral("The proxy server \"%1\" in the Proxy Settings carries a port of its own; enter the "
+                              "server alone, and its port in the Proxy Port box.")
+            .arg(proxy.host.trimmed());
+    return {};
+}
+
+QString TransferFailureText(const TransferResult &result, const QString &target)
+{
+    const QString where = QStringLiteral(" [") + target + QLatin1Char(']');
+    switch (result.status) {
+    case TransferStatus::Aborted:
+        return msg(Msg::DownloadAborted);
+    case TransferStatus::ChecksumMismatch:
+        return QStringLiteral("The downloaded file does not match its checksum, so it was not saved.") + where;
+    case TransferStatus::OwnFile:
+        return QStringLiteral("The update server offered a file that would replace a file of the VOXA Manager "
+                              "installation, so nothing was downloaded.") +
+               where;
+    case TransferStatus::BadProxy:
+        return result.detail;
+    case TransferStatus::WriteFailed:
+        // The transfer worked; the drive refused the file (full, read-only,
+        // a symbolic link in its place).
+        return msg(Msg::OpenForWriteError) + QStringLiteral(" (") + result.detail + QLatin1Char(')') + where;
+    case TransferStatus::Ok:
+    case TransferStatus::Failed:
+    case TransferStatus::BadTarget:
+    case TransferStatus::TooLarge:
+    case TransferStatus::Rejected:
+        break;
+    }
+    return msg(Msg::DownloadError);
+}
+
 TransferResult FetchUrl(const QString &url, const ProxySettings &proxy, QByteArray *body,
                         const TransferCallbacks &callbacks, qint64 maxBytes)
 {
     initCurlOnce();
     TransferResult result;
     body->clear();
+    if (const QString problem = ProxyProblem(proxy); !problem.isEmpty()) {
+        result.status = TransferStatus::BadProxy;
+        result.detail = problem;
+        return result;
+    }
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
     if (!curl) {
         result.detail = QStringLiteral("cannot start a transfer");
@@ -150,8 +233,7 @@ TransferResult FetchUrl(const QString &url, const ProxySettings &proxy, QByteArr
     } else {
         curl_easy_setopt(c, CURLOPT_PROXY, proxyHost.constData());
         curl_easy_setopt(c, CURLOPT_PROXYTYPE, long(CURLPROXY_HTTP));
-        if (proxy.port > 0 && proxy.port <= 65535)
-            curl_easy_setopt(c, CURLOPT_PROXYPORT, long(proxy.port));
+        curl_easy_setopt(c, CURLOPT_PROXYPORT, long(proxy.port));
     }
 
     const CURLcode rc = curl_easy_perform(c);
@@ -197,9 +279,14 @@ TransferResult DownloadFile(const DownloadRequest &original, const TransferCallb
         result.detail = QStringLiteral("no usable file name in %1").arg(original.target);
         return result;
     }
+    if (IsInstallationFile(request.target)) {
+        result.status = TransferStatus::OwnFile;
+        result.detail = QStringLiteral("%1 is a file of the manager's installation").arg(original.target);
+        return result;
+    }
 
     QByteArray body;
-    result = FetchUrl(request.url, request.proxy, &body, callbacks);
+    result = FetchUrl(request.url, request.proxy, &body, callbacks, request.maxBytes);
     if (!result.ok())
         return result;
     if (request.sha256) {
@@ -211,12 +298,19 @@ TransferResult DownloadFile(const DownloadRequest &original, const TransferCallb
             return result;
         }
     }
+    if (request.accept && !request.accept(body)) {
+        result.status = TransferStatus::Rejected;
+        result.detail = QStringLiteral("the content was refused");
+        return result;
+    }
     if (request.clearReadOnly && fs::isReadOnly(request.target))
         fs::clearReadOnly(request.target);
     const QString error = fs::writeWholeFile(request.target, body);
     if (!error.isEmpty()) {
         result.status = TransferStatus::WriteFailed;
         result.detail = error;
+    } else if (request.executable) {
+        addOwnerExecute(request.target);
     }
     return result;
 }

@@ -30,6 +30,11 @@ struct ProxySettings {
 ProxySettings ProxyFromDialog(bool useProxy, const QString &server, int port);
 // The same from the stored settings (Use Proxy, Proxy Server, Proxy Port).
 ProxySettings ProxyFromSettings(TIniFileHandler &settings);
+// Why a proxy cannot be used, as a text for the user; empty when it can (or
+// when no proxy is chosen). A port outside 1 to 65535, or a server text that
+// carries a port of its own ("host:3128"), which would silently win over the
+// Proxy Port box.
+QString ProxyProblem(const ProxySettings &proxy);
 
 enum class TransferStatus {
     Ok,
@@ -37,8 +42,11 @@ enum class TransferStatus {
     Aborted,           // the abort flag was set
     BadTarget,         // the file name would leave its folder or is no name
     ChecksumMismatch,  // the body does not match the announced SHA-256
-    TooLarge,          // more than MaxDownloadBytes
+    TooLarge,          // more than the request's size limit
     WriteFailed,       // the target could not be written
+    OwnFile,           // the target is one of the manager's own files
+    BadProxy,          // the proxy settings cannot be used (ProxyProblem)
+    Rejected,          // the body failed the request's own check
 };
 
 struct TransferResult {
@@ -49,6 +57,12 @@ struct TransferResult {
 
     bool ok() const { return status == TransferStatus::Ok; }
 };
+
+// What the user is told about a failed transfer to target (shown in
+// brackets where the text concerns the file). Connection, proxy and server
+// errors give the message table's download error; a file the drive refused
+// its write error.
+QString TransferFailureText(const TransferResult &result, const QString &target);
 
 // Reports of a running transfer, called on the transferring thread.
 struct TransferCallbacks {
@@ -66,7 +80,8 @@ inline constexpr qint64 MaxDownloadBytes = qint64(256) << 20;
 
 // Request headers and behaviour: plain GET, Accept "text/html, */*",
 // cookies kept for the transfer, no read time-out, redirects followed (HTTP
-// and HTTPS only), any status of 400 or more is a failure.
+// and HTTPS only), any status of 400 or more is a failure. A proxy with a
+// ProxyProblem fails as BadProxy without connecting anywhere.
 TransferResult FetchUrl(const QString &url, const ProxySettings &proxy, QByteArray *body,
                         const TransferCallbacks &callbacks = {}, qint64 maxBytes = MaxDownloadBytes);
 
@@ -78,6 +93,13 @@ struct DownloadRequest {
     // Clear the target's read-only attribute before replacing it; device
     // paths (the player's own files) always get it.
     bool clearReadOnly = false;
+    // The largest body accepted; more fails as TooLarge.
+    qint64 maxBytes = MaxDownloadBytes;
+    // Checks the whole body before anything is written; false fails as
+    // Rejected and leaves the target as it was.
+    std::function<bool(const QByteArray &)> accept = nullptr;
+    // Give the written file the owner's execute permission (a program).
+    bool executable = false;
 };
 
 // Resolves a device target to its native path on the calling thread (the
@@ -85,11 +107,13 @@ struct DownloadRequest {
 // can run anywhere.
 DownloadRequest ResolveDownload(DownloadRequest request);
 
-// GETs the URL and, when the whole body arrived and matches the SHA-256
-// digest (when one is given), writes it as the whole new content of the
-// target. A failed, cut or mismatching transfer leaves the target as it was
-// and no partial file. A target whose file name is unsafe (see
-// IsSafeFileName) fails as BadTarget without a request.
+// GETs the URL and, when the whole body arrived, matches the SHA-256 digest
+// (when one is given) and passes the request's check, writes it as the whole
+// new content of the target. A failed, cut, mismatching or refused transfer
+// leaves the target as it was and no partial file. Without a request, a
+// target whose file name is unsafe (see IsSafeFileName) fails as BadTarget
+// and one that would replace a file of the installation (see
+// IsInstallationFile) as OwnFile.
 TransferResult DownloadFile(const DownloadRequest &request, const TransferCallbacks &callbacks = {});
 
 // The progress bar and its caption during a transfer.

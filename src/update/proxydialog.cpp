@@ -2,6 +2,7 @@
 
 #include "app/languagetargets.h"
 #include "app/mainform.h"
+#include "platform/prompts.h"
 #include "update/updateframe.h"
 #include "ui/skinbutton.h"
 
@@ -98,6 +99,14 @@ void TProxySetupForm::ProxyPortEditChanged()
 
 void TProxySetupForm::OKButtonClick()
 {
+    // A port outside 1 to 65535 or a port inside the server text is not
+    // saved: the transfers would refuse it anyway.
+    const QString problem = ProxyProblem(ProxyFromDialog(ProxyCheck->isChecked(), ProxyServerEdit->text(),
+                                                         ProxyPortEdit->value()));
+    if (!problem.isEmpty()) {
+        prompts().warning(problem, Placement::centered());
+        return;
+    }
     if (m_main)
         m_main->SaveSettings();
     accept();

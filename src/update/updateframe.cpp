@@ -95,8 +95,7 @@ void TUpdateFrame::OnShowFrame()
     dlInfoLabel->setFont(font());
     if (TMainForm *m = Main()) {
         m_session.setDrive(appState().DriveLetter);
-        m->Settings().SetDrive(appState().DriveLetter);
-        m_session.setServer(UpdateServerAddress(m->Settings()));
+        m_session.setServer(UpdateServerAddress());
         // The dialog's fields are what its handlers last applied.
         if (ProxyDialog *dialog = m->ProxySetupForm()) {
             const ProxyValues v = dialog->Values();

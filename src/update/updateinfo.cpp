@@ -1,11 +1,17 @@
 #include "update/updateinfo.h"
 
 #include "app/messagetable.h"
-#include "app/settings.h"
 #include "app/version.h"
+#include "device/managerdrive.h"
 #include "platform/codepage.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace voxa {
 namespace {
@@ -195,9 +201,67 @@ std::optional<QString> UpdateTargetPath(QChar drive, int row, const QString &url
     return platform::joinDevice(folder, *name);
 }
 
-QString UpdateServerAddress(TIniFileHandler &settings)
+bool IsInstallationFileName(const QString &name)
 {
-    const QString configured = fromCodePage(settings.GetKey(UpdateServerKey)).trimmed();
+    QString n = name;
+    while (n.endsWith(QLatin1Char('.')) || n.endsWith(QLatin1Char(' ')))
+        n.chop(1);
+    if (n.endsWith(QLatin1String(".lng"), Qt::CaseInsensitive) ||
+        n.endsWith(QLatin1String(".chm"), Qt::CaseInsensitive))
+        return true;
+    QStringList own = {QStringLiteral("voxam2.ini"), QStringLiteral("copy.his"), QStringLiteral("play.m3u"),
+                       QStringLiteral("Language")};
+    for (const InstallFile &f : InstallFileList())
+        own << f.name;
+    // A drive may carry the other platform's installation too.
+    for (const ManagerFileNames &m : {windowsManagerFiles(), linuxManagerFiles()})
+        own << m.program << m.runtime << m.olderRuntime;
+    for (const QString &o : own)
+        if (!o.isEmpty() && n.compare(o, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+bool IsInstallationFile(const QString &target)
+{
+    if (IsInstallationFileName(platform::fileNameOf(target)))
+        return true;
+    const QString native = platform::isDevicePath(target) ? platform::toNative(target) : target;
+    struct stat t {};
+    if (native.isEmpty() || ::lstat(QFile::encodeName(native).constData(), &t) != 0)
+        return false;  // nothing there yet to be another name of
+    const QString folder = QFileInfo(native).absolutePath();
+    for (const fs::Entry &e : fs::listDir(folder)) {
+        if (!IsInstallationFileName(e.name))
+            continue;
+        struct stat o {};
+        if (::lstat(QFile::encodeName(QDir(folder).filePath(e.name)).constData(), &o) == 0 && o.st_dev == t.st_dev &&
+            o.st_ino == t.st_ino)
+            return true;
+    }
+    return false;
+}
+
+QString UpdateSettingsFile()
+{
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/voxa/update");
+}
+
+QString UpdateServerAddress()
+{
+    QString configured = qEnvironmentVariable(UpdateServerVariable).trimmed();
+    if (configured.isEmpty()) {
+        // Lines "Update Server = http://host:8080"; others are ignored.
+        const std::optional<QByteArray> text = fs::readRegularFile(UpdateSettingsFile(), 64 * 1024);
+        for (const QByteArray &line : text.value_or(QByteArray()).split('\n')) {
+            const qsizetype eq = line.indexOf('=');
+            if (eq > 0 && line.left(eq).trimmed().compare(UpdateServerKey, Qt::CaseInsensitive) == 0)
+                configured = QString::fromUtf8(line.mid(eq + 1)).trimmed();
+        }
+    }
     return configured.isEmpty() ? QString::fromLatin1(DefaultUpdateServer) : configured;
 }
 

@@ -13,8 +13,6 @@
 
 namespace voxa {
 
-class TIniFileHandler;
-
 // The six update rows, in list order (row numbers 1 to 6).
 inline constexpr int UpdateRowCount = 6;
 
@@ -95,12 +93,29 @@ bool IsSafeFileName(const QString &name);
 // drive:\<row folder>\<file name of url>; nothing when the name is unsafe.
 std::optional<QString> UpdateTargetPath(QChar drive, int row, const QString &url);
 
+// Whether a file name is one of a manager installation's own files, letter
+// case and trailing dots and blanks ignored (FAT and Windows ignore them
+// too): the install list of either platform, voxam2.ini, copy.his,
+// play.m3u, the Language folder and the kinds of file it holds (*.lng,
+// *.chm). A download never takes such a name.
+bool IsInstallationFileName(const QString &name);
+// The same for a target path (device or native), and also when the target
+// is another name of such a file in its folder (a FAT short name like
+// DEFAUL~1.BMP, or a hard link).
+bool IsInstallationFile(const QString &target);
+
 // The update server: a base address such as "http://host" or
-// "http://host:8080". The settings key "Update Server" overrides the
-// built-in address; every caller asks here.
+// "http://host:8080". It comes from this computer, never from the player's
+// drive (a second-hand disk must not redirect the updates): the environment
+// variable VOXA_UPDATE_SERVER, else an "Update Server = ..." line in
+// UpdateSettingsFile(), else the built-in address. Every caller asks here.
 inline constexpr const char *DefaultUpdateServer = "http://update.voxamanager.net";
 inline constexpr const char *UpdateServerKey = "Update Server";
-QString UpdateServerAddress(TIniFileHandler &settings);
+inline constexpr const char *UpdateServerVariable = "VOXA_UPDATE_SERVER";
+// $XDG_CONFIG_HOME/voxa/update (~/.config/voxa/update), beside the drive
+// table file.
+QString UpdateSettingsFile();
+QString UpdateServerAddress();
 // The description's URL on a server: <server>/update/update2.ini.
 QString UpdateInfoUrl(const QString &server);
 

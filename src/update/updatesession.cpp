@@ -4,7 +4,6 @@
 #include "platform/paths.h"
 #include "platform/processes.h"
 
-#include <QFile>
 #include <QTimer>
 
 namespace voxa {
@@ -70,32 +69,42 @@ void TUpdateSession::CheckForUpdates()
     request.url = UpdateInfoUrl(m_server);
     request.target = UpdateInfoPath(m_drive);
     request.proxy = m_proxy;
+    // The description is held in memory up to its size limit and reaches
+    // the drive only when it is whole and valid.
+    request.maxBytes = MaxUpdateInfoBytes;
+    request.accept = [](const QByteArray &bytes) { return ParseUpdateInfo(bytes).has_value(); };
     startDownload(msg(Msg::CheckingForUpdate) + QStringLiteral("..."), request);
 }
 
 void TUpdateSession::transferFinished(const TransferResult &result)
 {
     const bool aborted = result.status == TransferStatus::Aborted;
+    // A description that arrived but is too long or no description is an
+    // invalid one, not a failed transfer.
+    const bool invalidInfo = m_mode == Mode::Checking &&
+                             (result.status == TransferStatus::Rejected || result.status == TransferStatus::TooLarge);
     m_progress.end(result.ok());
     emit progressChanged();
-    if (!result.ok() && m_errorText != msg(Msg::DownloadAborted))
-        prompts().warning(m_errorText);
-    if (result.ok()) {
+    if (!result.ok() && !invalidInfo && m_errorText != msg(Msg::DownloadAborted)) {
+        const QString target = m_mode == Mode::Checking ? UpdateInfoPath(m_drive) : m_currentTarget;
+        prompts().warning(TransferFailureText(result, target));
+    }
+    if (result.ok() || invalidInfo) {
         m_progress.clear();
         emit progressChanged();
     }
     if (m_mode == Mode::Checking)
-        checkFinished(result.ok());
+        checkFinished(result.ok(), invalidInfo);
     else if (m_mode == Mode::Updating)
         rowFinished(result.ok(), aborted);
     else if (m_checkWhenIdle)
         CheckForUpdates();
 }
 
-void TUpdateSession::checkFinished(bool ok)
+void TUpdateSession::checkFinished(bool ok, bool invalidInfo)
 {
     m_mode = Mode::None;
-    if (!ok) {
+    if (!ok && !invalidInfo) {
         setButtons(m_updateEnabled, true, true);
         emit idle();
         emit closeRequested();
@@ -104,7 +113,9 @@ void TUpdateSession::checkFinished(bool ok)
     setInfo(msg(Msg::SelectUpdate));
     m_progress.clear();
     emit progressChanged();
-    if (std::optional<UpdateInfo> info = ReadUpdateInfo(m_drive, m_infoPlacement)) {
+    if (invalidInfo)
+        prompts().warning(msg(Msg::UpdateInfoInvalid), m_infoPlacement);
+    if (std::optional<UpdateInfo> info = invalidInfo ? std::nullopt : ReadUpdateInfo(m_drive, m_infoPlacement)) {
         m_info = *info;
         m_list.Build(m_info, m_drive);
     } else {
@@ -162,6 +173,8 @@ void TUpdateSession::nextRow()
     request.target = m_currentTarget;
     request.proxy = m_proxy;
     request.sha256 = m_info.checksum(m_currentRow);
+    // The new manager and the firmware programs are started as programs.
+    request.executable = true;
     startDownload(text, request);
 }
 
@@ -177,7 +190,10 @@ void TUpdateSession::rowFinished(bool ok, bool aborted)
         return;
     }
     if (m_currentRow == 1) {
-        prompts().info(msg(Msg::NewManagerDownloaded) + QLatin1Char(' ') + m_currentTarget + QStringLiteral(" file."));
+        // The user starts the new manager: name it where this computer has it.
+        const QString native = platform::toNative(m_currentTarget);
+        const QString shown = native.isEmpty() ? m_currentTarget : native;
+        prompts().info(msg(Msg::NewManagerDownloaded) + QLatin1Char(' ') + shown + QStringLiteral(" file."));
         nextRow();
         return;
     }
@@ -192,10 +208,7 @@ void TUpdateSession::rowFinished(bool ok, bool aborted)
 
 void TUpdateSession::handOverFirmware(const QString &target)
 {
-    // A downloaded file carries no execute permission on Linux; on FAT the
-    // mount decides and this changes nothing.
-    const QString native = platform::toNative(target);
-    QFile::setPermissions(native, QFile::permissions(native) | QFile::ExeOwner | QFile::ExeUser);
+    // The download gave the file the owner's execute permission.
     int error = 0;
     const int code = platform::processes().runAndWait(target, {}, platform::folderOf(target), &error);
     if (code == -1 && error != 0)

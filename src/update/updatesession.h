@@ -76,7 +76,7 @@ private:
 
     void startDownload(const QString &text, const DownloadRequest &request);
     void transferFinished(const TransferResult &result);
-    void checkFinished(bool ok);
+    void checkFinished(bool ok, bool invalidInfo);
     void nextRow();
     void rowFinished(bool ok, bool aborted);
     void handOverFirmware(const QString &target);

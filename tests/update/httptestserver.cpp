@@ -82,6 +82,12 @@ int HttpTestServer::holdsStarted() const
     return m_holdsStarted;
 }
 
+qint64 HttpTestServer::endlessBytesSent() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_endlessSent;
+}
+
 void HttpTestServer::run()
 {
     QTcpServer server;
@@ -133,6 +139,28 @@ void HttpTestServer::handle(QTcpSocket *socket)
         response = m_routes.value(request.path, HttpResponse{404, "not here", true, -1});
     }
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " " + reason(response.status) + "\r\n";
+    if (response.endless) {
+        socket->write(head + "Connection: close\r\n\r\n");
+        // Another piece whenever the last one has left, while the client reads.
+        const qsizetype copies = qMax<qsizetype>(1, 65536 / qMax<qsizetype>(1, response.body.size()));
+        const QByteArray piece = response.body.repeated(copies);
+        auto more = [this, socket, piece] {
+            if (socket->state() != QAbstractSocket::ConnectedState || socket->bytesToWrite() > 0)
+                return;
+            QMutexLocker lock(&m_mutex);
+            if (m_endlessSent >= EndlessLimit) {
+                lock.unlock();
+                socket->disconnectFromHost();
+                return;
+            }
+            m_endlessSent += piece.size();
+            lock.unlock();
+            socket->write(piece);
+        };
+        connect(socket, &QTcpSocket::bytesWritten, socket, more);
+        more();
+        return;
+    }
     if (response.announceSize)
         head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     head += "Connection: close\r\n\r\n";

@@ -20,7 +20,11 @@ struct HttpResponse {
     QByteArray body;
     bool announceSize = true;   // Content-Length, else the body ends with the connection
     qint64 holdAfter = -1;      // send this many body bytes, then wait for release()
+    bool endless = false;       // send the body again and again, without a size, until the client
+                                // leaves (or EndlessLimit bytes have gone)
 };
+
+inline constexpr qint64 EndlessLimit = qint64(64) << 20;
 
 struct HttpRequest {
     QByteArray method;
@@ -46,6 +50,8 @@ public:
     // How many responses have been held half-way so far (it never goes
     // down, so a test can wait for the next one).
     int holdsStarted() const;
+    // Body bytes of endless responses sent so far.
+    qint64 endlessBytesSent() const;
 
 protected:
     void run() override;
@@ -60,6 +66,7 @@ private:
     QList<QPair<QPointer<QTcpSocket>, QByteArray>> m_held;
     quint16 m_port = 0;
     int m_holdsStarted = 0;
+    qint64 m_endlessSent = 0;
 };
 
 // A free loopback port at the moment of asking.

@@ -1,6 +1,7 @@
 // Transfers against a loopback server, directly and through tinyproxy: the
 // file written whole or not at all, progress, abort, errors, checksums, and
 // proxies from the environment never overriding the user's choice.
+#include "envguard.h"
 #include "httptestserver.h"
 #include "support/testdrives.h"
 #include "tinyproxyrunner.h"
@@ -16,6 +17,7 @@
 using namespace voxa;
 using test::HttpRequest;
 using test::HttpResponse;
+using test::EnvGuard;
 using test::HttpTestServer;
 
 namespace {
@@ -44,23 +46,6 @@ QStringList entries(const QString &dir)
 {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
 }
-
-class EnvGuard {
-public:
-    explicit EnvGuard(const char *name) : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {}
-    ~EnvGuard()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char *m_name;
-    bool m_had;
-    QByteArray m_old;
-};
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "app/shellstubs.h"
+#include "envguard.h"
 #include "httptestserver.h"
 #include "support/framewindow.h"
 #include "support/recordingprocesses.h"
@@ -44,6 +45,7 @@ class TestUpdateFrame : public QObject, private test::FrameWindow {
     Q_OBJECT
 
     std::unique_ptr<HttpTestServer> m_server;
+    std::unique_ptr<test::EnvGuard> m_serverVariable;
 
     TUpdateFrame *frame() const { return qobject_cast<TUpdateFrame *>(form->Frame(FrameKind::Update)); }
     TProxySetupForm *dialog() const { return dynamic_cast<TProxySetupForm *>(form->ProxySetupForm()); }
@@ -62,11 +64,12 @@ class TestUpdateFrame : public QObject, private test::FrameWindow {
         m_server->serve("/dl/fw.exe", {200, "firmware bytes", true, -1});
     }
 
+    // The drive's settings name a server of their own, which is not heard.
     void writeSettings(const QByteArray &lines)
     {
         QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\manager\\voxam2.ini"),
-                                                "[VOXA Manager Ini File]\r\nUpdate Server = " + url("") +
-                                                    "\r\n" + lines));
+                                                "[VOXA Manager Ini File]\r\nUpdate Server = http://127.0.0.1:" +
+                                                    QByteArray::number(test::freeLoopbackPort()) + "\r\n" + lines));
     }
 
     void startForm()
@@ -106,6 +109,8 @@ private slots:
         QVERIFY(prepare({QStringLiteral("voxa/manager/Language")}, PromptsBy::Test));
         QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\autoupd.dat"), "R7USW2.10"));
         m_server = std::make_unique<HttpTestServer>();
+        m_serverVariable = std::make_unique<test::EnvGuard>(UpdateServerVariable);
+        qputenv(UpdateServerVariable, url(""));
         RegisterUpdateFrame();
         writeSettings({});
     }
@@ -113,6 +118,7 @@ private slots:
     void cleanup()
     {
         tearDown();
+        m_serverVariable.reset();
         m_server.reset();
     }
 
@@ -211,7 +217,8 @@ private slots:
         f->dlList->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
         QCOMPARE(ticks(f->dlList), (QList<bool>{true, false, false, false, false, false}));
         prompts.expectMessage(QStringLiteral("The new VOXA Manager was downloaded. For update close the running VOXA "
-                                             "Manager and run the V:\\voxa\\manager\\vm.exe file."));
+                                             "Manager and run the ") +
+                              file("voxa/manager/vm.exe") + QStringLiteral(" file."));
         f->OKButton->Click();
         QVERIFY(!f->OKButton->isEnabled());
         QVERIFY(!form->MenuBar->isEnabled());
@@ -307,6 +314,46 @@ private slots:
         QCOMPARE(m_server->requestCount(), 1);
     }
 
+    // OK keeps the dialog open and saves nothing while the proxy cannot be
+    // used; the transfers refuse the same values with the same text.
+    void proxyDialogRefuses_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("text");
+        const QString badPort = QStringLiteral("The proxy port in the Proxy Settings must be a number from 1 to 65535.");
+        QTest::newRow("port 0") << QStringLiteral("proxy.lan") << 0 << badPort;
+        QTest::newRow("port in the server text")
+            << QStringLiteral("proxy.lan:3128") << 8080
+            << QStringLiteral("The proxy server \"proxy.lan:3128\" in the Proxy Settings carries a port");
+    }
+
+    void proxyDialogRefuses()
+    {
+        QFETCH(QString, server);
+        QFETCH(int, port);
+        QFETCH(QString, text);
+        test::ScriptedPrompts prompts;
+        startForm();
+        const QByteArray stored = test::TestDriveTable::readFile(QStringLiteral("V:\\voxa\\manager\\voxam2.ini"));
+        prompts.expectMessage(text);
+        whenShown([&] {
+            TProxySetupForm *d = dialog();
+            d->ProxyCheck->click();
+            d->ProxyServerEdit->setText(server);
+            d->ProxyPortEdit->setValue(port);
+            d->OKButton->Click();
+            QVERIFY(d->isVisible());
+            QCOMPARE(prompts.pending(), 0);
+            QCOMPARE(TransferFailureText({TransferStatus::BadProxy, ProxyProblem(frame()->Session().proxy())}, {}),
+                     prompts.lastMessage().text);
+            d->CloseButton->Click();
+        });
+        form->ProxySettingsMenu->trigger();
+        QCOMPARE(prompts.records().size(), 1);
+        QCOMPARE(test::TestDriveTable::readFile(QStringLiteral("V:\\voxa\\manager\\voxam2.ini")), stored);
+    }
+
     void proxyDialogSavesItsValues()
     {
         test::ScriptedPrompts prompts;
@@ -336,8 +383,8 @@ private slots:
         QVERIFY(stored.useProxy());
         QCOMPARE(stored.proxyServer(), QStringLiteral("proxy.lan"));
         QCOMPARE(stored.proxyPort(), 3128);
-        // The server address set by hand survives the save.
-        QCOMPARE(stored.GetKey("Update Server"), url(""));
+        // A key the dialog does not know survives the save.
+        QVERIFY(stored.GetKey("Update Server").startsWith("http://127.0.0.1:"));
 
         // A new run reads them back into the dialog.
         delete form;

@@ -2,11 +2,13 @@
 // target names and the progress caption.
 #include "app/messagetable.h"
 #include "app/settings.h"
+#include "envguard.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
 #include "update/httpdownload.h"
 #include "update/updatelist.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace voxa;
@@ -378,20 +380,48 @@ private slots:
         QVERIFY(!UpdateTargetPath(E, 2, QStringLiteral("http://h/x/..")));
     }
 
+    // The server comes from this computer; a drive's settings never name it.
+    void server_data()
+    {
+        QTest::addColumn<QByteArray>("variable");     // VOXA_UPDATE_SERVER; null: unset
+        QTest::addColumn<QByteArray>("settingsFile");  // ~/.config/voxa/update; null: none
+        QTest::addColumn<QString>("server");
+        const QString builtIn = QString::fromLatin1(DefaultUpdateServer);
+        QTest::newRow("built in") << QByteArray() << QByteArray() << builtIn;
+        QTest::newRow("settings file") << QByteArray() << QByteArray("# mine\nupdate server = http://u:81/ \n")
+                                       << QStringLiteral("http://u:81/");
+        QTest::newRow("file without the key") << QByteArray() << QByteArray("Proxy Server = p\n") << builtIn;
+        QTest::newRow("variable wins") << QByteArray(" http://v:82") << QByteArray("Update Server = http://u:81/\n")
+                                       << QStringLiteral("http://v:82");
+        QTest::newRow("empty variable") << QByteArray("") << QByteArray("Update Server = http://u:81/\n")
+                                        << QStringLiteral("http://u:81/");
+    }
+
     void server()
     {
+        QFETCH(QByteArray, variable);
+        QFETCH(QByteArray, settingsFile);
+        QFETCH(QString, server);
+        test::EnvGuard home("XDG_CONFIG_HOME"), var(UpdateServerVariable);
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        if (variable.isNull())
+            qunsetenv(UpdateServerVariable);
+        else
+            qputenv(UpdateServerVariable, variable);
+        QCOMPARE(UpdateSettingsFile(), config.path() + QStringLiteral("/voxa/update"));
+        if (!settingsFile.isNull()) {
+            QVERIFY(QDir().mkpath(config.path() + QStringLiteral("/voxa")));
+            QFile f(UpdateSettingsFile());
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(settingsFile) == settingsFile.size());
+        }
+        // A second-hand disk that names a server of its own is not heard.
         TestDriveTable drives;
         drives.add(E);
-        TIniFileHandler settings;
-        settings.SetDrive(E);
-        QCOMPARE(UpdateServerAddress(settings), QString::fromLatin1(DefaultUpdateServer));
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\voxa\\manager\\voxam2.ini"),
-                                          "[VOXA Manager Ini File]\r\nProxy Server = p\r\nUpdate Server = http://u:81/\r\n"));
-        TIniFileHandler fresh;
-        fresh.SetDrive(E);
-        QCOMPARE(UpdateServerAddress(fresh), QStringLiteral("http://u:81/"));
-        QCOMPARE(UpdateInfoUrl(UpdateServerAddress(fresh)), QStringLiteral("http://u:81/update/update2.ini"));
-        QCOMPARE(fresh.proxyServer(), QStringLiteral("p"));
+                                          "[VOXA Manager Ini File]\r\nUpdate Server = http://disk:81/\r\n"));
+        QCOMPARE(UpdateServerAddress(), server);
+        QCOMPARE(UpdateInfoUrl(QStringLiteral("http://u:81/")), QStringLiteral("http://u:81/update/update2.ini"));
     }
 
     void progress_data()

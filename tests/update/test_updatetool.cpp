@@ -1,7 +1,10 @@
 // voxatool update-check and download against a loopback server.
+#include "app/messagetable.h"
+#include "envguard.h"
 #include "httptestserver.h"
 #include "support/testdrives.h"
 #include "support/toolrun.h"
+#include "update/updateinfo.h"
 #include "tinyproxyrunner.h"
 
 #include <QCryptographicHash>
@@ -47,16 +50,66 @@ private slots:
 
     void checkReadsTheDrive()
     {
-        // With a drive: its firmware record and its settings' update server.
+        // With a drive: its firmware record; the update server comes from
+        // this computer, not from the drive's settings.
+        test::EnvGuard variable(UpdateServerVariable);
+        qputenv(UpdateServerVariable, m_server->url(QString()).toLatin1());
         test::TestDriveTable drives;
         drives.add(QLatin1Char('E'));
         QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("E:\\voxa\\autoupd.dat"), "R7USW2.10"));
         QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("E:\\voxa\\manager\\voxam2.ini"),
-                                                "[VOXA Manager Ini File]\r\nUpdate Server = " +
-                                                    m_server->url(QString()).toLatin1() + "\r\n"));
+                                                "[VOXA Manager Ini File]\r\nUpdate Server = http://127.0.0.1:" +
+                                                    QByteArray::number(test::freeLoopbackPort()) + "\r\n"));
         const test::Run r = run({QStringLiteral("update-check"), QStringLiteral("--drive"), QStringLiteral("E")});
         QCOMPARE(r.status, 0);
         QVERIFY2(r.out.contains(QStringLiteral("[x] VOXA-A 2.xx Firmware              2.10      2.20")), qPrintable(r.out));
+    }
+
+    // The commands refuse what the update frame refuses, with its texts.
+    void refusals_data()
+    {
+        QTest::addColumn<QStringList>("args");    // SERVER: the server's address, DIR: a fresh folder
+        QTest::addColumn<QByteArray>("settings");  // lines of drive E's voxam2.ini (used with --drive E)
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QByteArray>("requested");  // the one path asked for; empty: none
+        QTest::newRow("endless description")
+            << QStringList{QStringLiteral("update-check"), QStringLiteral("SERVER/endless")} << QByteArray()
+            << msg(Msg::UpdateInfoInvalid) << QByteArray("/endless");
+        QTest::newRow("the manager's settings")
+            << QStringList{QStringLiteral("download"), QStringLiteral("SERVER/dl/Voxam2.Ini"), QStringLiteral("DIR")}
+            << QByteArray() << QStringLiteral("would replace a file of the VOXA Manager installation") << QByteArray();
+        QTest::newRow("port in the drive's proxy text")
+            << QStringList{QStringLiteral("download"), QStringLiteral("SERVER/dl/fw.exe"), QStringLiteral("DIR"),
+                           QStringLiteral("--drive"), QStringLiteral("E")}
+            << QByteArray("Use Proxy = true\r\nProxy Server = 127.0.0.1:SERVERPORT\r\nProxy Port = 8080\r\n")
+            << QStringLiteral("carries a port of its own") << QByteArray();
+    }
+
+    void refusals()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, error);
+        QFETCH(QByteArray, requested);
+        m_server->serve("/endless", {200, "[UPDATE]\r\nMANAGER_VERSION=3.01.02\r\n", false, -1, true});
+        m_server->serve("/dl/Voxam2.Ini", {200, "[VOXA Manager Ini File]\r\n", true, -1});
+        QTemporaryDir dir;
+        test::TestDriveTable drives;
+        drives.add(QLatin1Char('E'));
+        QVERIFY(test::TestDriveTable::writeFile(
+            QStringLiteral("E:\\voxa\\manager\\voxam2.ini"),
+            "[VOXA Manager Ini File]\r\n" + settings.replace("SERVERPORT", QByteArray::number(m_server->port()))));
+        args.replaceInStrings(QStringLiteral("SERVER"), m_server->url(QString()));
+        args.replaceInStrings(QStringLiteral("DIR"), dir.path());
+        const test::Run r = run(args);
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(error), qPrintable(r.err));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QVERIFY(m_server->endlessBytesSent() < 8 * MaxUpdateInfoBytes);
+        QList<QByteArray> paths;
+        for (const test::HttpRequest &request : m_server->requests())
+            paths << request.path;
+        QCOMPARE(paths, requested.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{requested});
     }
 
     void download_data()
