@@ -128,8 +128,10 @@ public:
 // The MyRadio copy frame in editor mode. The MyRadio editor's Copy button
 // hands over its profile (file name and elements, as in the file) and its
 // modified mark, then closes itself with CloseEditor(true) and the main
-// window shows the copy frame. Closing the copy frame shows the editor
-// again and gives the mark back (EditorModeEnded).
+// window shows the copy frame. The copy frame's Close shows the editor
+// again and gives the mark back (EditorModeEnded); leaving the copy frame
+// any other way closes the editor's profile as the editor's own Close does
+// (EditorModeLeft).
 class MyRadioCopyHandOff {
 public:
     virtual ~MyRadioCopyHandOff() = default;
@@ -144,6 +146,11 @@ public:
     // Shows the editor again with its list and file name as they were, and
     // the modified mark it had.
     virtual void EditorModeEnded(bool modified) = 0;
+    // The copy frame is left for another frame or the window closes: with
+    // the mark given back, the editor asks about unsaved changes and closes
+    // its profile, staying hidden. False when the user cancelled; the
+    // editor then keeps the profile for the copy frame, which stays open.
+    virtual bool EditorModeLeft(bool modified) = 0;
 };
 
 // The find and export frame: the quarantine folder the user entered.

@@ -44,8 +44,15 @@ void TOtherFrame::RefreshTitle()
 {
 }
 
+bool TOtherFrame::QueryCloseFrame()
+{
+    return true;
+}
+
 bool TOtherFrame::CloseFrame(bool keepHidden)
 {
+    if (!QueryCloseFrame())
+        return false;
     hide();
     OnCloseFrame();
     if (!keepHidden && m_main)

@@ -33,8 +33,12 @@ public:
     // frame's title line. Base: nothing.
     virtual void RefreshTitle();
 
-    // Hides the frame, runs OnCloseFrame and, unless keepHidden, shows the
-    // start panel. Returns true (a tool frame never refuses).
+    // Runs before the frame closes; false keeps it open (the user cancelled
+    // a question about work the frame holds for another frame). Base: true.
+    virtual bool QueryCloseFrame();
+
+    // Unless QueryCloseFrame refuses: hides the frame, runs OnCloseFrame and,
+    // unless keepHidden, shows the start panel. False when refused.
     bool CloseFrame(bool keepHidden);
 
     TMainForm *Main() const { return m_main; }

@@ -571,6 +571,15 @@ struct MyRadioCopyJob::Impl {
             advance(n);
         }
         in.close();
+        // The data reaches the disk before the name does: a power cut just
+        // after the rename must not leave an empty file where a whole one
+        // was. A file system that cannot sync says EINVAL.
+        if (::fdatasync(out.get()) != 0 && errno != EINVAL) {
+            const int err = errno;
+            dropPart();
+            ask(CopyQuestion::CopyFailed, source, errnoText(err));
+            return fail(fileStart, size);
+        }
         const int closeErr = out.close();
         if (closeErr != 0) {
             ::unlink(partName.constData());

@@ -1,7 +1,6 @@
 #include "music/myradiocopyframe.h"
 
 #include "app/appstate.h"
-#include "app/editorframe.h"
 #include "app/displayname.h"
 #include "app/languagetargets.h"
 #include "app/mainform.h"
@@ -27,6 +26,8 @@ namespace {
 
 // The device path of a destination node ("D:" for a drive root).
 constexpr int PathRole = Qt::UserRole;
+// A drive root node of a removable drive.
+constexpr int RemovableRole = Qt::UserRole + 1;
 // The bar works in ints; byte counts of many gigabytes are scaled to this.
 constexpr int BarSteps = 100000;
 
@@ -189,8 +190,7 @@ void TMyRadioCopyFrame::OnShowFrame()
     if (Host())
         Host()->setTitleLine(titleText());
     rebuildTree();
-    if (DirTree->topLevelItemCount() > 0)
-        DirTree->setCurrentItem(DirTree->topLevelItem(0));
+    selectFirstRemovable();
     m_switches = {};
     clearProgress();
     setRunning(false);
@@ -216,15 +216,24 @@ void TMyRadioCopyFrame::OnShowFrame()
     updateCopyEnabled();
 }
 
+bool TMyRadioCopyFrame::QueryCloseFrame()
+{
+    if (!m_editorMode || m_returningToEditor || !Main())
+        return true;
+    // Escape, another command or the window closing: the editor's profile
+    // is closed as the editor's own Close would close it, so its changes are
+    // asked about rather than lost.
+    auto *editor = dynamic_cast<MyRadioCopyReturn *>(Main()->Frame(FrameKind::MyRadioEditor));
+    if (!editor || editor->EditorModeLeft(m_editorModified))
+        return true;
+    // A save may have written the editor's title meanwhile.
+    RefreshTitle();
+    return false;
+}
+
 void TMyRadioCopyFrame::OnCloseFrame()
 {
     stopJob();
-    // However the frame is left (Escape, another command, the window
-    // closing), the editor gets back its unsaved-changes mark, so its
-    // changes are asked about rather than lost.
-    if (m_editorMode && Main())
-        if (auto *editor = qobject_cast<TEditorFrame *>(Main()->Frame(FrameKind::MyRadioEditor)))
-            editor->setModified(m_editorModified);
     DirTree->clear();
     FileList->clear();
     m_editorElements.clear();
@@ -259,7 +268,24 @@ void TMyRadioCopyFrame::rebuildTree()
             continue;
         auto *item = new QTreeWidgetItem(DirTree, {QString(letter) + QStringLiteral(":\\")});
         item->setData(0, PathRole, QString(letter) + QLatin1Char(':'));
+        item->setData(0, RemovableRole, d.type == platform::DriveType::Removable);
         listSubfolders(item);
+    }
+}
+
+void TMyRadioCopyFrame::selectFirstRemovable()
+{
+    // The first drive is C:, the system's root: a Copy pressed at once must
+    // not write there. A removable drive is where copies usually go;
+    // without one the user picks the destination.
+    DirTree->clearSelection();
+    DirTree->setCurrentItem(nullptr);
+    for (int i = 0; i < DirTree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = DirTree->topLevelItem(i);
+        if (item->data(0, RemovableRole).toBool()) {
+            DirTree->setCurrentItem(item);
+            return;
+        }
     }
 }
 
@@ -340,7 +366,7 @@ void TMyRadioCopyFrame::updateCopyEnabled()
     if (Running())
         return;
     if (m_editorMode)
-        CopyButton->setEnabled(!m_editorDone);
+        CopyButton->setEnabled(!m_editorDone && !SelectedDirectory().isEmpty());
     else
         CopyButton->setEnabled(!selectedProfiles().isEmpty() && !SelectedDirectory().isEmpty());
 }
@@ -500,7 +526,9 @@ void TMyRadioCopyFrame::OKButtonClick()
     }
     const bool modified = m_editorModified;
     TMainForm *m = Main();
+    m_returningToEditor = true;
     CloseFrame(true);
+    m_returningToEditor = false;
     auto *editor = m ? dynamic_cast<MyRadioCopyReturn *>(m->Frame(FrameKind::MyRadioEditor)) : nullptr;
     if (editor)
         editor->EditorModeEnded(modified);

@@ -42,6 +42,9 @@ public:
 
     void OnShowFrame() override;
     void OnCloseFrame() override;
+    // In editor mode, leaving for another frame closes the editor's profile,
+    // asking about its unsaved changes; Cancel keeps this frame.
+    bool QueryCloseFrame() override;
     void LayoutButtons() override;
     void RefreshTitle() override;
 
@@ -84,6 +87,7 @@ private:
     QString titleText() const;
     void fillFileList();
     void rebuildTree();
+    void selectFirstRemovable();
     void listSubfolders(QTreeWidgetItem *item);
     void treeExpanding(QTreeWidgetItem *item);
     void updateCopyEnabled();
@@ -112,6 +116,8 @@ private:
     bool m_editorMode = false;
     bool m_editorModified = false;
     bool m_editorDone = false;
+    // Set while Close hands the profile back to the editor.
+    bool m_returningToEditor = false;
     QString m_editorFileName;
     QList<MyRadioElement> m_editorElements;
 };

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace voxa::fs {
@@ -50,7 +51,12 @@ bool removeDir(const QString &folder);
 // Flushes a folder's entries to the disk, so that files created, renamed or
 // removed in it survive a power loss.
 bool flushFolder(const QString &folder);
-qint64 freeSpace(const QString &path);  // -1 when unknown
+// Bytes an ordinary user may still write on the volume that holds the
+// folder path (statvfs of that folder alone); -1 when unknown.
+qint64 freeSpace(const QString &path);
+// Tests: while set, a value the stand-in gives for a path is freeSpace's
+// answer (the made-up sizes of a test drive); nullopt asks the system.
+void setFreeSpaceStandIn(std::function<std::optional<qint64>(const QString &path)> standIn);
 
 // Writes bytes as the whole new content of a file: a temporary file beside
 // it, flushed to the disk, then renamed over the old one, so a crash or a

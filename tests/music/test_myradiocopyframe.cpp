@@ -83,6 +83,14 @@ public:
         setModified(modified);
         m_main->ShowFrame(this);
     }
+    bool EditorModeLeft(bool modified) override
+    {
+        setModified(modified);
+        if (CloseEditor(true))
+            return true;
+        setModified(false);
+        return false;
+    }
 
     TMainForm *m_main;
     QList<MyRadioElement> list;
@@ -150,7 +158,9 @@ private slots:
     void init()
     {
         QVERIFY(prepare({QStringLiteral("voxa/manager/Language"), QStringLiteral("voxa/myradio")}));
-        drives->add('D', platform::DriveType::Fixed, QStringLiteral("ext4"), QStringLiteral("DATA"));
+        // C stands for the system's root, which is never offered first.
+        drives->add('C', platform::DriveType::Fixed, QStringLiteral("ext4"), QStringLiteral("ROOT"));
+        drives->add('D', platform::DriveType::Removable, QStringLiteral("FAT32"), QStringLiteral("STICK"));
         drives->add('E', platform::DriveType::Network, QStringLiteral("NTFS"), QStringLiteral("NET"));
         drives->add('F', platform::DriveType::Optical, QStringLiteral("ISO9660"), QStringLiteral("CD"));
         QVERIFY(TestDriveTable::writeFile("V:\\music\\rock\\a.mp3", pattern(70000, 'a')));
@@ -190,8 +200,8 @@ private slots:
         QVERIFY(f->FileList->isVisible() && f->SelectMRALabel->isVisible());
         QVERIFY(!f->CopyLabel->isVisible());
         // Neither the player's drive nor the optical drive.
-        QCOMPARE(texts(f->DirTree), (QStringList{"D:\\", "E:\\"}));
-        QCOMPARE(texts(f->DirTree, f->DirTree->topLevelItem(0)), (QStringList{"archive", "backup"}));
+        QCOMPARE(texts(f->DirTree), (QStringList{"C:\\", "D:\\", "E:\\"}));
+        QCOMPARE(texts(f->DirTree, f->DirTree->topLevelItem(1)), (QStringList{"archive", "backup"}));
         QCOMPARE(f->SelectedDirectory(), QStringLiteral("D:"));
         QVERIFY(f->CopyMRAFile->isEnabled() && !f->CopyMRAFile->isChecked());
         QVERIFY(!f->CancelButton->isVisible());
@@ -206,6 +216,51 @@ private slots:
         QCOMPARE(f->TargetDirectory(), QStringLiteral("D:\\backup"));
         f->DirTree->clearSelection();
         QVERIFY(!f->CopyButton->isEnabled());
+    }
+
+    // The destination a Copy pressed at once would use: the first removable
+    // drive, never C (the system's root); without one, none at all.
+    void startingDestination_data()
+    {
+        QTest::addColumn<bool>("removable");
+        QTest::addColumn<bool>("editorMode");
+        QTest::newRow("removable drive, menu mode") << true << false;
+        QTest::newRow("removable drive, editor mode") << true << true;
+        QTest::newRow("no removable drive, menu mode") << false << false;
+        QTest::newRow("no removable drive, editor mode") << false << true;
+    }
+    void startingDestination()
+    {
+        QFETCH(bool, removable);
+        QFETCH(bool, editorMode);
+        if (editorMode) {
+            cleanup();
+            withEditor = true;
+            init();
+            withEditor = false;
+        }
+        if (!removable)
+            drives->addFolder('D', drives->root('D'), platform::DriveType::Fixed, QStringLiteral("ext4"));
+        if (editorMode) {
+            editor->list = elements({"music\\pop"});
+            QVERIFY(form->CloseActiveFrame(true));
+            form->ShowFrame(editor);
+            editor->MyRadioCopyButtonClick();
+        } else {
+            showMenuMode();
+            selectProfiles({"Pop"});
+        }
+        TMyRadioCopyFrame *f = frame();
+        QCOMPARE(f->SelectedDirectory(), removable ? QStringLiteral("D:") : QString());
+        QCOMPARE(f->CopyButton->isEnabled(), removable);
+        if (removable) {
+            copyAndWait();
+            QCOMPARE(TestDriveTable::readFile("D:\\music\\pop\\c.mp3"), pattern(3000, 'c'));
+        } else {
+            f->CopyButton->Click();
+            QVERIFY(!f->Running());
+        }
+        QCOMPARE(QDir(drives->root('C')).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
     void promptBoxesExcludeEachOther()

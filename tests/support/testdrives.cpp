@@ -1,5 +1,6 @@
 #include "support/testdrives.h"
 
+#include "platform/fileops.h"
 #include "platform/paths.h"
 
 #include <QDir>
@@ -11,10 +12,20 @@ namespace voxa::test {
 TestDriveTable::TestDriveTable()
 {
     platform::setDriveTable(this);
+    // The drives' made-up free space stands in for their folders' volume.
+    fs::setFreeSpaceStandIn([this](const QString &path) -> std::optional<qint64> {
+        if (!platform::isDevicePath(path))
+            return std::nullopt;
+        for (const auto &d : m_drives)
+            if (d.letter == path[0].toUpper())
+                return d.freeBytes;
+        return std::nullopt;
+    });
 }
 
 TestDriveTable::~TestDriveTable()
 {
+    fs::setFreeSpaceStandIn({});
     platform::setDriveTable(nullptr);
 }
 

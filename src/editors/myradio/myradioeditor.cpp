@@ -634,6 +634,20 @@ void TMyRadioEditor::EditorModeEnded(bool modified)
     main()->ShowFrame(this, [this, modified] { setModified(modified); });
 }
 
+bool TMyRadioEditor::EditorModeLeft(bool modified)
+{
+    // The profile was only kept for the copy; the copy frame closing for
+    // another frame closes it here, asking about the changes it carries.
+    m_copyKeep = false;
+    setModified(modified);
+    if (CloseEditor(true))
+        return true;
+    // Cancelled (or not saved): the copy frame stays, still holding it.
+    m_copyKeep = true;
+    setModified(false);
+    return false;
+}
+
 bool TMyRadioEditor::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {

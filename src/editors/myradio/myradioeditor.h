@@ -85,6 +85,7 @@ public:
 
     // MyRadioCopyReturn
     void EditorModeEnded(bool modified) override;
+    bool EditorModeLeft(bool modified) override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
