@@ -7,6 +7,7 @@
 #include "support/testdrives.h"
 
 #include <QTest>
+#include <QUrl>
 
 using namespace voxa;
 
@@ -66,10 +67,9 @@ private slots:
         QTest::newRow("climbing out is refused")
             << QByteArray("..\\x.mp3\nmusic\\..\\..\\x.mp3\nok\\y.mp3\n") << music << QStringList{"ok\\|y.mp3"}
             << QStringList{"..\\x.mp3", "music\\..\\..\\x.mp3"};
-        QTest::newRow("native paths and addresses are refused")
-            << QByteArray("/home/u/a.mp3\nC:/x.mp3\nhttp://h/a.mp3\nfile:///a.mp3\nm/a.mp3\nE:a.mp3\n") << music
-            << QStringList{}
-            << QStringList{"/home/u/a.mp3", "C:/x.mp3", "http://h/a.mp3", "file:///a.mp3", "m/a.mp3", "E:a.mp3"};
+        QTest::newRow("paths off the drive and other addresses are refused")
+            << QByteArray("/home/u/a.mp3\nC:/x.mp3\nhttp://h/a.mp3\nfile:///a.mp3\nE:a.mp3\n") << music
+            << QStringList{} << QStringList{"/home/u/a.mp3", "C:/x.mp3", "http://h/a.mp3", "file:///a.mp3", "E:a.mp3"};
         QTest::newRow("other machine is refused") << QByteArray("\\\\server\\share\\a.mp3\n") << music
                                                   << QStringList{} << QStringList{"\\\\server\\share\\a.mp3"};
         QTest::newRow("no name is refused") << QByteArray("music\\\n") << music << QStringList{}
@@ -89,7 +89,7 @@ private slots:
         QFETCH(QString, m3uFolder);
         QFETCH(QStringList, rows);
         QFETCH(QStringList, refused);
-        const M3uImport import = ParseM3u(content, m3uFolder, 13);
+        const M3uImport import = ParseM3u(content, m3uFolder, 13, QLatin1Char('E'));
         QCOMPARE(texts(import.rows), rows);
         QCOMPARE(import.refused, refused);
         for (const MyRadioRow &r : import.rows) {
@@ -98,13 +98,61 @@ private slots:
         }
     }
 
+    // Play lists made on this computer: every form a desktop program writes
+    // is taken when it leads into the player's drive (E), refused and
+    // listed when it leads off it. "<E>" and "<F>" stand for the drives'
+    // folders, "<E%>" for E's folder as an address path (%-escaped).
+    void linesMadeHere_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("m3uFolder");
+        QTest::addColumn<QString>("row");  // empty: refused
+        const QString music = QStringLiteral("E:\\music\\");
+        QTest::newRow("absolute inside") << "<E>/music/rock/a b.mp3" << music << "music\\rock\\|a b.mp3";
+        QTest::newRow("absolute at the root") << "<E>/song.mp3" << QString() << "\\|song.mp3";
+        QTest::newRow("absolute on another drive") << "<F>/music/a.mp3" << music << "";
+        QTest::newRow("absolute off every drive") << "/etc/passwd" << music << "";
+        QTest::newRow("absolute climbing out") << "<E>/music/../../a.mp3" << music << "";
+        QTest::newRow("absolute beside the drive") << "<E>x/music/a.mp3" << music << "";
+        QTest::newRow("absolute through a link off the drive") << "<E>/away/a.mp3" << music << "";
+        QTest::newRow("relative") << "rock/a b.mp3" << music << "music\\rock\\|a b.mp3";
+        QTest::newRow("relative up and down") << "../voxa/../song.mp3" << music << "\\|song.mp3";
+        QTest::newRow("relative climbing out") << "../../x.mp3" << music << "";
+        QTest::newRow("relative, list on another drive") << "rock/a.mp3" << "F:\\music\\" << "";
+        QTest::newRow("relative, list on no drive") << "rock/a.mp3" << QString() << "";
+        QTest::newRow("address, escaped") << "file://<E%>/music/rock/a%20b.mp3" << music << "music\\rock\\|a b.mp3";
+        QTest::newRow("address, localhost") << "FILE://localhost<E%>/song.mp3" << music << "\\|song.mp3";
+        QTest::newRow("address, escaped slash climbing out") << "file://<E%>/music/%2E%2E/%2E%2E/x.mp3" << music << "";
+        QTest::newRow("address off the drive") << "file:///etc/passwd" << music << "";
+        QTest::newRow("address of another machine") << "file://server<E%>/song.mp3" << music << "";
+        QTest::newRow("player's form") << "E:\\music\\rock\\a b.mp3" << music << "music\\rock\\|a b.mp3";
+        QTest::newRow("player's form from the root") << "\\song.mp3" << music << "\\|song.mp3";
+    }
+    void linesMadeHere()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, m3uFolder);
+        QFETCH(QString, row);
+        const QString e = drives->root('E');
+        const QString f = drives->add('F');
+        QVERIFY(test::TestDriveTable::writeFile("E:\\music\\rock\\a b.mp3"));
+        QVERIFY(test::TestDriveTable::writeFile("E:\\song.mp3"));
+        QVERIFY(test::TestDriveTable::writeFile("F:\\music\\a.mp3"));
+        QVERIFY(QFile::link(f + "/music", e + "/away"));
+        line.replace("<E%>", QUrl::fromLocalFile(e).path(QUrl::FullyEncoded));
+        line.replace("<E>", e).replace("<F>", f);
+        const M3uImport import = ParseM3u(line.toUtf8(), m3uFolder, 3, 'E');
+        QCOMPARE(texts(import.rows), row.isEmpty() ? QStringList{} : QStringList{row});
+        QCOMPARE(import.refused, row.isEmpty() ? QStringList{line} : QStringList{});
+    }
+
     void firstHundredPaths()
     {
         QByteArray content("#EXTM3U\r\n");
         for (int i = 1; i <= 150; ++i)
             content += "#EXTINF:1,x\r\n" + QByteArray(i == 7 ? "..\\bad.mp3\r\n" : "")
                 + QStringLiteral("m\\%1.mp3\r\n").arg(i).toLatin1();
-        const M3uImport import = ParseM3u(content, QStringLiteral("E:\\"), 10);
+        const M3uImport import = ParseM3u(content, QStringLiteral("E:\\"), 10, QLatin1Char('E'));
         QCOMPARE(import.rows.size(), 100);
         QCOMPARE(import.rows.first().name, QStringLiteral("1.mp3"));
         QCOMPARE(import.rows.last().name, QStringLiteral("100.mp3"));
@@ -123,7 +171,7 @@ private slots:
     {
         QVERIFY(test::TestDriveTable::writeFile("E:\\lists\\mix.m3u", "#EXTM3U\r\nhere.mp3\r\n\\music\\a.mp3"));
         QString error;
-        const std::optional<M3uImport> import = ReadM3u(drives->root('E') + "/lists/mix.m3u", 4, &error);
+        const std::optional<M3uImport> import = ReadM3u(drives->root('E') + "/lists/mix.m3u", 4, 'E', &error);
         QVERIFY(import);
         QCOMPARE(texts(import->rows), (QStringList{"lists\\|here.mp3", "music\\|a.mp3"}));
     }
@@ -131,14 +179,14 @@ private slots:
     void readFailures()
     {
         QString error;
-        QVERIFY(!ReadM3u("E:\\missing.m3u", 4, &error));
+        QVERIFY(!ReadM3u("E:\\missing.m3u", 4, 'E', &error));
         QVERIFY(error.endsWith("[E:\\missing.m3u]"));
         QVERIFY(QDir().mkpath(drives->root('E') + "/folder.m3u"));
-        QVERIFY(!ReadM3u("E:\\folder.m3u", 4, &error));
+        QVERIFY(!ReadM3u("E:\\folder.m3u", 4, 'E', &error));
 
         test::ScriptedPrompts prompts;
         prompts.expectMessage("[E:\\missing.m3u]");
-        QVERIFY(!ImportM3u("E:\\missing.m3u", 4));
+        QVERIFY(!ImportM3u("E:\\missing.m3u", 4, 'E'));
         QCOMPARE(prompts.pending(), 0);
     }
 
@@ -147,7 +195,7 @@ private slots:
         QVERIFY(test::TestDriveTable::writeFile("E:\\l.m3u", "a\\ok.mp3\n..\\..\\etc\\passwd\n/etc/passwd\n"));
         test::ScriptedPrompts prompts;
         prompts.expectMessage(msg(Msg::M3uNotValid));
-        const std::optional<QList<MyRadioRow>> rows = ImportM3u("E:\\l.m3u", 9);
+        const std::optional<QList<MyRadioRow>> rows = ImportM3u("E:\\l.m3u", 9, 'E');
         QVERIFY(rows);
         QCOMPARE(texts(*rows), QStringList{"a\\|ok.mp3"});
         const QString shown = prompts.lastMessage().text;
@@ -162,7 +210,7 @@ private slots:
         QByteArray content(M3uReadLimit - 5, '#');
         content += "\nm\\cut-in-the-middle.mp3\n";
         QVERIFY(test::TestDriveTable::writeFile("E:\\big.m3u", content));
-        const std::optional<M3uImport> import = ReadM3u("E:\\big.m3u", 1);
+        const std::optional<M3uImport> import = ReadM3u("E:\\big.m3u", 1, 'E');
         QVERIFY(import);
         QVERIFY(import->rows.isEmpty());
         QVERIFY(import->refused.isEmpty());
@@ -183,7 +231,7 @@ private slots:
                     bytes += char(rng.bounded(256));
             bytes = test::mutateBytes(bytes, rng, damage);
             const QString folder = round % 3 == 0 ? QString() : QStringLiteral("E:\\lists\\");
-            const M3uImport import = ParseM3u(bytes, folder, 5);
+            const M3uImport import = ParseM3u(bytes, folder, 5, QLatin1Char('E'));
             QVERIFY(import.rows.size() <= MyRadioMaxElements);
             for (const MyRadioRow &r : import.rows) {
                 QVERIFY(!r.name.isEmpty());

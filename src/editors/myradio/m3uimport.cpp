@@ -2,9 +2,14 @@
 
 #include "app/messagetable.h"
 #include "platform/codepage.h"
+#include "platform/drives.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
 
 namespace voxa {
 namespace {
@@ -17,13 +22,81 @@ bool startsWithDrive(const QString &line)
         && line[0].isLetter() && line[0].unicode() < 0x80;
 }
 
+bool inside(const QString &path, const QString &root)
+{
+    return path == root || root == QLatin1String("/") || path.startsWith(root + QLatin1Char('/'));
+}
+
+// A native path (absolute) as the player's path below the drive root with a
+// leading "\" ("\music\a.mp3"), or empty when it leads off the player's
+// drive. The path is cleaned first, so ".." cannot climb out, and a path
+// that exists must stay on the drive once its links are resolved too.
+QString belowDriveRoot(const QString &nativePath, QChar drive)
+{
+    if (drive.isNull() || nativePath.contains(QLatin1Char('\\')))
+        return {};
+    const QString root = platform::driveTable().rootOf(drive);
+    if (root.isEmpty())
+        return {};
+    const QString path = QDir::cleanPath(nativePath);
+    if (!inside(path, root))
+        return {};
+    const QFileInfo info(path);
+    if (info.exists() || info.isSymLink()) {
+        const QString real = info.canonicalFilePath();
+        const QString realRoot = QFileInfo(root).canonicalFilePath();
+        if (real.isEmpty() || realRoot.isEmpty() || !inside(real, realRoot))
+            return {};
+    }
+    QString rest = root == QLatin1String("/") ? path.mid(1) : path.mid(root.size() + 1);
+    return QLatin1Char('\\') + rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
+}
+
+bool isFileAddress(const QString &line)
+{
+    return line.startsWith(QLatin1String("file:"), Qt::CaseInsensitive);
+}
+
+// A line in the form a desktop program writes: an absolute path, a path
+// relative to the play list's folder ("rock/a.mp3") or a "file" address,
+// turned into the player's form ("\music\rock\a.mp3"). Empty when it
+// leads off the drive or is none of these.
+QString playerFormOfNative(const QString &line, const QString &m3uFolder, QChar drive)
+{
+    if (isFileAddress(line)) {
+        const QUrl url(line, QUrl::StrictMode);
+        // Another machine's file is no file of this drive.
+        if (!url.isValid() || !url.isLocalFile()
+            || !(url.host().isEmpty() || url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0))
+            return {};
+        QUrl local = url;
+        local.setHost(QString());
+        const QString path = local.toLocalFile();
+        return path.startsWith(QLatin1Char('/')) ? belowDriveRoot(path, drive) : QString();
+    }
+    if (line.startsWith(QLatin1Char('/')))
+        return belowDriveRoot(line, drive);
+    if (m3uFolder.size() < 3)
+        return {};
+    const QString folder = platform::toNative(m3uFolder);
+    if (folder.isEmpty())
+        return {};
+    return belowDriveRoot(folder + QLatin1Char('/') + line, drive);
+}
+
 }  // namespace
 
-std::optional<MyRadioRow> M3uLineRow(const QString &line, const QString &m3uFolder, int weightClass)
+std::optional<MyRadioRow> M3uLineRow(const QString &line, const QString &m3uFolder, int weightClass, QChar drive)
 {
     QString l = line;
     if (startsWithDrive(l))
         l.remove(0, 2);
+    else if (isFileAddress(l) || (l.contains(QLatin1Char('/')) && !l.contains(QLatin1Char('\\'))
+                                  && (l.startsWith(QLatin1Char('/')) || !l.contains(QLatin1Char(':'))))) {
+        l = playerFormOfNative(l, m3uFolder, drive);
+        if (l.isEmpty())
+            return std::nullopt;
+    }
     // "/" marks a native path or an address; the player's paths use "\".
     if (l.contains(QLatin1Char('/')) || l.contains(QLatin1Char(':')))
         return std::nullopt;
@@ -51,7 +124,7 @@ std::optional<MyRadioRow> M3uLineRow(const QString &line, const QString &m3uFold
     return row;
 }
 
-M3uImport ParseM3u(const QByteArray &bytes, const QString &m3uFolder, int weightClass)
+M3uImport ParseM3u(const QByteArray &bytes, const QString &m3uFolder, int weightClass, QChar drive)
 {
     M3uImport out;
     QByteArrayView rest(bytes);
@@ -65,7 +138,7 @@ M3uImport ParseM3u(const QByteArray &bytes, const QString &m3uFolder, int weight
         const QString line = (utf8 ? QString::fromUtf8(raw) : fromCodePage(raw)).trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
-        if (std::optional<MyRadioRow> row = M3uLineRow(line, m3uFolder, weightClass))
+        if (std::optional<MyRadioRow> row = M3uLineRow(line, m3uFolder, weightClass, drive))
             out.rows.append(*row);
         else
             out.refused.append(line);
@@ -82,7 +155,7 @@ QString M3uFolderOf(const QString &m3uPath)
     return cut < 0 ? QString() : device.left(cut + 1);
 }
 
-std::optional<M3uImport> ReadM3u(const QString &m3uPath, int weightClass, QString *error)
+std::optional<M3uImport> ReadM3u(const QString &m3uPath, int weightClass, QChar drive, QString *error)
 {
     QString why;
     std::optional<QByteArray> bytes = fs::readRegularFile(m3uPath, M3uReadLimit, &why);
@@ -97,13 +170,13 @@ std::optional<M3uImport> ReadM3u(const QString &m3uPath, int weightClass, QStrin
         const qsizetype lastEnd = bytes->lastIndexOf('\n');
         bytes->truncate(lastEnd < 0 ? 0 : lastEnd + 1);
     }
-    return ParseM3u(*bytes, M3uFolderOf(m3uPath), weightClass);
+    return ParseM3u(*bytes, M3uFolderOf(m3uPath), weightClass, drive);
 }
 
-std::optional<QList<MyRadioRow>> ImportM3u(const QString &m3uPath, int weightClass)
+std::optional<QList<MyRadioRow>> ImportM3u(const QString &m3uPath, int weightClass, QChar drive)
 {
     QString error;
-    const std::optional<M3uImport> import = ReadM3u(m3uPath, weightClass, &error);
+    const std::optional<M3uImport> import = ReadM3u(m3uPath, weightClass, drive, &error);
     if (!import) {
         prompts().error(error);
         return std::nullopt;

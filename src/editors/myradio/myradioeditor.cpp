@@ -567,7 +567,7 @@ void TMyRadioEditor::WinampImportButtonClick()
     const QString path = prompts().chooseFile(request);
     if (path.isEmpty())
         return;
-    const std::optional<QList<MyRadioRow>> rows = ImportM3u(path, WeightClassTrack->Position());
+    const std::optional<QList<MyRadioRow>> rows = ImportM3u(path, WeightClassTrack->Position(), drive());
     if (!rows)
         return;
     const bool changed = !(m_rows.isEmpty() && rows->isEmpty());
