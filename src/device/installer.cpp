@@ -217,6 +217,9 @@ bool KeepsHistory(const QString &sourceFolder)
             return false;
     if (::access(QFile::encodeName(native).constData(), W_OK) != 0)
         return false;
+    // The copy installed on this computer, under any prefix (~/.local too).
+    if (QFileInfo::exists(native + QLatin1Char('/') + QLatin1String(InstalledCopyMark)))
+        return false;
     return true;
 }
 

@@ -72,8 +72,12 @@ QString InstallSourceFolder();
 // Whether an installation from this source keeps a history for the installed
 // copy to delete: only when the source is the running program's own folder,
 // and not a voxa\manager folder or a drive's root, not on an optical drive,
-// not a folder the user cannot write to or a system-wide installation.
+// not a folder the user cannot write to or a system-wide installation, and
+// not the copy installed on this computer (it holds InstalledCopyMark).
 bool KeepsHistory(const QString &sourceFolder);
+// The file "cmake --install" and the package put into the installed
+// distribution folder.
+inline constexpr char InstalledCopyMark[] = "voxa-manager.installed";
 
 inline constexpr qint64 MaxHistorySize = 1 << 20;
 // The lines of copy.his: code-page text, blank lines dropped.

@@ -363,6 +363,21 @@ private slots:
         QVERIFY(!fs::exists(QStringLiteral("F:\\voxa\\manager\\copy.his")));
     }
 
+    void installedCopyKeepsNoHistory()
+    {
+        // The distribution folder as "cmake --install --prefix ~/.local"
+        // leaves it: writable, the program's own folder, and marked.
+        makeSource();
+        QVERIFY(TestDriveTable::writeFile(QStringLiteral("S:\\dist\\") + QLatin1String(InstalledCopyMark), "mark"));
+        setProgramPathForTests(QStringLiteral("S:\\dist\\voxam2"));
+        FakeHost host;
+        InstallOrStart(host, 'F');
+        QVERIFY(fs::exists(QStringLiteral("F:\\voxa\\manager\\voxam2")));
+        QVERIFY(!fs::exists(QStringLiteral("F:\\voxa\\manager\\copy.his")));
+        QVERIFY(!fs::exists(managerPath('F', QLatin1String(InstalledCopyMark))));
+        QVERIFY(TakeInstallSource().isEmpty());
+    }
+
     void systemFoldersKeepNoHistory()
     {
         drives->addFolder('C', QStringLiteral("/"), DriveType::Fixed, QStringLiteral("ext4"));
