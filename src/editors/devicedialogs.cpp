@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTreeWidget>
 
 namespace voxa {
@@ -238,7 +239,7 @@ void TDeleteFile::DeleteButtonClick()
 TGetElement::TGetElement(QWidget *parent) : QDialog(parent, Qt::Tool)
 {
     takeMainFont(this, parent);
-    setFixedSize(300, 130);
+    setFixedSize(300, 150);
     ExplainLabel = new QLabel(QStringLiteral("Export creates random playlist based on current MyRadio configuration"),
                               this);
     ExplainLabel->setWordWrap(true);
@@ -248,8 +249,14 @@ TGetElement::TGetElement(QWidget *parent) : QDialog(parent, Qt::Tool)
     ElementEdit = new QLineEdit(QStringLiteral("1000"), this);
     ElementEdit->setAlignment(Qt::AlignRight);
     ElementEdit->setGeometry(204, 48, 88, 21);
-    OKButton = makeButton(this, QStringLiteral("OK"), QRect(122, 94, 81, 25));
-    Button1 = makeButton(this, QStringLiteral("Cancel"), QRect(211, 94, 81, 25));
+    // The player's paths are no use to the media players of this computer.
+    PlayerPathsRadio = new QRadioButton(QStringLiteral("Player's paths"), this);
+    PlayerPathsRadio->setGeometry(8, 78, 140, 21);
+    PlayerPathsRadio->setChecked(true);
+    LocalPathsRadio = new QRadioButton(QStringLiteral("This computer's paths"), this);
+    LocalPathsRadio->setGeometry(148, 78, 144, 21);
+    OKButton = makeButton(this, QStringLiteral("OK"), QRect(122, 114, 81, 25));
+    Button1 = makeButton(this, QStringLiteral("Cancel"), QRect(211, 114, 81, 25));
     OKButton->setClickHandler([this] { accept(); });
     Button1->setClickHandler([this] { reject(); });
     connect(ElementEdit, &QLineEdit::returnPressed, this, [this] { OKButton->Click(); });

@@ -8,6 +8,7 @@
 
 class QLabel;
 class QLineEdit;
+class QRadioButton;
 class QTreeWidget;
 
 namespace voxa {
@@ -83,6 +84,10 @@ public:
     QLabel *ExplainLabel = nullptr;
     QLabel *ElementNumLabel = nullptr;
     QLineEdit *ElementEdit = nullptr;
+    // Which paths the play list carries: the player's (checked at first)
+    // or this computer's, for a media player running here.
+    QRadioButton *PlayerPathsRadio = nullptr;
+    QRadioButton *LocalPathsRadio = nullptr;
     TSkinButton *OKButton = nullptr;
     TSkinButton *Button1 = nullptr;
 

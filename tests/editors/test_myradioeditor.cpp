@@ -21,6 +21,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -129,12 +130,16 @@ class TestMyRadioEditor : public QObject, private test::FrameWindow {
     QString native(const char *devicePath) const { return platform::toNative(QString::fromLatin1(devicePath)); }
 
     // Answers the element prompt with a number once it is shown.
-    void answerElementPrompt(const QString &number, bool ok = true)
+    void answerElementPrompt(const QString &number, bool ok = true, bool localPaths = false)
     {
-        QTimer::singleShot(0, this, [this, number, ok] {
+        QTimer::singleShot(0, this, [this, number, ok, localPaths] {
             auto *prompt = qobject_cast<TGetElement *>(form->ElementPrompt());
             QVERIFY(prompt && prompt->isVisible());
+            // The player's paths are chosen whatever the last export took.
+            QVERIFY(prompt->PlayerPathsRadio->isChecked());
             prompt->ElementEdit->setText(number);
+            if (localPaths)
+                prompt->LocalPathsRadio->click();
             (ok ? prompt->OKButton : prompt->Button1)->Click();
         });
     }
@@ -486,18 +491,25 @@ private slots:
         QTest::addColumn<QString>("message");  // expected box, or empty
         QTest::addColumn<int>("lines");        // lines after #EXTM3U; -1: no file
         QTest::addColumn<QStringList>("allowed");
+        QTest::addColumn<bool>("localPaths");
         const QStringList a{"V:\\music\\rock\\a.mp3"};
-        QTest::newRow("10 from one file") << QStringList{"music\\rock\\a.mp3"} << "10" << QString() << 10 << a;
-        QTest::newRow("20000 gives 10000") << QStringList{"music\\rock\\a.mp3"} << " 20000 " << QString() << 10000 << a;
-        QTest::newRow("0 does nothing") << QStringList{"music\\rock\\a.mp3"} << "0" << QString() << -1 << a;
+        QTest::newRow("10 from one file") << QStringList{"music\\rock\\a.mp3"} << "10" << QString() << 10 << a
+                                          << false;
+        QTest::newRow("20000 gives 10000") << QStringList{"music\\rock\\a.mp3"} << " 20000 " << QString() << 10000
+                                           << a << false;
+        QTest::newRow("0 does nothing") << QStringList{"music\\rock\\a.mp3"} << "0" << QString() << -1 << a << false;
         QTest::newRow("not a number") << QStringList{"music\\rock\\a.mp3"} << "12a" << msg(Msg::ElementNumberInvalid)
-                                      << -1 << a;
+                                      << -1 << a << false;
         QTest::newRow("too big") << QStringList{"music\\rock\\a.mp3"} << "65536" << msg(Msg::ElementNumberInvalid)
-                                 << -1 << a;
-        QTest::newRow("only an empty folder") << QStringList{"empty"} << "10" << msg(Msg::NoMp3InSelected) << -1 << a;
+                                 << -1 << a << false;
+        QTest::newRow("only an empty folder") << QStringList{"empty"} << "10" << msg(Msg::NoMp3InSelected) << -1 << a
+                                              << false;
         QTest::newRow("folder and empty folder")
             << QStringList{"music\\jazz", "empty"} << "30" << QString() << 30
-            << QStringList{"V:\\music\\jazz\\deep\\c.mp3"};
+            << QStringList{"V:\\music\\jazz\\deep\\c.mp3"} << false;
+        QTest::newRow("this computer's paths")
+            << QStringList{"music\\jazz", "song.mp3"} << "30" << QString() << 30
+            << QStringList{"V:\\music\\jazz\\deep\\c.mp3", "V:\\song.mp3"} << true;
     }
     void randomExport()
     {
@@ -506,6 +518,7 @@ private slots:
         QFETCH(QString, message);
         QFETCH(int, lines);
         QFETCH(QStringList, allowed);
+        QFETCH(bool, localPaths);
         showNew();
         add(picks);
         const QString out = QStringLiteral("V:\\voxa\\myradio\\out.m3u");
@@ -513,7 +526,7 @@ private slots:
             prompts->expectMessage(message);
         if (lines >= 0)
             prompts->expectFile(platform::toNative(out));
-        answerElementPrompt(number);
+        answerElementPrompt(number, true, localPaths);
         editor->WinampExportButton->Click();
         if (lines < 0) {
             QVERIFY(!fs::exists(out));
@@ -521,13 +534,16 @@ private slots:
         }
         const test::PromptRecord &save = prompts->records().last();
         QCOMPARE(save.request.title, QStringLiteral("Export M3U"));
-        QCOMPARE(save.request.fileName, QStringLiteral(".m3u"));
+        QCOMPARE(save.request.fileName, QStringLiteral("Untitled.m3u"));
         QCOMPARE(save.request.folder, QStringLiteral("V:\\voxa\\myradio"));
         const QList<QByteArray> written = test::TestDriveTable::readFile(out).split('\n');
         QCOMPARE(written.first(), QByteArray("#EXTM3U\r"));
         QCOMPARE(written.size(), lines + 2);  // the header, the lines, the empty rest
+        if (localPaths)
+            for (QString &p : allowed)
+                p = platform::toNative(p);
         for (int i = 1; i <= lines; ++i)
-            QVERIFY2(allowed.contains(QString::fromLatin1(written[i].chopped(1))), written[i].constData());
+            QVERIFY2(allowed.contains(QFile::decodeName(written[i].chopped(1))), written[i].constData());
     }
 
     void exportWithTwoFilesTakesEachTwice()

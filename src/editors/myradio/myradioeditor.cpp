@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QRadioButton>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -589,8 +590,12 @@ void TMyRadioEditor::WinampExportButtonClick()
     const QRect window = Host()->windowGeometry();
     prompt->move(window.left() + (window.width() - prompt->width()) / 2,
                  window.top() + (window.height() - prompt->height()) / 2);
+    // Every export starts with the player's paths; this computer's are a
+    // choice made each time.
+    prompt->PlayerPathsRadio->setChecked(true);
     if (prompt->exec() != QDialog::Accepted)
         return;
+    const ExportPaths paths = prompt->LocalPathsRadio->isChecked() ? ExportPaths::ThisComputer : ExportPaths::Player;
     const Placement box = Placement::at(mapToGlobal(QPoint(0, 0)) + QPoint(40, 10));
     // The table is built at once: a hundred rows and their folders are read
     // in well under the time a drawn frame would take.
@@ -610,7 +615,7 @@ void TMyRadioEditor::WinampExportButtonClick()
     if (path.isEmpty())
         return;
     SeededRandom random = SeededRandom::fromClock();
-    WriteRandomExport(*table, path, random, {});
+    WriteRandomExport(*table, path, random, {}, paths);
 }
 
 void TMyRadioEditor::MyRadioCopyButtonClick()

@@ -7,6 +7,8 @@
 #include "platform/paths.h"
 
 #include <QDateTime>
+#include <QFile>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -120,20 +122,35 @@ QStringList ExportLines(ExportTable &table, const QList<int> &picks, RandomSourc
     return lines;
 }
 
-QByteArray RandomExportBytes(const QStringList &lines)
+QByteArray RandomExportBytes(const QStringList &lines, ExportPaths paths)
 {
     QByteArray out("#EXTM3U\r\n");
-    for (const QString &line : lines)
-        if (!line.isEmpty())
+    for (const QString &line : lines) {
+        if (line.isEmpty())
+            continue;
+        if (paths == ExportPaths::Player) {
             out += toCodePage(line) + "\r\n";
+            continue;
+        }
+        const QString native = platform::isDevicePath(line) ? platform::toNative(line) : line;
+        if (!native.isEmpty())
+            out += QFile::encodeName(native) + "\r\n";
+    }
     return out;
 }
 
 QString ExportProposedName(const QString &profileFileName)
 {
     const QString base = platform::fileNameOf(profileFileName);
-    return base.left(base.indexOf(QLatin1Char('.')) < 0 ? base.size() : base.indexOf(QLatin1Char('.')))
-        + QStringLiteral(".m3u");
+    QString stem = base.left(base.indexOf(QLatin1Char('.')) < 0 ? base.size() : base.indexOf(QLatin1Char('.')));
+    if (stem.isEmpty()) {
+        // A translated word that is no plain file name falls back to English.
+        stem = msg(Msg::Untitled).trimmed();
+        static const QRegularExpression plain(QStringLiteral("^[^./\\\\:*?\"<>|]+$"));
+        if (!plain.match(stem).hasMatch())
+            stem = QStringLiteral("Untitled");
+    }
+    return stem + QStringLiteral(".m3u");
 }
 
 QString ExportFolder(QChar drive)
@@ -160,7 +177,7 @@ std::optional<ExportTable> PrepareRandomExport(const QList<MyRadioRow> &rows, co
 }
 
 RandomExportResult WriteRandomExport(ExportTable &table, const QString &path, RandomSource &random,
-                                     const std::function<void()> &tick)
+                                     const std::function<void()> &tick, ExportPaths paths)
 {
     if (fs::exists(path) && fs::isReadOnly(path)) {
         if (prompts().ask(QString(), msg(Msg::OverwriteExisting), Button::Yes | Button::No, Button::No)
@@ -172,7 +189,7 @@ RandomExportResult WriteRandomExport(ExportTable &table, const QString &path, Ra
     const QStringList lines = ExportLines(table, picks, random, [&tick](const QString &folder) {
         return CollectMp3(folder, CollectMp3Limit, tick);
     });
-    if (!fs::writeWholeFile(path, RandomExportBytes(lines)).isEmpty()) {
+    if (!fs::writeWholeFile(path, RandomExportBytes(lines, paths)).isEmpty()) {
         prompts().error(msg(Msg::OpenForWriteError) + QStringLiteral(" [") + path + QLatin1Char(']'));
         return RandomExportResult::WriteFailed;
     }

@@ -89,12 +89,21 @@ QList<int> PickAll(ExportTable &table, RandomSource &random);
 QStringList ExportLines(ExportTable &table, const QList<int> &picks, RandomSource &random,
                         const std::function<QStringList(const QString &)> &collect);
 
-// The file: "#EXTM3U" and the non-empty lines, each ending with CR LF, in
-// the system's code page.
-QByteArray RandomExportBytes(const QStringList &lines);
+// Which paths the export writes: the player's own form (E:\music\a.mp3),
+// which the player and the manager read, or the paths of this computer, for
+// the media players running here.
+enum class ExportPaths { Player, ThisComputer };
+
+// The file: "#EXTM3U" and the non-empty lines, each ending with CR LF. The
+// player's form is in the system's code page; this computer's paths are
+// native ones in the file system's encoding (a line whose drive is not
+// attached is left out).
+QByteArray RandomExportBytes(const QStringList &lines, ExportPaths paths = ExportPaths::Player);
 
 // The name proposed in the save dialog: the profile's base name up to its
-// first "." and ".m3u"; just ".m3u" when untitled.
+// first "." and ".m3u". With nothing before the first "." (untitled) the
+// name is "Untitled" (message table) and ".m3u", so the file does not come
+// out hidden.
 QString ExportProposedName(const QString &profileFileName);
 // The folder the save dialog starts in: voxa\myradio on the drive.
 QString ExportFolder(QChar drive);
@@ -115,6 +124,7 @@ enum class RandomExportResult { Written, Declined, WriteFailed };
 // and writes the file whole. A file that cannot be written shows "Error
 // while trying to open file for write!" with the path.
 RandomExportResult WriteRandomExport(ExportTable &table, const QString &path, RandomSource &random,
-                                     const std::function<void()> &tick = {});
+                                     const std::function<void()> &tick = {},
+                                     ExportPaths paths = ExportPaths::Player);
 
 }  // namespace voxa
