@@ -1,3 +1,5 @@
+#include "editors/config/configfile.h"
+#include "music/mp3list.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
 #include "support/testdrives.h"
@@ -106,6 +108,9 @@ private slots:
         QTest::newRow("write to a dangling link") << "write" << -1;
         QTest::newRow("clear read-only") << "clear" << 0444;
         QTest::newRow("set read-only") << "set" << 0664;
+        // What the editors' saves and the play-list exports show the user.
+        QTest::newRow("player file save") << "config" << 0644;
+        QTest::newRow("play-list export") << "playlist" << 0644;
     }
     void linksAreNeverFollowed()
     {
@@ -124,8 +129,17 @@ private slots:
         const QString link = platform::toNative(path);
         QVERIFY(QFile::link(target, link));
 
+        const QString named = fs::symbolicLinkText() + QStringLiteral(" [") + path + QLatin1Char(']');
         if (operation == QLatin1String("write")) {
             QCOMPARE(fs::writeWholeFile(path, "crafted"), fs::symbolicLinkText());
+        } else if (operation == QLatin1String("config")) {
+            const WriteResult written = WriteConfigFile(path, ConfigDocument());
+            QCOMPARE(written.reason, FileFailure::SymbolicLink);
+            QCOMPARE(written.text(), named);
+        } else if (operation == QLatin1String("playlist")) {
+            QString error;
+            QVERIFY(!WriteMp3ListFile(path, {QStringLiteral("E:\\a.mp3")}, &error));
+            QCOMPARE(error, named);
         } else {
             QVERIFY(!(operation == QLatin1String("clear") ? fs::clearReadOnly(path) : fs::setReadOnly(path)));
             QCOMPARE(fs::lastErrorText(), fs::symbolicLinkText());

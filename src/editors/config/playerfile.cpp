@@ -35,6 +35,8 @@ QString FileError::message() const
         return msg(Msg::CannotOpenFile) + QStringLiteral(" ") + fs::notRegularFileText();
     case FileFailure::TooLarge:
         return QStringLiteral("The picture is too large");
+    case FileFailure::SymbolicLink:
+        return fs::symbolicLinkText();
     }
     return {};
 }
@@ -81,7 +83,10 @@ WriteResult writeWhole(const QString &path, const QByteArray &bytes)
 {
     if (platform::toNative(path).isEmpty())
         return failure(FileFailure::CannotCreate);
-    if (!fs::writeWholeFile(path, bytes).isEmpty())
+    const QString error = fs::writeWholeFile(path, bytes);
+    if (error == fs::symbolicLinkText())
+        return failure(FileFailure::SymbolicLink, path);
+    if (!error.isEmpty())
         return failure(FileFailure::CannotCreate);
     return {};
 }

@@ -24,6 +24,7 @@ enum class FileFailure {
     CannotStore,   // a text that the file cannot hold (code page, zero byte, empty)
     NotRegularFile,  // a folder, pipe or device where a file was expected
     TooLarge,      // a picture over the size or pixel limit
+    SymbolicLink,  // the file to write is a symbolic link, never written through
 };
 
 struct FileError {

@@ -225,11 +225,14 @@ WriteResult SaveLogoWithCompanion(const QString &logoPath, const LogoBitmap &log
     // Each file is replaced whole. A logo that cannot be written changes
     // nothing; a companion that cannot be written goes, since an old one
     // would describe another logo.
-    if (!fs::writeWholeFile(logoPath, logoFileBytes(logo)).isEmpty())
-        return fail(FileFailure::CannotCreate);
-    if (!fs::writeWholeFile(companionPath, *companionBytes).isEmpty()) {
-        fs::removeFile(companionPath);
-        return fail(FileFailure::CannotCreate);
+    const auto reason = [](const QString &error) {
+        return error == fs::symbolicLinkText() ? FileFailure::SymbolicLink : FileFailure::CannotCreate;
+    };
+    if (const QString error = fs::writeWholeFile(logoPath, logoFileBytes(logo)); !error.isEmpty())
+        return fail(reason(error));
+    if (const QString error = fs::writeWholeFile(companionPath, *companionBytes); !error.isEmpty()) {
+        fs::removeFile(companionPath);  // a link goes, not what it points to
+        return fail(reason(error));
     }
     return {};
 }
