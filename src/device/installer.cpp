@@ -270,7 +270,10 @@ bool copyFile(const QString &source, const QString &target, const QString &shown
     if (existing != wanted && QFileInfo::exists(existing) && !sameFile(existing, wanted))
         fs::removeFile(existing);
     // The program must stay runnable on a drive that keeps permissions.
-    QFile::setPermissions(wanted, QFileInfo(platform::toNative(source)).permissions() | QFileDevice::WriteOwner);
+    // Just written as a plain file; should a link have taken its place
+    // since, it is not followed.
+    if (!QFileInfo(wanted).isSymLink())
+        QFile::setPermissions(wanted, QFileInfo(platform::toNative(source)).permissions() | QFileDevice::WriteOwner);
     return true;
 }
 
