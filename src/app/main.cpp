@@ -42,6 +42,8 @@ int main(int argc, char **argv)
     clock.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(voxa::ApplicationTitle));
+    // Docks group the window with the installed entry and show its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("voxa-manager"));
     voxa::InstallFontSubstitutes();
     voxa::QtPrompts prompts;
     voxa::setPrompts(&prompts);
