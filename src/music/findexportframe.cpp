@@ -117,6 +117,7 @@ TFindExportFrame::TFindExportFrame(TMainForm *main)
     });
 
     m_task = new Mp3SearchTask(theMp3Finder(), this);
+    m_handOver = new platform::MediaHandOver(this);
     connect(m_task, &Mp3SearchTask::Tick, this, [this] { progressTick(); });
     connect(m_task, &Mp3SearchTask::Finished, this,
             [this](const Mp3SearchResult &r) { searchEnded(r); });
@@ -722,7 +723,7 @@ void TFindExportFrame::PlayButtonClick()
     for (const Mp3FileInfo &f : checkedItems())
         paths << Mp3FullPath(f);
     if (!paths.isEmpty())
-        platform::PlayFiles(paths, HandOverPlayListPath(drive()));
+        m_handOver->StartFiles(paths, HandOverPlayListPath(drive()));
 }
 
 void TFindExportFrame::FileListDoubleClick(QTreeWidgetItem *item)
@@ -730,7 +731,7 @@ void TFindExportFrame::FileListDoubleClick(QTreeWidgetItem *item)
     const int row = item ? FileList->indexOfTopLevelItem(item) : -1;
     if (Searching() || row < 0)
         return;
-    platform::PlayFile(Mp3FullPath(m_items[row]));
+    m_handOver->StartFile(Mp3FullPath(m_items[row]));
 }
 
 // -------------------------------------------------------------------- files

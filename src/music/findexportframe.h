@@ -25,6 +25,9 @@ class QTreeWidgetItem;
 namespace voxa {
 
 class Mp3SearchTask;
+namespace platform {
+class MediaHandOver;
+}
 
 class TFindExportFrame : public TOtherFrame, public QuarantineField {
     Q_OBJECT
@@ -106,6 +109,8 @@ public:
     // ("music\rock"), opening its parents; false when there is none.
     bool SelectFolder(const QString &relative);
     int ProgressCount() const { return m_tick; }
+    // Plays files off the window thread.
+    platform::MediaHandOver *HandOver() const { return m_handOver; }
 
 signals:
     // A search has ended and its results are listed.
@@ -140,6 +145,7 @@ private:
     QChar drive() const;
 
     Mp3SearchTask *m_task = nullptr;
+    platform::MediaHandOver *m_handOver = nullptr;
     QButtonGroup *m_formats = nullptr;
     QGroupBox *m_listGroup = nullptr;
     QGroupBox *m_filterGroup = nullptr;

@@ -12,7 +12,11 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QFileInfo>
+#include <QMutex>
+#include <QThread>
 #include <QUrl>
+
+#include <utility>
 
 namespace voxa::platform {
 namespace {
@@ -24,28 +28,45 @@ const QString kRoot = QStringLiteral("org.mpris.MediaPlayer2");
 const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString kTrackList = QStringLiteral("org.mpris.MediaPlayer2.TrackList");
 const QString kNoTrack = QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 constexpr int kTimeoutMs = 2000;
-
-QDBusMessage callPlayer(const QString &service, const QString &interface, const QString &method,
-                        const QVariantList &args = {})
-{
-    QDBusMessage m = QDBusMessage::createMethodCall(service, kObject, interface, method);
-    m.setArguments(args);
-    return QDBusConnection::sessionBus().call(m, QDBus::Block, kTimeoutMs);
-}
 
 bool succeeded(const QDBusMessage &reply)
 {
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
-QVariant property(const QString &service, const QString &interface, const QString &name)
+// No answer within the wait: the player hangs (or is gone).
+bool unanswered(const QDBusMessage &reply)
 {
-    const QDBusMessage reply = callPlayer(service, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                          QStringLiteral("Get"), {interface, name});
+    return reply.type() == QDBusMessage::ErrorMessage
+        && (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply")
+            || reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.Timeout"));
+}
+
+QDBusMessage callOn(const QString &service, const QString &interface, const QString &method,
+                    const QVariantList &args = {})
+{
+    QDBusMessage m = QDBusMessage::createMethodCall(service, kObject, interface, method);
+    m.setArguments(args);
+    return QDBusConnection::sessionBus().call(m, QDBus::Block, kTimeoutMs);
+}
+
+QVariantList propertyArgs(const QString &interface, const QString &name)
+{
+    return {interface, name};
+}
+
+QVariant propertyOf(const QDBusMessage &reply)
+{
     if (!succeeded(reply) || reply.arguments().isEmpty())
         return {};
     return reply.arguments().constFirst().value<QDBusVariant>().variant();
+}
+
+QVariant property(const QString &service, const QString &interface, const QString &name)
+{
+    return propertyOf(callOn(service, kProperties, QStringLiteral("Get"), propertyArgs(interface, name)));
 }
 
 QStringList stringList(const QVariant &v)
@@ -53,21 +74,6 @@ QStringList stringList(const QVariant &v)
     if (v.canConvert<QDBusArgument>())
         return qdbus_cast<QStringList>(v.value<QDBusArgument>());
     return v.toStringList();
-}
-
-// The player's track ids in list order.
-QStringList tracks(const QString &service)
-{
-    const QVariant v = property(service, kTrackList, QStringLiteral("Tracks"));
-    QList<QDBusObjectPath> paths;
-    if (v.canConvert<QDBusArgument>())
-        paths = qdbus_cast<QList<QDBusObjectPath>>(v.value<QDBusArgument>());
-    else
-        paths = v.value<QList<QDBusObjectPath>>();
-    QStringList ids;
-    for (const QDBusObjectPath &p : paths)
-        ids.append(p.path());
-    return ids;
 }
 
 QString uriOf(const QString &nativePath)
@@ -98,6 +104,7 @@ MediaPlayer::Reach MprisMediaPlayer::findPlayer()
     m_service.clear();
     m_reach = Reach::None;
     m_firstTrack.clear();
+    m_hung = false;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface())
         return m_reach;
@@ -119,16 +126,43 @@ MediaPlayer::Reach MprisMediaPlayer::findPlayer()
     return m_reach;
 }
 
+QDBusMessage MprisMediaPlayer::call(const QString &interface, const QString &method, const QVariantList &args)
+{
+    // A player that left one call unanswered would most likely leave the
+    // next one too; a stop request ends the hand-over between two calls.
+    if (m_hung || stopRequested() || m_service.isEmpty())
+        return QDBusMessage::createError(QStringLiteral("org.voxa.NotSent"), QString());
+    QDBusMessage reply = callOn(m_service, interface, method, args);
+    if (unanswered(reply))
+        m_hung = true;
+    return reply;
+}
+
+QStringList MprisMediaPlayer::tracks()
+{
+    const QVariant v =
+        propertyOf(call(kProperties, QStringLiteral("Get"), propertyArgs(kTrackList, QStringLiteral("Tracks"))));
+    QList<QDBusObjectPath> paths;
+    if (v.canConvert<QDBusArgument>())
+        paths = qdbus_cast<QList<QDBusObjectPath>>(v.value<QDBusArgument>());
+    else
+        paths = v.value<QList<QDBusObjectPath>>();
+    QStringList ids;
+    ids.reserve(paths.size());
+    for (const QDBusObjectPath &p : std::as_const(paths))
+        ids.append(p.path());
+    return ids;
+}
+
 bool MprisMediaPlayer::clearList()
 {
     if (m_reach != Reach::List)
         return false;
     bool all = true;
-    for (const QString &id : tracks(m_service))
-        all = succeeded(callPlayer(m_service, kTrackList, QStringLiteral("RemoveTrack"),
-                                   {QVariant::fromValue(QDBusObjectPath(id))}))
+    for (const QString &id : tracks())
+        all = succeeded(call(kTrackList, QStringLiteral("RemoveTrack"), {QVariant::fromValue(QDBusObjectPath(id))}))
             && all;
-    return all;
+    return all && !m_hung && !stopRequested();
 }
 
 bool MprisMediaPlayer::addFiles(const QStringList &nativePaths)
@@ -138,32 +172,37 @@ bool MprisMediaPlayer::addFiles(const QStringList &nativePaths)
         return false;
     case Reach::SingleFile:
         return !nativePaths.isEmpty()
-            && succeeded(callPlayer(m_service, kPlayer, QStringLiteral("OpenUri"), {uriOf(nativePaths.constFirst())}));
+            && succeeded(call(kPlayer, QStringLiteral("OpenUri"), {uriOf(nativePaths.constFirst())}));
     case Reach::List:
         break;
     }
-    // Each file goes after the last track, so the list keeps the given order
-    // even when the player kept tracks it would not remove. "After nothing"
-    // means at the start, which only the first file of an empty list wants.
+    // The list is read once before and once after. A track goes right after
+    // the one named, so adding the files last to first, each after the same
+    // track (the list's last, or "no track", the start), leaves them in the
+    // given order after whatever the player kept, with one call per file.
+    const QStringList before = tracks();
+    if (m_hung)
+        return false;
+    const QString anchor = before.isEmpty() ? kNoTrack : before.constLast();
+    const QVariant after = QVariant::fromValue(QDBusObjectPath(anchor));
     bool all = true;
-    QStringList before = tracks(m_service);
-    for (const QString &path : nativePaths) {
-        const QString after = before.isEmpty() ? kNoTrack : before.constLast();
-        if (!succeeded(callPlayer(m_service, kTrackList, QStringLiteral("AddTrack"),
-                                  {uriOf(path), QVariant::fromValue(QDBusObjectPath(after)), false}))) {
-            all = false;
-            continue;
-        }
-        const QStringList now = tracks(m_service);
-        if (m_firstTrack.isEmpty())
-            for (const QString &id : now)
-                if (!before.contains(id)) {
-                    m_firstTrack = id;
-                    break;
-                }
-        before = now;
+    for (qsizetype i = nativePaths.size() - 1; i >= 0; --i) {
+        if (m_hung || stopRequested())
+            return false;
+        all = succeeded(call(kTrackList, QStringLiteral("AddTrack"), {uriOf(nativePaths[i]), after, false})) && all;
     }
-    return all;
+    // The first file is the track right after the anchor.
+    const QStringList now = tracks();
+    const qsizetype first = before.isEmpty() ? 0 : now.indexOf(anchor) + 1;
+    if (first > 0 || before.isEmpty())
+        if (first < now.size() && !before.contains(now[first]))
+            m_firstTrack = now[first];
+    return all && !m_hung;
+}
+
+bool MprisMediaPlayer::openList(const QString &nativePath)
+{
+    return m_reach != Reach::None && succeeded(call(kPlayer, QStringLiteral("OpenUri"), {uriOf(nativePath)}));
 }
 
 bool MprisMediaPlayer::play()
@@ -171,9 +210,8 @@ bool MprisMediaPlayer::play()
     if (m_reach == Reach::None)
         return false;
     if (m_reach == Reach::List && !m_firstTrack.isEmpty())
-        callPlayer(m_service, kTrackList, QStringLiteral("GoTo"),
-                   {QVariant::fromValue(QDBusObjectPath(m_firstTrack))});
-    return succeeded(callPlayer(m_service, kPlayer, QStringLiteral("Play")));
+        call(kTrackList, QStringLiteral("GoTo"), {QVariant::fromValue(QDBusObjectPath(m_firstTrack))});
+    return succeeded(call(kPlayer, QStringLiteral("Play")));
 }
 
 QByteArray HandOverPlayListBytes(const QStringList &paths)
@@ -196,58 +234,203 @@ bool writePlayList(const QStringList &paths, const QString &playListPath)
     return !playListPath.isEmpty() && fs::writeWholeFile(playListPath, HandOverPlayListBytes(paths)).isEmpty();
 }
 
+// Hand-overs take turns: one player, one list at a time.
+QMutex &handOverTurn()
+{
+    static QMutex turn;
+    return turn;
+}
+
+// The player's steps see the stop flag while a hand-over runs.
+class StopScope {
+public:
+    StopScope(MediaPlayer &player, const std::atomic<bool> *stop) : m_player(player) { player.setStop(stop); }
+    ~StopScope() { m_player.setStop(nullptr); }
+    StopScope(const StopScope &) = delete;
+    StopScope &operator=(const StopScope &) = delete;
+
+private:
+    MediaPlayer &m_player;
+};
+
+bool stopped(const std::atomic<bool> *stop)
+{
+    return stop && stop->load();
+}
+
+// How the steps went, once they have run.
+HandOverStep outcome(const MediaPlayer &player, const std::atomic<bool> *stop)
+{
+    if (player.stoppedAnswering())
+        return {PlayedBy::PlayerNotAnswering, {}};
+    if (stopped(stop))
+        return {PlayedBy::Cancelled, {}};
+    return {PlayedBy::Player, {}};
+}
+
 // Clear, add in order, play: each step as far as the player goes along.
-void handOver(MediaPlayer &player, const QStringList &nativePaths)
+HandOverStep handOver(MediaPlayer &player, const QStringList &nativePaths, const std::atomic<bool> *stop)
 {
     player.clearList();
     player.addFiles(nativePaths);
     player.play();
+    return outcome(player, stop);
+}
+
+// Clear, the play list in place of the files, play.
+HandOverStep handOverList(MediaPlayer &player, const QStringList &paths, const QString &playListPath,
+                          const std::atomic<bool> *stop)
+{
+    if (!writePlayList(paths, playListPath))
+        return {PlayedBy::PlayListNotWritten, {}};
+    player.clearList();
+    player.openList(nativeOf(playListPath));
+    player.play();
+    return outcome(player, stop);
 }
 
 }  // namespace
 
-PlayedBy PlayFile(const QString &path)
+HandOverStep HandOverFile(const QString &path, const std::atomic<bool> *stop)
 {
     if (path.isEmpty())
-        return PlayedBy::Nothing;
+        return {PlayedBy::Nothing, {}};
+    QMutexLocker turn(&handOverTurn());
+    if (stopped(stop))
+        return {PlayedBy::Cancelled, {}};
     MediaPlayer &player = mediaPlayer();
-    if (player.findPlayer() != MediaPlayer::Reach::None) {
-        handOver(player, {nativeOf(path)});
-        return PlayedBy::Player;
+    const StopScope scope(player, stop);
+    if (player.findPlayer() == MediaPlayer::Reach::None)
+        return stopped(stop) ? HandOverStep{PlayedBy::Cancelled, {}} : HandOverStep{PlayedBy::AssociatedProgram, path};
+    return handOver(player, {nativeOf(path)}, stop);
+}
+
+HandOverStep HandOverFiles(const QStringList &paths, const QString &playListPath, const std::atomic<bool> *stop)
+{
+    if (paths.isEmpty())
+        return {PlayedBy::Nothing, {}};
+    QMutexLocker turn(&handOverTurn());
+    if (stopped(stop))
+        return {PlayedBy::Cancelled, {}};
+    MediaPlayer &player = mediaPlayer();
+    const StopScope scope(player, stop);
+    switch (player.findPlayer()) {
+    case MediaPlayer::Reach::List:
+        if (paths.size() > HandOverListMax)
+            return handOverList(player, paths, playListPath, stop);
+        break;
+    case MediaPlayer::Reach::SingleFile:
+        // Opening the files one by one would leave only the last; the play
+        // list carries them all.
+        if (paths.size() > 1)
+            return handOverList(player, paths, playListPath, stop);
+        break;
+    case MediaPlayer::Reach::None:
+        if (stopped(stop))
+            return {PlayedBy::Cancelled, {}};
+        if (!writePlayList(paths, playListPath))
+            return {PlayedBy::PlayListNotWritten, {}};
+        return {PlayedBy::AssociatedProgram, playListPath};
     }
-    return openAssociated(path);
+    QStringList native;
+    native.reserve(paths.size());
+    for (const QString &p : paths)
+        native.append(nativeOf(p));
+    return handOver(player, native, stop);
+}
+
+PlayedBy FinishHandOver(const HandOverStep &step)
+{
+    return step.openPath.isEmpty() ? step.playedBy : openAssociated(step.openPath);
+}
+
+PlayedBy PlayFile(const QString &path)
+{
+    return FinishHandOver(HandOverFile(path));
 }
 
 PlayedBy PlayFiles(const QStringList &paths, const QString &playListPath)
 {
-    if (paths.isEmpty())
-        return PlayedBy::Nothing;
-    MediaPlayer &player = mediaPlayer();
-    switch (player.findPlayer()) {
-    case MediaPlayer::Reach::List: {
-        QStringList native;
-        for (const QString &p : paths)
-            native.append(nativeOf(p));
-        handOver(player, native);
-        return PlayedBy::Player;
+    return FinishHandOver(HandOverFiles(paths, playListPath));
+}
+
+// ------------------------------------------------------------ MediaHandOver
+
+MediaHandOver::MediaHandOver(QObject *parent) : QObject(parent)
+{
+    qRegisterMetaType<voxa::platform::PlayedBy>();
+}
+
+MediaHandOver::~MediaHandOver()
+{
+    m_next = nullptr;
+    if (m_thread) {
+        m_stop = true;
+        m_thread->wait();
     }
-    case MediaPlayer::Reach::SingleFile:
-        if (paths.size() == 1) {
-            handOver(player, {nativeOf(paths.constFirst())});
-            return PlayedBy::Player;
-        }
-        // Opening the files one by one would leave only the last; the play
-        // list carries them all.
-        if (!writePlayList(paths, playListPath))
-            return PlayedBy::PlayListNotWritten;
-        handOver(player, {nativeOf(playListPath)});
-        return PlayedBy::Player;
-    case MediaPlayer::Reach::None:
-        break;
+}
+
+void MediaHandOver::Start(Work work)
+{
+    if (m_thread) {
+        // The newest request wins: the running one stops at its next call
+        // and this one follows it.
+        m_next = std::move(work);
+        m_stop = true;
+        return;
     }
-    if (!writePlayList(paths, playListPath))
-        return PlayedBy::PlayListNotWritten;
-    return openAssociated(playListPath);
+    run(std::move(work));
+}
+
+void MediaHandOver::StartFile(const QString &path)
+{
+    Start([path](const std::atomic<bool> &stop) { return HandOverFile(path, &stop); });
+}
+
+void MediaHandOver::StartFiles(const QStringList &paths, const QString &playListPath)
+{
+    Start([paths, playListPath](const std::atomic<bool> &stop) { return HandOverFiles(paths, playListPath, &stop); });
+}
+
+void MediaHandOver::Cancel()
+{
+    m_next = nullptr;
+    if (m_thread)
+        m_stop = true;
+}
+
+void MediaHandOver::run(Work work)
+{
+    m_stop = false;
+    const quint64 generation = ++m_generation;
+    m_thread.reset(QThread::create([this, work = std::move(work), generation] {
+        m_step = work(m_stop);
+        QMetaObject::invokeMethod(this, [this, generation] { workerEnded(generation); }, Qt::QueuedConnection);
+    }));
+    m_thread->start();
+}
+
+void MediaHandOver::workerEnded(quint64 generation)
+{
+    // A late notice of a worker that Wait() has already delivered.
+    if (!m_thread || generation != m_generation)
+        return;
+    m_thread->wait();
+    m_thread.reset();
+    const HandOverStep step = m_step;
+    // Stopped or overtaken: nothing more is opened for it.
+    const bool cancelled = m_stop.load() || step.playedBy == PlayedBy::Cancelled;
+    if (m_next)
+        run(std::exchange(m_next, nullptr));
+    emit Finished(cancelled ? PlayedBy::Cancelled : FinishHandOver(step));
+}
+
+void MediaHandOver::Wait()
+{
+    while (m_thread) {
+        m_thread->wait();
+        workerEnded(m_generation);
+    }
 }
 
 }  // namespace voxa::platform

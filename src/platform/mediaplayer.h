@@ -6,11 +6,27 @@
 // program the desktop associates with it, and a list is written to a play
 // list file that is opened the same way. Tests install a recording player
 // (setMediaPlayer).
+//
+// A hand-over runs off the window thread (MediaHandOver below): the player
+// may be slow or hang, and the list may be long.
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class QDBusMessage;
+class QThread;
 
 namespace voxa::platform {
+
+// Lists longer than this go to a player as one play list: a track list of
+// thousands fills slowly, one call per file, and some players choke on it.
+constexpr int HandOverListMax = 500;
 
 class MediaPlayer {
 public:
@@ -29,8 +45,24 @@ public:
     // Adds native paths at the end of the list in order (List), or opens
     // the first (SingleFile). False when the player refused any.
     virtual bool addFiles(const QStringList &nativePaths) = 0;
+    // Opens a play list file (native path) in the player, in place of the
+    // files it lists.
+    virtual bool openList(const QString &nativePath) = 0;
     // Plays, from the first file added since findPlayer when there is one.
     virtual bool play() = 0;
+    // True once the player left a call unanswered; the steps after it are
+    // not sent.
+    virtual bool stoppedAnswering() const { return false; }
+
+    // The hand-over's stop flag while it runs: the steps stop between two
+    // calls once it is set.
+    void setStop(const std::atomic<bool> *stop) { m_stop = stop; }
+
+protected:
+    bool stopRequested() const { return m_stop && m_stop->load(); }
+
+private:
+    const std::atomic<bool> *m_stop = nullptr;
 };
 
 MediaPlayer &mediaPlayer();
@@ -38,22 +70,30 @@ MediaPlayer &mediaPlayer();
 void setMediaPlayer(MediaPlayer *p);
 
 // The system's player: the first MPRIS2 service on the session bus (in name
-// order) that opens "file" addresses. Each call waits at most two seconds,
-// so a player that hangs cannot freeze the caller for long.
+// order) that opens "file" addresses. Each call waits at most two seconds;
+// a call left unanswered ends the hand-over (the player hangs), so a hung
+// player costs one wait, not one per file. The calls grow with the list by
+// one per file added and one per track removed, never more.
 class MprisMediaPlayer : public MediaPlayer {
 public:
     Reach findPlayer() override;
     bool clearList() override;
     bool addFiles(const QStringList &nativePaths) override;
+    bool openList(const QString &nativePath) override;
     bool play() override;
+    bool stoppedAnswering() const override { return m_hung; }
 
     // The bus name of the player found ("org.mpris.MediaPlayer2.x").
     QString service() const { return m_service; }
 
 private:
+    QDBusMessage call(const QString &interface, const QString &method, const QVariantList &args = {});
+    QStringList tracks();
+
     QString m_service;
     Reach m_reach = Reach::None;
     QString m_firstTrack;  // track id of the first file added
+    bool m_hung = false;
 };
 
 // How a hand-over ended.
@@ -63,20 +103,79 @@ enum class PlayedBy {
     OpenFailed,         // the desktop could not open it
     PlayListNotWritten, // the play list could not be written; nothing played
     Nothing,            // no files
+    PlayerNotAnswering, // the player left a call unanswered; the rest was not sent
+    Cancelled,          // stopped on request between two steps
 };
 
-// Plays one file (device or native path): a running player clears its list,
-// gets the file and plays; without one the file itself is opened with its
-// associated program.
-PlayedBy PlayFile(const QString &path);
+// The part of a hand-over that talks to the player, for a worker thread.
+// When no player takes the files, openPath names what the desktop is still
+// to open with its associated program (FinishHandOver, on the window
+// thread: the desktop's opener wants it there).
+struct HandOverStep {
+    PlayedBy playedBy = PlayedBy::Nothing;
+    QString openPath;
+};
 
-// Plays files in order (device or native paths). A running player clears its
-// list, gets every file and plays. A player that opens one file at a time
-// gets the play list written to playListPath when there are several files.
-// Without a player the play list is written (whole, replacing the old one)
-// and opened with its associated program; when it cannot be written nothing
-// plays and nothing is shown.
+// One file (device or native path): a running player clears its list, gets
+// the file and plays; without one the file itself is to be opened.
+HandOverStep HandOverFile(const QString &path, const std::atomic<bool> *stop = nullptr);
+
+// Files in order (device or native paths). A running player clears its
+// list, gets every file and plays; a list longer than HandOverListMax, or
+// several files for a player that opens one file at a time, goes over as the
+// play list written to playListPath. Without a player the play list is
+// written (whole, replacing the old one) and is to be opened; when it cannot
+// be written nothing plays and nothing is shown. The stop flag is looked at
+// between two calls to the player.
+HandOverStep HandOverFiles(const QStringList &paths, const QString &playListPath,
+                           const std::atomic<bool> *stop = nullptr);
+
+// Opens step.openPath with its associated program, when there is one.
+PlayedBy FinishHandOver(const HandOverStep &step);
+
+// Both halves at once, on the calling thread (tools and tests).
+PlayedBy PlayFile(const QString &path);
 PlayedBy PlayFiles(const QStringList &paths, const QString &playListPath);
+
+// Hands files to the media player off the window thread, in the way the
+// find, the sort and the copy run their work: a worker thread runs the
+// steps, Finished comes back queued on the owner's thread, Cancel stops the
+// steps between two calls. A new hand-over while one runs cancels it and
+// follows it; hand-overs of all owners take turns, so one player never gets
+// two lists mixed.
+class MediaHandOver : public QObject {
+    Q_OBJECT
+public:
+    // The steps, run on the worker; they look at the flag between calls.
+    using Work = std::function<HandOverStep(const std::atomic<bool> &stop)>;
+
+    explicit MediaHandOver(QObject *parent = nullptr);
+    // Cancels and waits for the worker (at most one call's wait).
+    ~MediaHandOver() override;
+
+    void Start(Work work);
+    void StartFile(const QString &path);
+    void StartFiles(const QStringList &paths, const QString &playListPath);
+    // Stops the running hand-over and drops one waiting to follow it.
+    void Cancel();
+    bool IsRunning() const { return bool(m_thread); }
+    // Blocks until every started hand-over has ended and its Finished has
+    // been sent (shut-down and tests).
+    void Wait();
+
+signals:
+    void Finished(voxa::platform::PlayedBy result);
+
+private:
+    void run(Work work);
+    void workerEnded(quint64 generation);
+
+    std::unique_ptr<QThread> m_thread;
+    quint64 m_generation = 0;  // of the running worker
+    Work m_next;
+    HandOverStep m_step;
+    std::atomic<bool> m_stop{false};
+};
 
 // The play list handed to a desktop program: one native path per line, in
 // the file system's encoding, each line ending with CR LF. Native, because

@@ -53,7 +53,19 @@ private slots:
             << QStringList{"find", "clear", "add <root>/music/a.mp3", "play"} << QStringList{} << false;
         QTest::newRow("single-file player, a list")
             << int(MediaPlayer::Reach::SingleFile) << two << int(PlayedBy::Player)
-            << QStringList{"find", "clear", "add <root>/voxa/manager/play.m3u", "play"} << QStringList{} << true;
+            << QStringList{"find", "clear", "open <root>/voxa/manager/play.m3u", "play"} << QStringList{} << true;
+        QStringList most;  // as many as a list player gets file by file
+        for (int i = 0; i < platform::HandOverListMax; ++i)
+            most.append(QStringLiteral("E:\\music\\%1.mp3").arg(i));
+        QStringList mostSteps{"find", "clear"};
+        for (int i = 0; i < platform::HandOverListMax; ++i)
+            mostSteps.append(QStringLiteral("add <root>/music/%1.mp3").arg(i));
+        mostSteps.append("play");
+        QTest::newRow("list player, longest list file by file")
+            << int(MediaPlayer::Reach::List) << most << int(PlayedBy::Player) << mostSteps << QStringList{} << false;
+        QTest::newRow("list player, a longer list as a play list")
+            << int(MediaPlayer::Reach::List) << (QStringList(most) << "E:\\music\\last.mp3") << int(PlayedBy::Player)
+            << QStringList{"find", "clear", "open <root>/voxa/manager/play.m3u", "play"} << QStringList{} << true;
         QTest::newRow("no player") << int(MediaPlayer::Reach::None) << two << int(PlayedBy::AssociatedProgram)
                                    << QStringList{"find"} << QStringList{"E:\\voxa\\manager\\play.m3u"} << true;
         QTest::newRow("nothing to play") << int(MediaPlayer::Reach::List) << QStringList{} << int(PlayedBy::Nothing)
@@ -79,11 +91,14 @@ private slots:
         }
         QCOMPARE(openedGot, opened);
         const QByteArray list = test::TestDriveTable::readFile("E:\\voxa\\manager\\play.m3u");
-        if (playListWritten)
-            QCOMPARE(list, QFile::encodeName(native("music/a.mp3")) + "\r\n" + QFile::encodeName(native("music/b.mp3"))
-                               + "\r\n");
-        else
+        if (playListWritten) {
+            QByteArray expected;
+            for (const QString &f : files)
+                expected += QFile::encodeName(native(f.mid(3).replace('\\', '/'))) + "\r\n";
+            QCOMPARE(list, expected);
+        } else {
             QVERIFY(!fs::exists("E:\\voxa\\manager\\play.m3u"));
+        }
     }
 
     void singleFile()

@@ -3,178 +3,65 @@
 // dbus-run-session starts for this test.
 #include "platform/mediaplayer.h"
 #include "support/recordingprocesses.h"
+#include "support/standinplayer.h"
 
-#include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
-#include <QDBusObjectPath>
-#include <QMutex>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
+#include <QTimer>
+#include <QUrl>
 
 using namespace voxa;
 using platform::MediaPlayer;
+using platform::PlayedBy;
+using test::StandInPlayer;
+using PlayerState = test::StandInState;
 
 namespace {
 
-const QString kTrackPrefix = QStringLiteral("/org/voxatest/track/");
-
-// The player's state; its adaptors run in the player's thread, the test
-// reads it after each blocking call has returned.
-struct PlayerState {
-    QMutex lock;
-    bool hasTrackList = true;
-    bool canEdit = true;
-    QStringList schemes{QStringLiteral("file")};
-    QStringList ids;   // track ids in list order
-    QStringList uris;  // their addresses
-    QString current;
-    QString opened;    // OpenUri's address
-    bool playing = false;
-    QStringList calls;
-    int nextId = 1;
-};
-
-class RootAdaptor : public QDBusAbstractAdaptor {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2")
-    Q_PROPERTY(bool HasTrackList READ hasTrackList)
-    Q_PROPERTY(QString Identity READ identity)
-    Q_PROPERTY(QStringList SupportedUriSchemes READ schemes)
-    Q_PROPERTY(QStringList SupportedMimeTypes READ mimeTypes)
-public:
-    RootAdaptor(QObject *parent, PlayerState &s) : QDBusAbstractAdaptor(parent), m_s(s) {}
-    bool hasTrackList() const { return m_s.hasTrackList; }
-    QString identity() const { return QStringLiteral("test player"); }
-    QStringList schemes() const { return m_s.schemes; }
-    QStringList mimeTypes() const { return {QStringLiteral("audio/mpeg")}; }
-
-private:
-    PlayerState &m_s;
-};
-
-class PlayerAdaptor : public QDBusAbstractAdaptor {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
-public:
-    PlayerAdaptor(QObject *parent, PlayerState &s) : QDBusAbstractAdaptor(parent), m_s(s) {}
-public slots:
-    void Play()
-    {
-        QMutexLocker l(&m_s.lock);
-        m_s.calls.append(QStringLiteral("Play"));
-        m_s.playing = true;
-    }
-    void OpenUri(const QString &uri)
-    {
-        QMutexLocker l(&m_s.lock);
-        m_s.calls.append(QStringLiteral("OpenUri"));
-        m_s.opened = uri;
-        m_s.playing = true;
-    }
-
-private:
-    PlayerState &m_s;
-};
-
-class TrackListAdaptor : public QDBusAbstractAdaptor {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.TrackList")
-    Q_PROPERTY(bool CanEditTracks READ canEdit)
-    Q_PROPERTY(QList<QDBusObjectPath> Tracks READ tracks)
-public:
-    TrackListAdaptor(QObject *parent, PlayerState &s) : QDBusAbstractAdaptor(parent), m_s(s) {}
-    bool canEdit() const { return m_s.canEdit; }
-    QList<QDBusObjectPath> tracks() const
-    {
-        QMutexLocker l(&m_s.lock);
-        QList<QDBusObjectPath> out;
-        for (const QString &id : m_s.ids)
-            out.append(QDBusObjectPath(id));
-        return out;
-    }
-public slots:
-    void AddTrack(const QString &uri, const QDBusObjectPath &after, bool setAsCurrent)
-    {
-        QMutexLocker l(&m_s.lock);
-        m_s.calls.append(QStringLiteral("AddTrack"));
-        const QString id = kTrackPrefix + QString::number(m_s.nextId++);
-        // "NoTrack" puts the track first, as the interface says.
-        const qsizetype at = m_s.ids.indexOf(after.path()) + 1;
-        m_s.ids.insert(at, id);
-        m_s.uris.insert(at, uri);
-        if (setAsCurrent)
-            m_s.current = id;
-    }
-    void RemoveTrack(const QDBusObjectPath &track)
-    {
-        QMutexLocker l(&m_s.lock);
-        m_s.calls.append(QStringLiteral("RemoveTrack"));
-        const qsizetype at = m_s.ids.indexOf(track.path());
-        if (at >= 0) {
-            m_s.ids.removeAt(at);
-            m_s.uris.removeAt(at);
-        }
-    }
-    void GoTo(const QDBusObjectPath &track)
-    {
-        QMutexLocker l(&m_s.lock);
-        m_s.calls.append(QStringLiteral("GoTo"));
-        m_s.current = track.path();
-    }
-
-private:
-    PlayerState &m_s;
-};
-
-// Runs the player in its own thread with its own bus connection, so the
-// blocking calls of the code under test get their answers.
-class TestPlayer : public QThread {
-public:
-    explicit TestPlayer(PlayerState &s) : m_s(s) {}
-    ~TestPlayer() override
-    {
-        quit();
-        wait();
-    }
-    bool startPlayer()
-    {
-        start();
-        m_ready.lock();
-        const bool ok = m_ok;
-        m_ready.unlock();
-        return ok;
-    }
-
-protected:
-    void run() override
-    {
-        QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("testplayer"));
-        QObject object;
-        new RootAdaptor(&object, m_s);
-        new PlayerAdaptor(&object, m_s);
-        if (m_s.hasTrackList)
-            new TrackListAdaptor(&object, m_s);
-        m_ok = bus.isConnected() && bus.registerObject(QStringLiteral("/org/mpris/MediaPlayer2"), &object)
-            && bus.registerService(QStringLiteral("org.mpris.MediaPlayer2.voxatest"));
-        m_ready.unlock();
-        if (m_ok)
-            exec();
-        bus.unregisterService(QStringLiteral("org.mpris.MediaPlayer2.voxatest"));
-        bus.unregisterObject(QStringLiteral("/org/mpris/MediaPlayer2"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("testplayer"));
-    }
-
-private:
-    PlayerState &m_s;
-    bool m_ok = false;
-
-public:
-    QMutex m_ready;
-};
+const QString kTrackPrefix = StandInPlayer::trackPrefix();
 
 QString uri(const QString &path)
 {
     return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+}
+
+// The longest time the calling thread's event loop went without a turn
+// while a hand-over ran, and how it ended.
+struct HandOverRun {
+    qint64 longestStallMs = 0;
+    qint64 startMs = 0;  // how long Start itself took
+    PlayedBy result = PlayedBy::Nothing;
+    bool finished = false;
+};
+
+HandOverRun runWatched(const std::function<void(platform::MediaHandOver &)> &start,
+                       const std::function<void(platform::MediaHandOver &)> &meanwhile = {}, int finishes = 1)
+{
+    HandOverRun run;
+    platform::MediaHandOver handOver;
+    QSignalSpy spy(&handOver, &platform::MediaHandOver::Finished);
+    QElapsedTimer clock;
+    clock.start();
+    start(handOver);
+    run.startMs = clock.elapsed();
+    qint64 last = clock.elapsed();
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        run.longestStallMs = std::max(run.longestStallMs, clock.elapsed() - last);
+        last = clock.elapsed();
+        if (meanwhile)
+            meanwhile(handOver);
+    });
+    beat.start(5);
+    while (spy.size() < finishes && spy.wait(15000)) {
+    }
+    run.finished = spy.size() == finishes;
+    if (run.finished)
+        run.result = spy.constFirst().constFirst().value<PlayedBy>();
+    return run;
 }
 
 }  // namespace
@@ -202,8 +89,7 @@ private slots:
         PlayerState s;
         s.ids = {kTrackPrefix + "old1", kTrackPrefix + "old2"};
         s.uris = {"file:///old1.mp3", "file:///old2.mp3"};
-        TestPlayer player(s);
-        player.m_ready.lock();
+        StandInPlayer player(s);
         QVERIFY(player.startPlayer());
         test::RecordingProcesses processes;
         const QStringList files{dir.filePath("1 one.mp3"), dir.filePath("2.mp3"), dir.filePath("3.mp3")};
@@ -212,7 +98,9 @@ private slots:
         QCOMPARE(s.uris, (QStringList{uri(files[0]), uri(files[1]), uri(files[2])}));
         QCOMPARE(s.current, s.ids.first());
         QVERIFY(s.playing);
-        QCOMPARE(s.calls, (QStringList{"RemoveTrack", "RemoveTrack", "AddTrack", "AddTrack", "AddTrack", "GoTo", "Play"}));
+        // One read of the list to clear it, one before and one after adding.
+        QCOMPARE(s.calls, (QStringList{"Tracks", "RemoveTrack", "RemoveTrack", "Tracks", "AddTrack", "AddTrack",
+                                       "AddTrack", "Tracks", "GoTo", "Play"}));
         QVERIFY(processes.calls.isEmpty());
         QVERIFY(!QFile::exists(dir.filePath("play.m3u")));
     }
@@ -223,8 +111,7 @@ private slots:
     {
         PlayerState s;
         s.hasTrackList = false;
-        TestPlayer player(s);
-        player.m_ready.lock();
+        StandInPlayer player(s);
         QVERIFY(player.startPlayer());
         platform::MprisMediaPlayer mpris;
         QCOMPARE(mpris.findPlayer(), MediaPlayer::Reach::SingleFile);
@@ -252,8 +139,7 @@ private slots:
     {
         PlayerState s;
         s.schemes = {QStringLiteral("http")};
-        TestPlayer player(s);
-        player.m_ready.lock();
+        StandInPlayer player(s);
         QVERIFY(player.startPlayer());
         test::RecordingProcesses processes;
         QCOMPARE(platform::PlayFile(dir.filePath("x.mp3")), platform::PlayedBy::AssociatedProgram);
@@ -261,6 +147,130 @@ private slots:
         QCOMPARE(processes.calls[0].program, dir.filePath("x.mp3"));
         QMutexLocker l(&s.lock);
         QVERIFY(s.calls.isEmpty());
+    }
+
+    // The calls grow by one per file and one per track removed; a read of
+    // the whole list is made three times whatever its length. Longer lists
+    // go over as one play list.
+    void callsGrowWithTheList_data()
+    {
+        QTest::addColumn<int>("files");
+        QTest::newRow("1") << 1;
+        QTest::newRow("50") << 50;
+        QTest::newRow("longest file by file") << platform::HandOverListMax;
+        QTest::newRow("play list") << platform::HandOverListMax + 1;
+        QTest::newRow("10000") << 10000;
+    }
+    void callsGrowWithTheList()
+    {
+        QFETCH(int, files);
+        PlayerState s;
+        s.ids = {kTrackPrefix + "old1", kTrackPrefix + "old2", kTrackPrefix + "old3"};
+        s.uris = {"file:///1.mp3", "file:///2.mp3", "file:///3.mp3"};
+        StandInPlayer player(s);
+        QVERIFY(player.startPlayer());
+        QStringList paths, uris;
+        for (int i = 0; i < files; ++i) {
+            paths.append(dir.filePath(QStringLiteral("%1 x.mp3").arg(i)));
+            uris.append(uri(paths.last()));
+        }
+        const QString playList = dir.filePath("play.m3u");
+        QFile::remove(playList);
+        QCOMPARE(platform::PlayFiles(paths, playList), PlayedBy::Player);
+        QMutexLocker l(&s.lock);
+        QStringList expected{"Tracks", "RemoveTrack", "RemoveTrack", "RemoveTrack"};
+        if (files <= platform::HandOverListMax) {
+            expected << "Tracks" << QStringList(files, "AddTrack") << "Tracks" << "GoTo" << "Play";
+            QCOMPARE(s.uris, uris);
+            QCOMPARE(s.current, s.ids.first());
+            QVERIFY(!QFile::exists(playList));
+        } else {
+            expected << "OpenUri" << "Play";
+            QCOMPARE(s.opened, uri(playList));
+            QVERIFY(s.ids.isEmpty());
+            QFile list(playList);
+            QVERIFY(list.open(QIODevice::ReadOnly));
+            QCOMPARE(list.readAll().count("\r\n"), files);
+        }
+        QCOMPARE(s.calls, expected);
+        QVERIFY(s.playing);
+    }
+
+    // A player whose AddTrack never answers in time: the window thread
+    // keeps its turns, the hand-over gives up after that one call instead
+    // of waiting once per file, and nothing more is sent.
+    void hangingPlayerDoesNotBlockTheWindow()
+    {
+        PlayerState s;
+        s.addTrackDelayMs = 2600;
+        StandInPlayer player(s);
+        QVERIFY(player.startPlayer());
+        QStringList paths;
+        for (int i = 0; i < 20; ++i)
+            paths.append(dir.filePath(QStringLiteral("%1.mp3").arg(i)));
+        const HandOverRun run =
+            runWatched([&](platform::MediaHandOver &h) { h.StartFiles(paths, dir.filePath("play.m3u")); });
+        QVERIFY(run.finished);
+        QCOMPARE(run.result, PlayedBy::PlayerNotAnswering);
+        QVERIFY2(run.startMs < 50, qPrintable(QString::number(run.startMs)));
+        QVERIFY2(run.longestStallMs < 500, qPrintable(QString::number(run.longestStallMs)));
+        QMutexLocker l(&s.lock);
+        QCOMPARE(s.calls.count("AddTrack"), 1);
+        QVERIFY(!s.calls.contains("Play"));
+    }
+
+    // Cancel stops the hand-over between two calls; a new one while one
+    // runs stops it too and follows it.
+    void cancelStopsBetweenCalls_data()
+    {
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("cancel") << false;
+        QTest::newRow("another hand-over") << true;
+    }
+    void cancelStopsBetweenCalls()
+    {
+        QFETCH(bool, replace);
+        PlayerState s;
+        s.addTrackDelayMs = 20;
+        StandInPlayer player(s);
+        QVERIFY(player.startPlayer());
+        QStringList paths;
+        for (int i = 0; i < 200; ++i)
+            paths.append(dir.filePath(QStringLiteral("%1.mp3").arg(i)));
+        const QString other = dir.filePath("other.mp3");
+        bool asked = false;
+        int addsWhenAsked = 0;
+        QList<PlayedBy> results;
+        const HandOverRun run = runWatched(
+            [&](platform::MediaHandOver &h) {
+                QObject::connect(&h, &platform::MediaHandOver::Finished, [&](PlayedBy r) { results.append(r); });
+                h.StartFiles(paths, dir.filePath("play.m3u"));
+            },
+            [&](platform::MediaHandOver &h) {
+                QMutexLocker l(&s.lock);
+                if (asked || s.calls.count("AddTrack") < 3)
+                    return;
+                asked = true;
+                addsWhenAsked = int(s.calls.count("AddTrack"));
+                l.unlock();
+                if (replace)
+                    h.StartFile(other);
+                else
+                    h.Cancel();
+            },
+            replace ? 2 : 1);
+        QVERIFY(run.finished);
+        QVERIFY(asked);
+        QCOMPARE(run.result, PlayedBy::Cancelled);
+        QCOMPARE(results.size(), replace ? 2 : 1);
+        if (replace)
+            QCOMPARE(results.last(), PlayedBy::Player);
+        QMutexLocker l(&s.lock);
+        // At most the call under way when asked, and the follower's one.
+        QVERIFY(s.calls.count("AddTrack") <= addsWhenAsked + 1 + (replace ? 1 : 0));
+        QCOMPARE(s.calls.count("Play"), replace ? 1 : 0);
+        if (replace)
+            QCOMPARE(s.uris, QStringList{uri(other)});
     }
 
     void noPlayerAtAll()

@@ -592,6 +592,7 @@ private slots:
             add({node});
             emit editor->ProfileList->itemDoubleClicked(editor->ProfileList->topLevelItem(0), 0);
         }
+        editor->HandOver()->Wait();
         QStringList expected;
         if (!files.isEmpty()) {
             expected = QStringList{"find", "clear"};

@@ -648,10 +648,12 @@ private slots:
         };
         player->reach = platform::MediaPlayer::Reach::List;
         click(frame->PlayButton);
+        frame->HandOver()->Wait();
         QCOMPARE(player->steps,
                  (QStringList{QStringLiteral("find"), QStringLiteral("clear"), added(0), added(2), QStringLiteral("play")}));
         player->steps.clear();
         frame->FileListDoubleClick(frame->FileList->topLevelItem(1));
+        frame->HandOver()->Wait();
         QCOMPARE(player->steps, (QStringList{QStringLiteral("find"), QStringLiteral("clear"), added(1), QStringLiteral("play")}));
     }
 

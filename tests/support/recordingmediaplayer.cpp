@@ -31,6 +31,12 @@ bool RecordingMediaPlayer::addFiles(const QStringList &nativePaths)
     return reach != Reach::None;
 }
 
+bool RecordingMediaPlayer::openList(const QString &nativePath)
+{
+    steps.append(QStringLiteral("open ") + nativePath);
+    return reach != Reach::None;
+}
+
 bool RecordingMediaPlayer::play()
 {
     steps.append(QStringLiteral("play"));

@@ -15,11 +15,13 @@ public:
     Reach findPlayer() override;
     bool clearList() override;
     bool addFiles(const QStringList &nativePaths) override;
+    bool openList(const QString &nativePath) override;
     bool play() override;
 
     // What findPlayer answers.
     Reach reach = Reach::None;
-    // The steps in order: "find", "clear", "add <path>" for each file, "play".
+    // The steps in order: "find", "clear", "add <path>" for each file,
+    // "open <path>" for a play list, "play".
     QStringList steps;
 };
 

@@ -91,7 +91,8 @@ QPalette whiteText(QPalette p)
 
 }  // namespace
 
-TMyRadioEditor::TMyRadioEditor(TMainForm *main) : TEditorFrame(main, main), m_main(main)
+TMyRadioEditor::TMyRadioEditor(TMainForm *main)
+    : TEditorFrame(main, main), m_main(main), m_handOver(new platform::MediaHandOver(this))
 {
     QWidget *panel = MainPanel();
     const QPalette pal = whiteText(panel->palette());
@@ -387,7 +388,7 @@ void TMyRadioEditor::ProfileTreeSelectionChange()
 void TMyRadioEditor::ProfileTreeDblClick(QTreeWidgetItem *item)
 {
     if (item && !item->data(0, FolderRole).toBool())
-        PlayInMediaPlayer(NodePath(item), drive());
+        playElement(NodePath(item));
 }
 
 // ----------------------------------------------------------------- rows
@@ -555,7 +556,13 @@ void TMyRadioEditor::ProfileListDblClick(QTreeWidgetItem *item)
 {
     const int r = ProfileList->indexOfTopLevelItem(item);
     if (r >= 0 && r < m_rows.size())
-        PlayInMediaPlayer(RowDevicePath(drive(), m_rows[r]), drive());
+        playElement(RowDevicePath(drive(), m_rows[r]));
+}
+
+void TMyRadioEditor::playElement(const QString &path)
+{
+    // A folder is read and a slow player waited for on the worker.
+    m_handOver->Start([path, d = drive()](const std::atomic<bool> &stop) { return HandOverElement(path, d, &stop); });
 }
 
 void TMyRadioEditor::WinampImportButtonClick()

@@ -8,6 +8,7 @@
 #include "app/framecatalog.h"
 #include "app/messagetable.h"
 #include "editors/myradio/myradiorows.h"
+#include "platform/mediaplayer.h"
 
 #include <optional>
 
@@ -59,6 +60,8 @@ public:
     QList<qsizetype> SelectedRows() const;
     void SelectRows(const QList<qsizetype> &rows);
     bool CopyKeep() const { return m_copyKeep; }
+    // Plays rows and tree nodes off the window thread.
+    platform::MediaHandOver *HandOver() const { return m_handOver; }
 
     // Fills a node (nullptr: the drive root) with the folders and MP3 files
     // below it, depth levels deep.
@@ -98,10 +101,12 @@ private:
     void setWarning(Msg message);
     void clearWarning();
     void updateTrackCaption();
+    void playElement(const QString &path);
     TMainForm *main() const { return m_main; }
 
     TMainForm *m_main;
     QList<MyRadioRow> m_rows;
+    platform::MediaHandOver *m_handOver = nullptr;
     bool m_copyKeep = false;
     bool m_guard = false;
     std::optional<Msg> m_warning;

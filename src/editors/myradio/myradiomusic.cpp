@@ -84,11 +84,16 @@ QString HandOverPlayListPath(QChar drive)
     return QString(drive) + QStringLiteral(":\\voxa\\manager\\play.m3u");
 }
 
-platform::PlayedBy PlayInMediaPlayer(const QString &path, QChar drive)
+platform::HandOverStep HandOverElement(const QString &path, QChar drive, const std::atomic<bool> *stop)
 {
     if (!fs::isDir(path))
-        return platform::PlayFile(path);
-    return platform::PlayFiles(ListMp3s(path), HandOverPlayListPath(drive));
+        return platform::HandOverFile(path, stop);
+    return platform::HandOverFiles(ListMp3s(path), HandOverPlayListPath(drive), stop);
+}
+
+platform::PlayedBy PlayInMediaPlayer(const QString &path, QChar drive)
+{
+    return platform::FinishHandOver(HandOverElement(path, drive));
 }
 
 }  // namespace voxa

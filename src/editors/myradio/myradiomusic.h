@@ -44,5 +44,8 @@ QString HandOverPlayListPath(QChar drive);
 // program and a folder's files go through play.m3u (HandOverPlayListPath).
 // A folder without MP3 files plays nothing.
 platform::PlayedBy PlayInMediaPlayer(const QString &path, QChar drive);
+// The same for a worker thread (platform::MediaHandOver): the folder is
+// read there too, and the stop flag is looked at between two steps.
+platform::HandOverStep HandOverElement(const QString &path, QChar drive, const std::atomic<bool> *stop = nullptr);
 
 }  // namespace voxa
