@@ -25,9 +25,12 @@ bool SortFileOps::removeDir(const QString &folder) { return fs::removeDir(folder
 bool SortFileOps::removeFile(const QString &path) { return fs::removeFile(path); }
 QString SortFileOps::lastErrorText() { return fs::lastErrorText(); }
 
+bool SortFileOps::syncDrive(const QString &folder) { return fs::syncFileSystem(folder); }
+
 QString SortFileOps::writeJournal(const QString &path, const QByteArray &bytes)
 {
-    const QString error = fs::writeWholeFile(path, bytes);
+    // Never over another program's journal: its folder would be forgotten.
+    const QString error = fs::writeNewFile(path, bytes);
     if (!error.isEmpty())
         return error;
     // The journal's own entry must be on the disk before the first move.
@@ -355,6 +358,59 @@ QString JournalDirectoryOn(const SortJournal &journal, QChar drive)
     return QString(drive.toUpper()) + QStringLiteral(":\\") + journal.Relative;
 }
 
+QString ExactNativePath(QChar drive, const QString &relative)
+{
+    QString root = platform::driveTable().rootOf(drive.toUpper());
+    if (root.isEmpty())
+        return {};
+    while (root.size() > 1 && root.endsWith(QLatin1Char('/')))
+        root.chop(1);
+    QString rel = relative;
+    rel.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return rel.isEmpty() ? root : nativeJoin(root, rel);
+}
+
+bool IsJournalLeftover(const QString &name)
+{
+    static const QLatin1String prefix("Sort.dat.");
+    if (!name.startsWith(prefix, Qt::CaseInsensitive))
+        return false;
+    const QStringView rest = QStringView(name).sliced(prefix.size());
+    return !rest.isEmpty() && rest.size() <= 6 && std::all_of(rest.begin(), rest.end(), [](QChar c) {
+        return c.unicode() < 128 && c.isLetterOrNumber();
+    });
+}
+
+// ------------------------------------------------------------ the drive lock
+
+bool LockSortDrive(QChar drive, fs::FolderLock &lock, QString *why)
+{
+    drive = drive.toUpper();
+    const QString root = platform::driveTable().rootOf(drive);
+    switch (root.isEmpty() ? fs::FolderLock::Result::Failed : lock.tryLock(root)) {
+    case fs::FolderLock::Result::Taken:
+        return true;
+    case fs::FolderLock::Result::Busy:
+        if (why)
+            *why = DriveBusyText(drive);
+        return false;
+    case fs::FolderLock::Result::Failed:
+        break;
+    }
+    if (why)
+        *why = QStringLiteral("cannot lock the drive for the sort: ")
+               + (root.isEmpty() ? QStringLiteral("no such drive") : fs::lastErrorText()) + QStringLiteral(" [")
+               + QString(drive) + QStringLiteral(":\\]");
+    return false;
+}
+
+bool SortDriveBusy(QChar drive)
+{
+    const QString root = platform::driveTable().rootOf(drive.toUpper());
+    fs::FolderLock probe;
+    return !root.isEmpty() && probe.tryLock(root) == fs::FolderLock::Result::Busy;
+}
+
 // ------------------------------------------------------------ the plan
 
 namespace {
@@ -436,6 +492,9 @@ SortPlan PlanSort(const QString &dir, SortFileOps &ops)
     // Matching by letter case only, the folder may still be voxa\Temp.
     if (insideOrSame(plan.NativeWorkFolder, native) || insideOrSame(native, plan.NativeWorkFolder))
         return refuse(PlanProblem::HoldsWorkFolder, dir);
+    // A journal of a sort running now is no interrupted sort.
+    if (SortDriveBusy(drive))
+        return refuse(PlanProblem::DriveBusy, QString(drive) + QLatin1Char(':'));
     if (ops.exists(platform::toNative(plan.Journal)))
         return refuse(PlanProblem::JournalPresent, plan.Journal);
     if (ops.exists(platform::toNative(plan.Rebuilt)))
@@ -470,6 +529,8 @@ QString PlanProblemText(const SortPlan &plan)
         return QStringLiteral("an interrupted sort must be rolled back first: ") + plan.Detail;
     case PlanProblem::WorkFolderBusy:
         return QStringLiteral("the work folder is in use: ") + plan.Detail;
+    case PlanProblem::DriveBusy:
+        return DriveBusyText(plan.Detail.isEmpty() ? QChar() : plan.Detail[0]);
     }
     return {};
 }
@@ -541,6 +602,17 @@ struct RollBack {
     }
 };
 
+// Unfinished copies of the journal, left by a program killed while writing
+// it, would keep voxa\Temp for ever. Only called with the drive's lock held,
+// when no journal is being written.
+void removeJournalLeftovers(const QString &nativeWork, SortFileOps &ops)
+{
+    bool listed = false;  // no voxa\Temp, nothing to remove
+    for (const fs::Entry &e : ops.listDir(nativeWork, &listed))
+        if (!e.isDir && IsJournalLeftover(e.name))
+            ops.removeFile(nativeJoin(nativeWork, e.name));
+}
+
 // Nothing can be lost when voxa\Temp holds nothing but the journal (and
 // perhaps an unfinished copy of it).
 bool onlyJournalIn(const QString &nativeWork, SortFileOps &ops)
@@ -561,6 +633,8 @@ void rollBack(QChar drive, int counter, int total, const SortProgressFn &progres
     const QString nativeJournal = platform::toNative(journalPath);
     const SortJournal journal = ReadSortJournal(drive);
     auto finish = [&] {
+        // The moves back must be on the disk before the journal is gone.
+        ops.syncDrive(nativeWork);
         ops.removeFile(nativeJournal);
         ops.removeDir(nativeWork);
         out.Result = SortResult::RolledBack;
@@ -575,8 +649,11 @@ void rollBack(QChar drive, int counter, int total, const SortProgressFn &progres
         return;
     }
     out.Directory = JournalDirectoryOn(journal, drive);
-    const QString work = devJoin(out.WorkFolder, platform::fileNameOf(out.Directory));
-    const QString nativeW = platform::toNative(work);
+    // Exact names: a case-insensitive look-up would find "MUSIC" for the
+    // removed "music" on a case-sensitive drive and merge the two.
+    const QString name = platform::fileNameOf(out.Directory);
+    const QString work = devJoin(out.WorkFolder, name);
+    const QString nativeW = nativeJoin(nativeWork, name);
     // Without the rebuilt folder there is nothing to move back: the sort
     // had not begun moving, or its folder was already back in place. Unless
     // voxa\Temp holds something else, which the journal may have meant.
@@ -590,7 +667,7 @@ void rollBack(QChar drive, int counter, int total, const SortProgressFn &progres
         return;
     }
     RollBack rb{ops, progress, counter, total, 0, {}};
-    const bool ok = rb.moveBack(work, nativeW, out.Directory, platform::toNative(out.Directory));
+    const bool ok = rb.moveBack(work, nativeW, out.Directory, ExactNativePath(drive, journal.Relative));
     out.MovedBack = rb.moved;
     if (ok) {
         finish();
@@ -614,6 +691,12 @@ SortOutcome RunSort(const SortPlan &plan, const SortProgressFn &progress, const 
         return out;
     }
     const QChar drive = plan.Directory[0];
+    // Taken before the journal is written and held to the end, so a second
+    // sort or a roll-back cannot take the journal from under this one.
+    fs::FolderLock lock;
+    if (!LockSortDrive(drive, lock, &out.StartError))
+        return out;
+    removeJournalLeftovers(plan.NativeWorkFolder, ops);
     const QString nativeJournal = platform::toNative(plan.Journal);
     if (ops.exists(nativeJournal)) {
         out.StartError = QStringLiteral("an interrupted sort must be rolled back first: ") + plan.Journal;
@@ -666,6 +749,9 @@ SortOutcome RunSort(const SortPlan &plan, const SortProgressFn &progress, const 
         }
     }
     if (!failed) {
+        // On FAT the journal's removal could otherwise reach the disk
+        // before the last folder renames.
+        ops.syncDrive(plan.NativeWorkFolder);
         ops.removeFile(nativeJournal);
         ops.removeDir(plan.NativeWorkFolder);
         out.Result = SortResult::Sorted;
@@ -691,10 +777,29 @@ QString JournalFailureText(const QString &systemText)
     return systemText + QStringLiteral(" \"Temp\" or \"sort.dat\".");
 }
 
+QString DriveBusyText(QChar drive)
+{
+    return QStringLiteral("Another sort or roll-back is running on %1: now; try again when it has finished.")
+        .arg(drive.toUpper());
+}
+
 SortOutcome RollBackSort(QChar drive, const SortProgressFn &progress, SortFileOps &ops)
 {
     SortOutcome out;
-    rollBack(drive.toUpper(), 0, 0, progress, ops, out);
+    drive = drive.toUpper();
+    out.WorkFolder = SortWorkFolder(drive);
+    fs::FolderLock lock;
+    if (!LockSortDrive(drive, lock, &out.StartError))
+        return out;
+    const QString nativeWork = platform::toNative(out.WorkFolder);
+    removeJournalLeftovers(nativeWork, ops);
+    if (!ops.exists(platform::toNative(SortJournalPath(drive)))) {
+        ops.removeDir(nativeWork);  // only when empty
+        out.NoJournal = true;
+        out.Result = SortResult::RolledBack;
+        return out;
+    }
+    rollBack(drive, 0, 0, progress, ops, out);
     return out;
 }
 

@@ -37,9 +37,12 @@ public:
     virtual bool makePath(const QString &folder);
     virtual bool removeDir(const QString &folder);
     virtual bool removeFile(const QString &path);
-    // Writes the journal whole and flushes it and its folder to the disk;
-    // empty on success, else the system's text.
+    // Writes the journal whole, never over an existing one, and flushes it
+    // and its folder to the disk; empty on success, else the system's text.
     virtual QString writeJournal(const QString &path, const QByteArray &bytes);
+    // Flushes the whole file system that holds the folder (before the
+    // journal goes, so no rename it stood for can be lost after it).
+    virtual bool syncDrive(const QString &folder);
     // The system's text of the last failure.
     virtual QString lastErrorText();
 };
@@ -112,6 +115,7 @@ enum class PlanProblem {
     Unreadable,        // a folder of the tree cannot be listed
     JournalPresent,    // an interrupted sort waits for its roll-back
     WorkFolderBusy,    // voxa\Temp\<name> exists already
+    DriveBusy,         // another sort or roll-back runs on the drive
 };
 
 struct SortPlan {
@@ -131,7 +135,8 @@ struct SortPlan {
 };
 
 // Plans the sort of a folder of a drive. Does not check the qualification
-// (see DirectoryQualifies) and moves nothing.
+// (see DirectoryQualifies) and moves nothing. A drive on which another sort
+// or roll-back runs (in this program or another) is refused as DriveBusy.
 SortPlan PlanSort(const QString &dir, SortFileOps &ops = defaultSortFileOps());
 
 // A line for a plan problem, for voxatool and logs (the frame shows its own
@@ -174,17 +179,20 @@ struct SortOutcome {
     // Why the roll-back failed (same form as LastError).
     QString RollBackError;
     bool Cancelled = false;
+    bool NoJournal = false;  // a roll-back found no journal: nothing to do
     int Files = 0;        // files in the tree
     int MovedOut = 0;     // files moved into voxa\Temp
     int MovedBack = 0;    // files moved back by the roll-back
 };
 
-// Runs a plan: writes the journal (flushed to the disk before the first
-// move), makes the moves, renames the rebuilt folder back, deletes the
-// journal and voxa\Temp. On a failed move, or when *cancel becomes true
-// between two files, it rolls back. Progress is called on the running thread
-// after every moved file. Refuses (NotStarted) a plan with a problem and a
-// drive that holds a journal already.
+// Runs a plan: takes the drive's sort lock, removes unfinished copies of an
+// earlier journal, writes the journal (flushed to the disk before the first
+// move), makes the moves, renames the rebuilt folder back, syncs the drive,
+// deletes the journal and voxa\Temp. On a failed move, or when *cancel
+// becomes true between two files, it rolls back. Progress is called on the
+// running thread after every moved file. Refuses (NotStarted) a plan with a
+// problem, a drive on which another sort or roll-back runs, and a drive that
+// holds a journal already. The lock is held until it returns.
 SortOutcome RunSort(const SortPlan &plan, const SortProgressFn &progress = {},
                     const std::atomic_bool *cancel = nullptr,
                     SortFileOps &ops = defaultSortFileOps());
@@ -198,6 +206,19 @@ QString RollBackFailureText(QChar drive);
 // The system's text and " \"Temp\" or \"sort.dat\"." when the journal could
 // not be written.
 QString JournalFailureText(const QString &systemText);
+// Why a second sort or roll-back on a drive is refused.
+QString DriveBusyText(QChar drive);
+
+// ------------------------------------------------------------ the drive lock
+
+// One sort or roll-back per drive at a time, across threads and programs:
+// a lock on the drive's root folder, held by RunSort and RollBackSort while
+// they run, dropped by the system when a program ends however it ends.
+// Taken: *lock holds it. Otherwise *why says why (busy, or the system's
+// text).
+bool LockSortDrive(QChar drive, fs::FolderLock &lock, QString *why = nullptr);
+// Whether another sort or roll-back holds the drive now.
+bool SortDriveBusy(QChar drive);
 
 // ------------------------------------------------------------ journal
 
@@ -231,14 +252,26 @@ SortJournal ReadSortJournal(QChar drive);
 // letter written in the journal is ignored, since it may have changed since
 // the interruption.
 QString JournalDirectoryOn(const SortJournal &journal, QChar drive);
+// The native path of a folder of a drive exactly as spelt, each name as
+// written: the journal holds the names as stored, and on a case-sensitive
+// drive "music" and "MUSIC" are two folders.
+QString ExactNativePath(QChar drive, const QString &relative);
+
+// An unfinished copy of the journal ("Sort.dat." and a few letters or
+// digits), left when a program was killed while writing it.
+bool IsJournalLeftover(const QString &name);
 
 // The roll-back of an interrupted sort on a drive (the start-up resume, and
-// voxatool rollback): moves every file of voxa\Temp\<name> back into the
-// folder the journal names, on this drive, then deletes the journal and
-// voxa\Temp. When the journal cannot be read, or names no folder in
-// voxa\Temp, the roll-back succeeds only if voxa\Temp holds nothing but the
-// journal (there is nothing to lose); otherwise it fails and keeps the
-// journal. Result is RolledBack or RollBackFailed.
+// voxatool rollback): takes the drive's sort lock, removes unfinished copies
+// of the journal, moves every file of voxa\Temp\<name> back into the folder
+// the journal names (exactly as spelt, never into a folder whose name
+// differs only in letter case), on this drive, syncs the drive, then deletes
+// the journal and voxa\Temp. When the journal cannot be read, or names no
+// folder in voxa\Temp, the roll-back succeeds only if voxa\Temp holds
+// nothing but the journal (there is nothing to lose); otherwise it fails and
+// keeps the journal. Result is RolledBack (NoJournal when there was none),
+// RollBackFailed, or NotStarted (StartError) when another sort or roll-back
+// holds the drive.
 SortOutcome RollBackSort(QChar drive, const SortProgressFn &progress = {},
                          SortFileOps &ops = defaultSortFileOps());
 

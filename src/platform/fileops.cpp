@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QMutex>
 #include <QRandomGenerator>
 
@@ -14,6 +15,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -448,6 +450,119 @@ QString currentFolder()
     const QString cwd = QDir::currentPath();
     const QString dev = platform::toDevice(cwd);
     return dev.isEmpty() ? cwd : dev;
+}
+
+QString writeNewFile(const QString &path, const QByteArray &bytes)
+{
+    const QByteArray target = native(path);
+    if (target.isEmpty())
+        return errnoText(ENOENT);
+    struct stat old {};
+    if (::lstat(target.constData(), &old) == 0) {
+        t_errno = EEXIST;
+        return errnoText(EEXIST);
+    }
+    // O_EXCL never opens an existing entry, a link included.
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = target + '.' + QByteArray::number(QRandomGenerator::global()->generate() & 0xffffff, 36);
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        t_errno = errno;
+        return errnoText(errno);
+    }
+    int err = 0;
+    if (!writeAll(fd, bytes.constData(), bytes.size()))
+        err = errno;
+    if (!err && ::fsync(fd) != 0 && errno != EINVAL)
+        err = errno;
+    if (::close(fd) != 0 && !err && errno != EINTR)
+        err = errno;
+    if (!err && ::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) != 0) {
+        err = errno;
+        // A file system without the flag: the look-up above has to do.
+        if (err == EINVAL || err == ENOSYS)
+            err = ::lstat(target.constData(), &old) == 0 ? EEXIST
+                  : ::rename(temp.constData(), target.constData()) == 0 ? 0 : errno;
+    }
+    if (err) {
+        ::unlink(temp.constData());
+        t_errno = err;
+        return errnoText(err);
+    }
+    return {};
+}
+
+bool syncFileSystem(const QString &path)
+{
+    const QByteArray p = native(path);
+    const int fd = p.isEmpty() ? -1 : ::open(p.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return fail();
+    const bool ok = ::syncfs(fd) == 0;
+    if (!ok)
+        t_errno = errno;
+    ::close(fd);
+    return ok;
+}
+
+FolderLock::Result FolderLock::tryLock(const QString &folder)
+{
+    release();
+    const QByteArray p = native(folder);
+    int fd = p.isEmpty() ? -1 : ::open(p.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        fail();
+        return Result::Failed;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        m_fd = fd;
+        return Result::Taken;
+    }
+    if (errno == EWOULDBLOCK) {
+        ::close(fd);
+        return Result::Busy;
+    }
+    // The folder's file system cannot lock a folder: lock a local file that
+    // stands for it.
+    struct stat st {};
+    const bool statted = ::fstat(fd, &st) == 0;
+    ::close(fd);
+    if (!statted) {
+        fail();
+        return Result::Failed;
+    }
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    const QString name = QStringLiteral("voxa-lock-%1-%2").arg(quint64(st.st_dev), 0, 16).arg(quint64(st.st_ino));
+    const QByteArray lockFile = QFile::encodeName(dir + QLatin1Char('/') + name);
+    fd = ::open(lockFile.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+    if (fd < 0) {
+        fail();
+        return Result::Failed;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        m_fd = fd;
+        return Result::Taken;
+    }
+    const int err = errno;
+    ::close(fd);
+    if (err == EWOULDBLOCK)
+        return Result::Busy;
+    t_errno = err;
+    return Result::Failed;
+}
+
+void FolderLock::release()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
 }
 
 }  // namespace voxa::fs

@@ -93,4 +93,38 @@ QString lastErrorText();
 // else native.
 QString currentFolder();
 
+// Writes a new file whole, as writeWholeFile does, but never replaces one:
+// fails with the system's "File exists" when the file is there, also when it
+// appears while the bytes are being written.
+QString writeNewFile(const QString &path, const QByteArray &bytes);
+
+// Flushes everything written to the file system that holds path, so that a
+// power loss cannot keep a later change (a deleted journal) and lose an
+// earlier one (the renames it stood for).
+bool syncFileSystem(const QString &path);
+
+// An exclusive lock on a folder, between processes and within one process,
+// taken without waiting and held until release() or destruction; the system
+// drops it when the process ends, however it ends. Where the folder's file
+// system cannot lock (some network file systems), a file in the user's
+// runtime folder, named after the folder's device and inode, is locked
+// instead, which still excludes the programs of this computer.
+class FolderLock {
+public:
+    enum class Result { Taken, Busy, Failed };
+
+    FolderLock() = default;
+    ~FolderLock() { release(); }
+    FolderLock(const FolderLock &) = delete;
+    FolderLock &operator=(const FolderLock &) = delete;
+
+    // Failed: the folder cannot be opened or locked (lastErrorText tells why).
+    Result tryLock(const QString &folder);
+    void release();
+    bool isHeld() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
 }  // namespace voxa::fs

@@ -27,7 +27,8 @@ QString onDrive(const QString &arg)
     return platform::isDevicePath(arg) ? arg : platform::toDevice(arg);
 }
 
-// Exit status: 0 done, 1 refused or rolled back, 3 files left in voxa\Temp.
+// Exit status: 0 done, 1 refused (also while another sort or roll-back runs
+// on the drive) or rolled back, 3 files left in voxa\Temp.
 int report(const SortOutcome &o, Io &io)
 {
     switch (o.Result) {
@@ -121,11 +122,16 @@ int rollBackCommand(const QStringList &args, Io &io)
         io.err << "voxatool rollback: no such drive: " << a << "\n";
         return 1;
     }
-    if (!SortJournalExists(drive)) {
+    // Also without a journal: the roll-back removes unfinished copies of one.
+    const SortOutcome o = RollBackSort(drive);
+    if (o.Result == SortResult::NotStarted) {
+        io.err << "voxatool rollback: " << o.StartError << "\n";
+        return 1;
+    }
+    if (o.NoJournal) {
         io.out << "no interrupted sort on " << drive << ":\n";
         return 0;
     }
-    const SortOutcome o = RollBackSort(drive);
     if (o.Result == SortResult::RolledBack) {
         io.out << msg(Msg::FilesRolledBack) << ": " << o.MovedBack << " files moved back"
                << (o.Directory.isEmpty() ? QString() : QStringLiteral(" into ") + o.Directory) << "\n";

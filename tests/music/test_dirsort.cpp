@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QThread>
 
+#include <cstring>
+
 using namespace voxa;
 using test::TestDriveTable;
 
@@ -575,6 +577,116 @@ private slots:
         QCOMPARE(out.StartError, QStringLiteral("No space left on device \"Temp\" or \"sort.dat\"."));
         QCOMPARE(ops.renames, 0);
         QCOMPARE(test::snapshot(native(QStringLiteral("music"))), before);
+    }
+
+    // One sort or roll-back per drive: a second one is refused before it
+    // writes or moves anything, and a journal is never written over.
+    void secondRunRefused_data()
+    {
+        QTest::addColumn<QString>("run");
+        QTest::addColumn<QString>("startError");
+        const QString busy = DriveBusyText(QLatin1Char('V'));
+        QTest::newRow("sort while the drive is held") << "sort" << busy;
+        QTest::newRow("roll-back while the drive is held") << "rollback" << busy;
+        QTest::newRow("journal written meanwhile")
+            << "journal" << JournalFailureText(QString::fromLocal8Bit(std::strerror(EEXIST)));
+    }
+    void secondRunRefused()
+    {
+        QFETCH(QString, run);
+        QFETCH(QString, startError);
+        const auto before = makeMusic();
+        const SortPlan plan = PlanSort(Music);
+        QVERIFY(plan.ok());
+        // Another run's journal, which the plan did not see yet.
+        QVERIFY(TestDriveTable::writeFile(plan.Journal, "V:\\other\r\n"));
+        struct BlindOps : test::FailingOps {
+            bool exists(const QString &path) override
+            {
+                return !path.endsWith(QLatin1String("Sort.dat")) && SortFileOps::exists(path);
+            }
+        } ops;
+        fs::FolderLock other;
+        if (run != QLatin1String("journal")) {
+            QVERIFY(LockSortDrive(QLatin1Char('V'), other));
+            QVERIFY(SortDriveBusy(QLatin1Char('V')));
+            QCOMPARE(PlanSort(Music).Problem, PlanProblem::DriveBusy);
+            QCOMPARE(PlanProblemText(PlanSort(Music)), startError);
+        }
+        const SortOutcome out = run == QLatin1String("rollback") ? RollBackSort(QLatin1Char('V'), {}, ops)
+                                                                  : RunSort(plan, {}, nullptr, ops);
+        QCOMPARE(out.Result, SortResult::NotStarted);
+        QCOMPARE(out.StartError, startError);
+        QCOMPARE(ops.renames, 0);
+        QCOMPARE(TestDriveTable::readFile(plan.Journal), QByteArray("V:\\other\r\n"));
+        QCOMPARE(test::snapshot(native(QStringLiteral("music"))), before);
+        QCOMPARE(QDir(native(QStringLiteral("voxa/Temp"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("Sort.dat")});
+    }
+
+    // The drive is synced before the journal goes, so a power loss cannot
+    // keep the journal's removal and lose the renames it stood for.
+    void syncBeforeJournalGoes_data()
+    {
+        QTest::addColumn<QString>("failRename");
+        QTest::addColumn<bool>("startUp");
+        QTest::addColumn<int>("result");
+        QTest::newRow("sorted") << QString() << false << int(SortResult::Sorted);
+        QTest::newRow("rolled back after a failure") << QStringLiteral("t50.mp3") << false << int(SortResult::RolledBack);
+        QTest::newRow("start-up roll-back") << QString() << true << int(SortResult::RolledBack);
+    }
+    void syncBeforeJournalGoes()
+    {
+        QFETCH(QString, failRename);
+        QFETCH(bool, startUp);
+        QFETCH(int, result);
+        const auto before = makeMusic();
+        struct OrderOps : test::FailingOps {
+            QStringList calls;
+            bool rename(const QString &from, const QString &to) override
+            {
+                const bool ok = FailingOps::rename(from, to);
+                if (ok)
+                    calls << QStringLiteral("rename");
+                return ok;
+            }
+            bool syncDrive(const QString &folder) override
+            {
+                calls << QStringLiteral("sync ") + QDir(folder).dirName();
+                return SortFileOps::syncDrive(folder);
+            }
+            bool removeFile(const QString &path) override
+            {
+                calls << QStringLiteral("remove ") + QFileInfo(path).fileName();
+                return SortFileOps::removeFile(path);
+            }
+        } ops;
+        ops.failRenameContaining = failRename;
+        ops.failRenameAt = 1;
+        SortOutcome out;
+        if (startUp) {
+            // Half moved out by a sort that was then killed.
+            const SortPlan plan = PlanSort(Music);
+            QVERIFY(fs::makePath(plan.WorkFolder));
+            QCOMPARE(fs::writeWholeFile(plan.Journal, EncodeSortJournal(Music)), QString());
+            for (qsizetype i = 0; i < 40; ++i) {
+                const SortStep &st = plan.Steps[i];
+                QVERIFY(st.kind == SortStep::Kind::MakeDir     ? fs::makePath(st.NativeTo)
+                        : st.kind == SortStep::Kind::RemoveDir ? fs::removeDir(st.NativeFrom)
+                                                               : fs::rename(st.NativeFrom, st.NativeTo));
+            }
+            out = RollBackSort(QLatin1Char('V'), {}, ops);
+        } else {
+            out = RunSort(PlanSort(Music), {}, nullptr, ops);
+        }
+        QCOMPARE(int(out.Result), result);
+        const qsizetype removed = ops.calls.indexOf(QStringLiteral("remove Sort.dat"));
+        QVERIFY(removed > 0);
+        // The sync comes after the last rename and right before the removal.
+        QCOMPARE(ops.calls[removed - 1], QStringLiteral("sync Temp"));
+        QCOMPARE(ops.calls.lastIndexOf(QStringLiteral("rename")), removed - 2);
+        QCOMPARE(test::snapshot(native(QStringLiteral("music"))), before);
+        QVERIFY(workFolderGone());
     }
 
     void linksAreMovedNotEntered()

@@ -380,6 +380,61 @@ private slots:
         QVERIFY(!fs::exists(QStringLiteral("V:\\voxa\\Temp")));
     }
 
+    // Another sort or roll-back holds the drive (voxatool, a second manager):
+    // the frame refuses with the reason, moves nothing and stays usable; once
+    // the drive is free, the same action goes through.
+    void refusedWhileDriveBusy_data()
+    {
+        QTest::addColumn<bool>("atStartUp");
+        QTest::newRow("sort") << false;
+        QTest::newRow("start-up roll-back") << true;
+    }
+    void refusedWhileDriveBusy()
+    {
+        QFETCH(bool, atStartUp);
+        QVERIFY(test::makeFiles(QStringLiteral("V:\\m"), test::numbered(QStringLiteral("f%1.mp3"), 101)));
+        const auto files = test::snapshot(root + QStringLiteral("/m"));
+        if (atStartUp) {
+            // As the other program's sort leaves it while it runs.
+            QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\Temp\\Sort.dat"), "V:\\m\r\n"));
+            QVERIFY(QDir().mkpath(root + QStringLiteral("/voxa/Temp/m")));
+            QVERIFY(QFile::rename(root + QStringLiteral("/m/f9.mp3"), root + QStringLiteral("/voxa/Temp/m/f9.mp3")));
+        }
+        const auto before = test::snapshot(root);
+        fs::FolderLock other;
+        QVERIFY(LockSortDrive(QLatin1Char('V'), other));
+        start();
+        SortOutcome outcome;
+        if (atStartUp) {
+            QVERIFY(frame()->isVisible());
+            QSignalSpy finished(frame(), &TSortFrame::sortFinished);
+            QVERIFY(finished.wait(60000) || !finished.isEmpty());
+            outcome = finished.first().first().value<SortOutcome>();
+            QCOMPARE(outcome.Result, SortResult::NotStarted);
+        } else {
+            openFrame();
+            QVERIFY(frame()->SelectDirectory(QStringLiteral("V:\\m")));
+            frame()->SortButton->Click();
+            QVERIFY(!frame()->SortRunning());
+        }
+        QCOMPARE(frame()->ErrorLabel->text(), DriveBusyText(QLatin1Char('V')));
+        QCOMPARE(frame()->RenameProgress->Caption(), QString());
+        verifyIdle();
+        QCOMPARE(test::snapshot(root), before);
+
+        other.release();
+        QSignalSpy finished(frame(), &TSortFrame::sortFinished);
+        if (atStartUp) {
+            frame()->ResumeInterruptedSort();
+            QVERIFY(finished.wait(60000) || !finished.isEmpty());
+            QCOMPARE(frame()->RenameProgress->Caption(), QStringLiteral("Files Rolled Back"));
+        } else {
+            QCOMPARE(sortSelected(QStringLiteral("V:\\m")).Result, SortResult::Sorted);
+        }
+        QCOMPARE(test::snapshot(root + QStringLiteral("/m")), files);
+        QVERIFY(!fs::exists(QStringLiteral("V:\\voxa\\Temp")));
+    }
+
     // ----------------------------------------------------------- start-up
 
     void startupRollsBackAnInterruptedSort_data()
