@@ -18,9 +18,21 @@ configure_file(${PROJECT_SOURCE_DIR}/data/desktop/voxam2-disk.in ${CMAKE_BINARY_
 # The program is installed as a target so that packaging can strip it; what
 # a manager run may leave in the folder (settings, history) is not installed.
 install(TARGETS voxam2 RUNTIME DESTINATION ${VOXA_INSTALL_DIST_DIR})
-install(DIRECTORY ${VOXA_DIST_DIR}/ DESTINATION ${VOXA_INSTALL_DIST_DIR}
-  USE_SOURCE_PERMISSIONS
-  PATTERN voxam2 EXCLUDE PATTERN voxam2.ini EXCLUDE PATTERN copy.his EXCLUDE)
+# Each file by name, so that a missing one fails the installation loudly
+# instead of installing a manager without it.
+install(FILES ${VOXA_DIST_DIR}/defaultskin.bmp ${VOXA_DIST_DIR}/default.mgs
+  ${VOXA_DIST_DIR}/Manager_3xx_version_history.txt ${VOXA_DIST_DIR}/Manager_3xx_verzio_tortenet.txt
+  DESTINATION ${VOXA_INSTALL_DIST_DIR})
+file(GLOB VOXA_LANGUAGE_SOURCES ${PROJECT_SOURCE_DIR}/data/Language/*)
+set(VOXA_DIST_LANGUAGE)
+foreach(f ${VOXA_LANGUAGE_SOURCES})
+  get_filename_component(name ${f} NAME)
+  if(name STREQUAL ".gitattributes")
+    continue()
+  endif()
+  list(APPEND VOXA_DIST_LANGUAGE ${VOXA_DIST_DIR}/Language/${name})
+endforeach()
+install(FILES ${VOXA_DIST_LANGUAGE} DESTINATION ${VOXA_INSTALL_DIST_DIR}/Language)
 # Marks the folder as installed on this computer: an installation onto a
 # disk copies from it but never lets the new copy delete it.
 install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/voxa-manager.installed

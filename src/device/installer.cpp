@@ -220,6 +220,11 @@ bool KeepsHistory(const QString &sourceFolder)
     // The copy installed on this computer, under any prefix (~/.local too).
     if (QFileInfo::exists(native + QLatin1Char('/') + QLatin1String(InstalledCopyMark)))
         return false;
+    // A build's own outputs: emptying them would leave "cmake --install"
+    // nothing to install.
+    for (QDir dir(native); !dir.isRoot(); dir.cdUp())
+        if (dir.exists(QStringLiteral("CMakeCache.txt")))
+            return false;
     return true;
 }
 

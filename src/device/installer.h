@@ -73,7 +73,8 @@ QString InstallSourceFolder();
 // copy to delete: only when the source is the running program's own folder,
 // and not a voxa\manager folder or a drive's root, not on an optical drive,
 // not a folder the user cannot write to or a system-wide installation, and
-// not the copy installed on this computer (it holds InstalledCopyMark).
+// not the copy installed on this computer (it holds InstalledCopyMark), and
+// not a build's output folder (a folder above it holds CMakeCache.txt).
 bool KeepsHistory(const QString &sourceFolder);
 // The file "cmake --install" and the package put into the installed
 // distribution folder.

@@ -541,6 +541,7 @@ private slots:
         QTest::newRow("a manager folder in other case") << "S:\\VOXA\\Manager\\voxam2" << "S:\\VOXA\\Manager" << false;
         QTest::newRow("a drive's root") << "S:\\voxam2" << "S:\\" << false;
         QTest::newRow("a missing folder") << "S:\\gone\\voxam2" << "S:\\gone" << false;
+        QTest::newRow("a build's output folder") << "S:\\build\\dist\\voxam2" << "S:\\build\\dist" << false;
     }
     void keepsHistory()
     {
@@ -549,6 +550,8 @@ private slots:
         QFETCH(bool, keeps);
         for (const QString &folder : {QStringLiteral("S:\\dist"), QStringLiteral("S:\\other"), QStringLiteral("S:\\VOXA\\Manager")})
             QVERIFY(fs::makePath(folder));
+        QVERIFY(TestDriveTable::writeFile(QStringLiteral("S:\\build\\CMakeCache.txt"), "# cache"));
+        QVERIFY(fs::makePath(QStringLiteral("S:\\build\\dist")));
         setProgramPathForTests(program);
         QCOMPARE(KeepsHistory(source), keeps);
     }
