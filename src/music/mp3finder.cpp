@@ -132,7 +132,10 @@ bool nameRoundTrips(const char *name, size_t len)
 
 }  // namespace
 
-Mp3Finder::Mp3Finder(int capacity) : Mp3FileTable(size_t(std::max(capacity, 0)) + 1), m_capacity(std::max(capacity, 0))
+// A table far larger than the frame's (voxatool scan --limit 0 over a whole
+// disk) starts at the frame's size and grows as records arrive.
+Mp3Finder::Mp3Finder(int capacity)
+    : Mp3FileTable(size_t(std::clamp(capacity, 0, TableSize)) + 1), m_capacity(std::max(capacity, 0))
 {
 }
 
@@ -332,6 +335,8 @@ void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &rec
             known = true;
         }
 
+        if (size_t(FoundCount) >= Mp3FileTable.size())
+            Mp3FileTable.resize(std::min(Mp3FileTable.size() * 2, size_t(m_capacity) + 1));
         Mp3FileInfo &f = Mp3FileTable[size_t(FoundCount)];
         f.Directory = recordDir;
         f.FileName = QFile::decodeName(QByteArray(name, qsizetype(len)));

@@ -137,7 +137,8 @@ public:
     // Records 1 to FoundCount - 1 whose Selected flag is set, in order.
     QList<Mp3FileInfo> SelectedRecords() const;
 
-    // Indices 1 to Capacity(); index 0 is not used. Fields a search does not
+    // Indices 1 to FoundCount - 1 (at most Capacity(); the table grows as
+    // records arrive); index 0 is not used. Fields a search does not
     // write keep what an earlier search left.
     std::vector<Mp3FileInfo> Mp3FileTable;
     int FoundCount = 1;   // the next free index

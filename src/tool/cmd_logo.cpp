@@ -16,6 +16,24 @@ const char *const usageText =
     "usage: voxatool logo PICTURE OUT.lce [--type voxa-a|va-da] [--threshold N] "
     "[--crop L,T,R,B] [--invert] [--black-frame]\n";
 
+const char *const Help =
+    "arguments:\n"
+    "  PICTURE              a JPEG, BMP, PNG or other picture\n"
+    "  OUT.lce              the logo to write; its companion OUT.lcx keeps the selection,\n"
+    "                       threshold and picture for the logo editor\n"
+    "options:\n"
+    "  --type T             voxa-a (128 x 56 pixels, default) or va-da (176 x 64)\n"
+    "  --threshold N        0 to 256 (default 128): darker pixels light up\n"
+    "  --crop L,T,R,B       the part of the working canvas to use, right and bottom exclusive\n"
+    "                       (default: the logo's size at the top-left corner)\n"
+    "  --invert             light pixels light up instead\n"
+    "  --black-frame        put a black frame round the picture on the working canvas\n"
+    "A read-only OUT.lce is overwritten, as the editor does with the player's files.\n"
+    "Exit status: 0 written, 1 the picture could not be read or the logo not written, 2 wrong\n"
+    "arguments.\n"
+    "example:\n"
+    "  voxatool logo sunset.jpg E:\\voxa\\config\\sunset.lce --type va-da --crop 10,20,186,84 --threshold 100\n";
+
 std::optional<int> displayTypeOf(const QString &name)
 {
     const QString n = name.toLower();
@@ -138,7 +156,7 @@ const ToolCommand logoCommand(
     "make a logo from a picture (JPEG, BMP, PNG, ...) as the logo editor does: the selection L,T,R,B "
     "(right and bottom exclusive) of the working canvas, threshold 0 to 256 (default 128); writes "
     "OUT.lce and its companion OUT.lcx",
-    logo);
+    Help, logo);
 
 }  // namespace
 }  // namespace voxa::tool

@@ -95,10 +95,22 @@ int makeMessages(const QStringList &args, Io &io)
     return 0;
 }
 
+const char *const Help =
+    "arguments:\n"
+    "  SOURCE     a UTF-8 text file, one entry a line:\n"
+    "               FirmwareVersion = 2.10\n"
+    "               288 = 88.0          (message number = text; \"quotes\" keep blanks)\n"
+    "             blank lines, # comments and [Page] headings are ignored\n"
+    "  OUT.mgs    the message file to write; the entries go in number order\n"
+    "Prints \"OUT.mgs: N messages\". Exit status: 0 written, 1 the source is wrong or the file\n"
+    "could not be written, 2 wrong arguments.\n"
+    "example:\n"
+    "  voxatool make-messages german.txt E:\\voxa\\config\\german.mgs\n";
+
 const ToolCommand makeMessagesCommand(
     "make-messages", "make-messages SOURCE OUT.mgs",
     "build a message file from a readable source (lines NUMBER = TEXT and FirmwareVersion = TEXT)",
-    makeMessages);
+    Help, makeMessages);
 
 }  // namespace
 }  // namespace voxa::tool

@@ -16,6 +16,34 @@ const char *const Usage =
     "        [--album B] [--year Y] [--comment C] [--track N] [--genre N] [--id3v2 VERSION]\n"
     "        [--frame ID=TEXT]...";
 
+const char *const Help =
+    "arguments:\n"
+    "  FILE               the MP3 file to write (native, or on a drive: E:\\music\\a.mp3); missing\n"
+    "                     folders are made\n"
+    "frames:\n"
+    "  --mpeg V           MPEG version 1 (default), 2 or 2.5\n"
+    "  --layer L          layer 1, 2 or 3 (default)\n"
+    "  --rate HZ          sample rate, one the version allows\n"
+    "  --mono             one channel instead of two\n"
+    "  --kbps N           bit rate of every frame\n"
+    "  --frames N         number of frames\n"
+    "  --vbr K,K,...      one bit rate per frame instead of --kbps and --frames\n"
+    "  --xing             a Xing VBR header in the first frame\n"
+    "  --vbri             a VBRI header in the first frame\n"
+    "  --junk BYTES       that many bytes of rubbish before the first frame\n"
+    "ID3v1 tag (any of these adds one):\n"
+    "  --id3v1            an empty tag\n"
+    "  --title T, --artist A, --album B, --year Y, --comment C\n"
+    "                     its texts (the player's code page)\n"
+    "  --track N          track number 0 to 255\n"
+    "  --genre N          genre number 0 to 255\n"
+    "ID3v2 tag:\n"
+    "  --id3v2 VERSION    a tag of version 2, 3 or 4\n"
+    "  --frame ID=TEXT    a text frame such as TIT2=Title (repeatable; version 3 unless --id3v2)\n"
+    "Exit status: 0 written, 1 not written, 2 wrong arguments.\n"
+    "example:\n"
+    "  voxatool make-mp3 E:\\music\\test\\a.mp3 --kbps 96 --frames 40 --id3v1 --title Song --artist Band\n";
+
 int fail(Io &io, const QString &text)
 {
     io.err << "voxatool make-mp3: " << text << "\nusage: voxatool " << Usage << "\n";
@@ -142,7 +170,7 @@ int makeMp3File(const QStringList &args, Io &io)
 
 const ToolCommand makeMp3Command("make-mp3", Usage,
                                  "write a small MP3 file of silent frames with the tags and VBR header asked for",
-                                 makeMp3File);
+                                 Help, makeMp3File);
 
 }  // namespace
 }  // namespace voxa::tool

@@ -22,6 +22,17 @@ QString storedPath(QString path)
     return path;
 }
 
+const char *const Help =
+    "arguments:\n"
+    "  OUT.mra        the profile to write\n"
+    "  PATH:CLASS     an element: a folder or an MP3 file of the player's drive (\"music\\rock\",\n"
+    "                 \"V:\\music\\rock\" or \"/song.mp3\" at the root) and its weight class 1 to 20;\n"
+    "                 up to 100 elements. Paths leading off the drive (.., another drive,\n"
+    "                 another machine) are refused.\n"
+    "Exit status: 0 written, 1 not written, 2 wrong arguments.\n"
+    "example:\n"
+    "  voxatool myradio E:\\voxa\\myradio\\drive.mra music\\rock:15 music\\jazz:5 \"music\\best of\\a.mp3:20\"\n";
+
 int myRadio(const QStringList &args, Io &io)
 {
     if (args.isEmpty()) {
@@ -59,7 +70,7 @@ const ToolCommand myRadioCommand(
     "myradio", "myradio OUT.mra PATH:CLASS...",
     "write a MyRadio profile: each PATH (a folder or an MP3 file of the player's drive, "
     "\"music\\rock\" or \"V:\\music\\rock\") with its weight class 1 to 20",
-    myRadio);
+    Help, myRadio);
 
 }  // namespace
 }  // namespace voxa::tool

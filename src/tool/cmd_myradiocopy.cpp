@@ -10,6 +10,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace voxa::tool {
 namespace {
@@ -66,17 +69,41 @@ QString devicePath(const QString &arg)
     return platform::toDevice(QFileInfo(arg).absoluteFilePath());
 }
 
+const char *const Help =
+    "arguments:\n"
+    "  PROFILE...        MyRadio profiles (*.mra) on the player's drive, by drive path\n"
+    "                    (E:\\voxa\\myradio\\rock.mra) or native path\n"
+    "  DEST              a folder on another drive; the files keep their folders below it\n"
+    "options:\n"
+    "  --overwrite       replace existing and read-only files in DEST without asking\n"
+    "  --skip            keep existing and read-only files without asking; without either,\n"
+    "                    each question is answered with its default, which keeps the file\n"
+    "  --content-only    copy only the files, no profile copy into DEST's drive voxa\\myradio\n"
+    "  --drive LETTER    the player's drive (default: the first profile's drive)\n"
+    "  --json            print the results as {\"profiles\": [{\"fileName\": PATH, \"copied\": BOOL,\n"
+    "                    \"filesCopied\": NUMBER, \"bytesCopied\": NUMBER, \"filesSkipped\": NUMBER,\n"
+    "                    \"filesFailed\": NUMBER, \"elementsMissing\": NUMBER, \"profileCopy\": PATH}],\n"
+    "                    \"allCopied\": BOOL}\n"
+    "Questions are printed on standard error and answered with their default button;\n"
+    "progress goes to standard error too. Exit status: 0 everything was copied, 1 not\n"
+    "everything, 2 wrong arguments.\n"
+    "example:\n"
+    "  voxatool myradio-copy E:\\voxa\\myradio\\rock.mra E:\\voxa\\myradio\\jazz.mra F:\\car --overwrite\n";
+
 int myRadioCopy(const QStringList &args, Io &io)
 {
     MyRadioCopyRequest request;
     QStringList rest;
     QChar drive;
+    bool json = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         if (a == QLatin1String("--overwrite")) {
             request.overwriteBox = true;
         } else if (a == QLatin1String("--skip")) {
             request.skipBox = true;
+        } else if (a == QLatin1String("--json")) {
+            json = true;
         } else if (a == QLatin1String("--content-only")) {
             request.contentOnly = true;
         } else if (a == QLatin1String("--drive") && i + 1 < args.size()) {
@@ -93,7 +120,7 @@ int myRadioCopy(const QStringList &args, Io &io)
         }
     }
     if (rest.size() < 2 || (request.overwriteBox && request.skipBox)) {
-        io.err << "usage: voxatool myradio-copy [--overwrite | --skip] [--content-only] [--drive LETTER] "
+        io.err << "usage: voxatool myradio-copy [--overwrite | --skip] [--content-only] [--drive LETTER] [--json] "
                   "PROFILE... DEST\n";
         return 2;
     }
@@ -129,6 +156,22 @@ int myRadioCopy(const QStringList &args, Io &io)
     MyRadioCopyJob job(request, questions, &progress);
     const MyRadioCopyResult result = job.run();
 
+    if (json) {
+        QJsonArray profiles;
+        for (const ProfileCopyResult &p : result.profiles)
+            profiles.append(QJsonObject{{QStringLiteral("fileName"), p.fileName},
+                                        {QStringLiteral("copied"), p.copied && p.elementsMissing == 0},
+                                        {QStringLiteral("filesCopied"), p.filesCopied},
+                                        {QStringLiteral("bytesCopied"), p.bytesCopied},
+                                        {QStringLiteral("filesSkipped"), p.filesSkipped},
+                                        {QStringLiteral("filesFailed"), p.filesFailed},
+                                        {QStringLiteral("elementsMissing"), p.elementsMissing},
+                                        {QStringLiteral("profileCopy"), p.profileCopy}});
+        const QJsonObject all{{QStringLiteral("profiles"), profiles},
+                              {QStringLiteral("allCopied"), result.allCopied()}};
+        io.out << QString::fromUtf8(QJsonDocument(all).toJson(QJsonDocument::Indented));
+        return result.allCopied() ? 0 : 1;
+    }
     for (const ProfileCopyResult &p : result.profiles) {
         io.out << p.fileName << ": " << (p.copied && p.elementsMissing == 0 ? "copied" : "NOT copied") << ", "
                << p.filesCopied << " files (" << p.bytesCopied << " bytes), " << p.filesSkipped << " skipped, "
@@ -142,12 +185,12 @@ int myRadioCopy(const QStringList &args, Io &io)
 }
 
 const ToolCommand myRadioCopyCommand(
-    "myradio-copy", "myradio-copy [--overwrite | --skip] [--content-only] [--drive LETTER] PROFILE... DEST",
+    "myradio-copy", "myradio-copy [--overwrite | --skip] [--content-only] [--drive LETTER] [--json] PROFILE... DEST",
     "copy what MyRadio profiles list from the player's drive (the first profile's, or LETTER) into the "
     "folder DEST on another drive, with a profile copy in that drive's voxa\\myradio unless "
     "--content-only; questions are answered with their default (existing files are kept unless "
     "--overwrite); exit status 0 only when everything was copied",
-    myRadioCopy);
+    Help, myRadioCopy);
 
 }  // namespace
 }  // namespace voxa::tool

@@ -127,12 +127,25 @@ int newConfig(const QStringList &args, Io &io)
     return 0;
 }
 
+const char *const Help =
+    "arguments:\n"
+    "  OUT.cfg          the config file to write\n"
+    "  SETTING=VALUE    a setting to change, in order; the rest stay \"unchanged\" (the new\n"
+    "                   document of the config editor). SETTING is a word number, a setting\n"
+    "                   name (\"Repeat Mode\", repeat-mode; \"car.\" before it for the Car Audio\n"
+    "                   page) or one of the file names playdisplay, logo, message, myradiofile.\n"
+    "                   VALUE is a number, one of the setting's choices or \"unchanged\"; for a\n"
+    "                   file name the base name, DEFAULT for the default\n"
+    "Exit status: 0 written, 1 not written, 2 wrong arguments.\n"
+    "example:\n"
+    "  voxatool new-config E:\\voxa\\config\\car.cfg Volume=-5 car.equalizer=rock repeat-mode=off logo=sunset\n";
+
 const ToolCommand newConfigCommand(
     "new-config", "new-config OUT.cfg [SETTING=VALUE...]",
     "write a config file; SETTING is a word number, a setting name (\"car.\" before it for the "
     "Car Audio page) or playdisplay, logo, message, myradiofile; VALUE a number, a choice or "
     "\"unchanged\" (names: DEFAULT for the default)",
-    newConfig);
+    Help, newConfig);
 
 }  // namespace
 }  // namespace voxa::tool

@@ -18,6 +18,27 @@ const char *const usageText =
     "usage: voxatool playdisplay OUT.ply [--type voxa-a|va-da] [--no-vumeter] "
     "[FIELD [at=L,T] [width=N] [font=8|12] [inverse] [align=left|center|right|autoscroll]]...\n";
 
+const char *const Help =
+    "arguments:\n"
+    "  OUT.ply              the layout to write\n"
+    "  FIELD                a content caption (\"ID3 Title\", \"play time elapsed\"; case, blanks and\n"
+    "                       punctuation do not matter) or kind=N for a raw kind number, followed\n"
+    "                       by its options; a field starts as the editor adds it (left edge, the\n"
+    "                       bottom row, the kind's default width)\n"
+    "field options:\n"
+    "  at=L,T               its left and top edge in pixels\n"
+    "  width=N              its width in pixels\n"
+    "  font=8|12            its font height\n"
+    "  inverse              light text on dark\n"
+    "  align=A              left, center, right or autoscroll\n"
+    "options:\n"
+    "  --type T             voxa-a (default) or va-da: the display the layout is for\n"
+    "  --no-vumeter         no VU meter\n"
+    "Overlapping fields are refused, as in the editor. Exit status: 0 written, 1 not written,\n"
+    "2 wrong arguments or overlapping fields.\n"
+    "example:\n"
+    "  voxatool playdisplay E:\\voxa\\config\\big.ply --type va-da \"ID3 Title\" at=0,0 font=12 align=autoscroll \"play time elapsed\" at=0,40\n";
+
 QString squeeze(const QString &s)
 {
     QString out;
@@ -216,7 +237,7 @@ const ToolCommand playdisplayCommand(
     "[inverse] [align=left|center|right|autoscroll]]...",
     "write a playdisplay layout: each FIELD is a content caption (\"ID3 Title\") or kind=N, placed "
     "as the editor adds it unless at= and width= say otherwise; overlapping fields are refused",
-    playdisplay);
+    Help, playdisplay);
 
 }  // namespace
 }  // namespace voxa::tool

@@ -63,6 +63,16 @@ QImage samplePicture(int w, int h)
     return img;
 }
 
+const char *const Help =
+    "arguments:\n"
+    "  OUT              the picture to write; its extension names the format (jpg, bmp, png, ppm)\n"
+    "options:\n"
+    "  --size WxH       its size in pixels, 1 to 10000 each way (default 800x600)\n"
+    "  --quality N      JPEG quality 1 to 100 (default 90)\n"
+    "Exit status: 0 written, 1 not written, 2 wrong arguments.\n"
+    "example:\n"
+    "  voxatool sample-picture /tmp/sky.jpg --size 640x480 --quality 80\n";
+
 int samplePictureCommand(const QStringList &args, Io &io)
 {
     QString out;
@@ -121,7 +131,7 @@ int samplePictureCommand(const QStringList &args, Io &io)
 const ToolCommand sampleCommand("sample-picture", "sample-picture OUT [--size WxH] [--quality N]",
                                 "write a made-up picture (sky, sun, hills and the word VOXA) to try logos "
                                 "with; the format follows OUT's extension (jpg, bmp, png, ppm)",
-                                samplePictureCommand);
+                                Help, samplePictureCommand);
 
 }  // namespace
 }  // namespace voxa::tool

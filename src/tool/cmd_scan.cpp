@@ -14,22 +14,62 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <limits>
+
 namespace voxa::tool {
 namespace {
 
 const char *const Usage =
     "scan DIR [--kind all|marked|id3v1|id3v2|bitrate] [--bitrate OP KBPS] [--date OP YYYY-MM-DD]\n"
-    "        [--size OP BYTES] [--extend] [--format m3u|pls|txt|csv|json] [--size-unit kbyte|mbyte]\n"
-    "        [--native-paths] [--output FILE] [--unmark | --delete | --quarantine DIR]";
+    "        [--size OP BYTES] [--extend] [--limit N] [--format m3u|pls|txt|csv|json] [--json]\n"
+    "        [--size-unit kbyte|mbyte] [--native-paths] [--output FILE]\n"
+    "        [--unmark | --delete | --quarantine DIR]";
+
+const char *const Help =
+    "arguments:\n"
+    "  DIR                    the folder to search with its subfolders: on a drive (E:\\music) or\n"
+    "                         native (/media/voxa/music); folder links leading off the drive are\n"
+    "                         not followed\n"
+    "filters (as in the find and export frame):\n"
+    "  --kind K               all MP3 files (default), marked (*.MP!, the player marked them),\n"
+    "                         id3v1 or id3v2 (the tag lacks title, artist or album), bitrate\n"
+    "  --bitrate OP KBPS      files whose bit rate is lt (<), eq (=) or gt (>) KBPS; implies\n"
+    "                         --kind bitrate, which alone means eq 128\n"
+    "  --date OP YYYY-MM-DD   files modified before (lt), on (eq) or after (gt) the day\n"
+    "  --size OP BYTES        files smaller (lt) or larger (gt) than BYTES (0 to 2147483647)\n"
+    "  --extend               list every MP3 file of each folder where one file passed\n"
+    "  --limit N              list at most N files (default 5000, as the manager's list; 0: no\n"
+    "                         limit); when the limit cuts the list, standard error says so\n"
+    "output:\n"
+    "  --format F             m3u, pls, txt (default), csv or json: the manager's export formats\n"
+    "  --json                 the list (or, with an operation, its results) as JSON on standard\n"
+    "                         output; --format json unless --format names another for --output\n"
+    "  --size-unit U          kbyte (default) or mbyte, for the size column of txt and csv\n"
+    "  --native-paths         paths of this computer instead of the drive form E:\\music\\a.mp3\n"
+    "  --output FILE          write the list to FILE instead of standard output\n"
+    "operations (one at a time, on every file listed):\n"
+    "  --unmark               rename *.MP! back to *.mp3\n"
+    "  --delete               delete the files\n"
+    "  --quarantine DIR       move the files into DIR, a folder below the drive's root\n"
+    "  An operation prints one line per file: what happened (unmarked, deleted, moved, kept,\n"
+    "  skipped, gone, failed), tab, path, and a tab and the new path or the reason. A file off\n"
+    "  the drive (behind a folder link leading elsewhere) or changed since the search is kept.\n"
+    "JSON layouts:\n"
+    "  list:    {\"folder\": TEXT, \"entries\": NUMBER, \"found\": NUMBER, \"limit\": NUMBER (0: none),\n"
+    "            \"table full\": BOOL, \"records\": [{\"directory\": TEXT, \"file name\": TEXT,\n"
+    "            \"marked\": BOOL, \"date\": YYYY-MM-DDTHH:MM:SS, \"size\": BYTES, and with the kind:\n"
+    "            \"ID3v1 incomplete\", \"ID3v2 incomplete\" or \"bit rate\"}]}\n"
+    "  results: {\"results\": [{\"result\": TEXT, \"path\": TEXT, \"detail\": TEXT}]}\n"
+    "Exit status: 0 done, 1 the folder could not be searched or an operation failed for a\n"
+    "file, 2 wrong arguments.\n"
+    "example:\n"
+    "  voxatool scan E:\\music --bitrate lt 128 --date gt 2004-01-01 --size gt 1000000 --limit 0 \\\n"
+    "      --format m3u --output low.m3u\n";
 
 int fail(Io &io, const QString &text)
 {
     io.err << "voxatool scan: " << text << "\nusage: voxatool " << Usage
-           << "\n  OP is lt, eq or gt (or <, =, >); the size takes lt or gt only."
-              "\n  --unmark, --delete and --quarantine (a folder below the drive's root) act on"
-              "\n  every file found and print one line per file: what happened, tab, path,"
-              "\n  and a tab and the new path or the reason. A file off the drive (behind a"
-              "\n  folder link leading elsewhere) or changed since the search is kept.\n";
+           << "\n  (voxatool scan --help explains every option)\n";
     return 2;
 }
 
@@ -64,18 +104,38 @@ QJsonObject recordJson(const Mp3FileInfo &f, FindKind kind)
 
 enum class Operation { None, UnMark, Delete, Quarantine };
 
-// One line per item: what happened, the path, and the new path or the reason.
-QString resultLine(const char *what, const QString &path, const QString &detail = {})
-{
-    QString line = QString::fromLatin1(what) + QLatin1Char('\t') + path;
-    if (!detail.isEmpty())
-        line += QLatin1Char('\t') + detail;
-    return line;
-}
+// What an operation did to each item: a line each (what happened, the path,
+// and the new path or the reason), or with --json one array at the end.
+struct Results {
+    Io &io;
+    bool json = false;
+    QJsonArray all;
+
+    void add(const char *what, const QString &path, const QString &detail = {})
+    {
+        if (json) {
+            all.append(QJsonObject{{QStringLiteral("result"), QString::fromLatin1(what)},
+                                   {QStringLiteral("path"), path},
+                                   {QStringLiteral("detail"), detail}});
+            return;
+        }
+        io.out << what << '\t' << path;
+        if (!detail.isEmpty())
+            io.out << '\t' << detail;
+        io.out << '\n';
+    }
+    void finish()
+    {
+        if (json)
+            io.out << QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("results"), all}})
+                                            .toJson(QJsonDocument::Indented));
+    }
+};
 
 // Runs the operation on every item in list order; false when any item
 // failed.
-bool applyOperation(Operation op, const QString &quarantine, const QList<Mp3FileInfo> &items, Io &io)
+bool applyOperation(Operation op, const QString &quarantine, const QList<Mp3FileInfo> &items, Io &io,
+                    Results &results)
 {
     bool allDone = true;
     switch (op) {
@@ -86,14 +146,14 @@ bool applyOperation(Operation op, const QString &quarantine, const QList<Mp3File
         for (qsizetype i = 0; i < items.size(); ++i) {
             const QString path = Mp3FullPath(items[i]);
             if (out[i].Refused) {
-                io.out << resultLine("kept", path, out[i].Error) << "\n";
+                results.add("kept", path, out[i].Error);
                 allDone = false;
             } else if (!out[i].Tried) {
-                io.out << resultLine("skipped", path, QStringLiteral("not marked")) << "\n";
+                results.add("skipped", path, QStringLiteral("not marked"));
             } else if (out[i].Done) {
-                io.out << resultLine("unmarked", path, out[i].NewPath) << "\n";
+                results.add("unmarked", path, out[i].NewPath);
             } else {
-                io.out << resultLine("failed", path, out[i].Error) << "\n";
+                results.add("failed", path, out[i].Error);
                 allDone = false;
             }
         }
@@ -104,14 +164,14 @@ bool applyOperation(Operation op, const QString &quarantine, const QList<Mp3File
         for (qsizetype i = 0; i < items.size(); ++i) {
             const QString path = Mp3FullPath(items[i]);
             if (out[i].Done) {
-                io.out << resultLine("deleted", path) << "\n";
+                results.add("deleted", path);
             } else if (out[i].Refused) {
-                io.out << resultLine("kept", path, out[i].Error) << "\n";
+                results.add("kept", path, out[i].Error);
                 allDone = false;
             } else if (out[i].LeavesList) {
-                io.out << resultLine("gone", path, out[i].Error) << "\n";
+                results.add("gone", path, out[i].Error);
             } else {
-                io.out << resultLine("failed", path, out[i].Error) << "\n";
+                results.add("failed", path, out[i].Error);
                 allDone = false;
             }
         }
@@ -127,9 +187,9 @@ bool applyOperation(Operation op, const QString &quarantine, const QList<Mp3File
             const Mp3FileInfo &f = items[i];
             const Mp3ItemOutcome &o = q.Items[i];
             if (o.Done) {
-                io.out << resultLine("moved", Mp3FullPath(f), o.NewPath) << "\n";
+                results.add("moved", Mp3FullPath(f), o.NewPath);
             } else {
-                io.out << resultLine(o.Tried ? "failed" : "kept", Mp3FullPath(f), o.Error) << "\n";
+                results.add(o.Tried ? "failed" : "kept", Mp3FullPath(f), o.Error);
                 allDone = false;
             }
         }
@@ -141,10 +201,11 @@ bool applyOperation(Operation op, const QString &quarantine, const QList<Mp3File
 
 int scan(const QStringList &args, Io &io)
 {
-    Mp3Finder finder;
-    TFindFilter &flt = finder.FindFilter;
-    QString dir, format = QStringLiteral("txt"), output, quarantine;
-    bool kindGiven = false, bitrateGiven = false, inMBytes = false;
+    TFindFilter flt;
+    bool keepNativePaths = false;
+    int limit = Mp3Finder::TableSize;
+    QString dir, format, output, quarantine;
+    bool kindGiven = false, bitrateGiven = false, inMBytes = false, jsonOut = false;
     Operation op = Operation::None;
     auto setOperation = [&](Operation o) {
         const bool twice = op != Operation::None;
@@ -164,7 +225,16 @@ int scan(const QStringList &args, Io &io)
         if (a == QLatin1String("--extend")) {
             flt.Extend = true;
         } else if (a == QLatin1String("--native-paths")) {
-            finder.KeepNativePaths = true;
+            keepNativePaths = true;
+        } else if (a == QLatin1String("--json")) {
+            jsonOut = true;
+        } else if (a == QLatin1String("--limit")) {
+            if (!take(1, v))
+                return fail(io, QStringLiteral("--limit needs a number"));
+            bool ok = false;
+            limit = v[0].toInt(&ok);
+            if (!ok || limit < 0)
+                return fail(io, QStringLiteral("--limit is a number of files, 0 for no limit, not '%1'").arg(v[0]));
         } else if (a == QLatin1String("--kind")) {
             if (!take(1, v))
                 return fail(io, QStringLiteral("--kind needs a value"));
@@ -253,6 +323,8 @@ int scan(const QStringList &args, Io &io)
     }
     if (dir.isEmpty())
         return fail(io, QStringLiteral("no DIR given"));
+    if (format.isEmpty())
+        format = jsonOut ? QStringLiteral("json") : QStringLiteral("txt");
     if (bitrateGiven && !kindGiven)
         flt.SearchKind = FindKind::Bitrate;
     if (bitrateGiven && flt.SearchKind != FindKind::Bitrate)
@@ -267,6 +339,9 @@ int scan(const QStringList &args, Io &io)
     if (!fs::isDir(dir))
         return fail(io, QStringLiteral("no such folder: %1").arg(dir));
 
+    Mp3Finder finder(limit == 0 ? std::numeric_limits<int>::max() : limit);
+    finder.FindFilter = flt;
+    finder.KeepNativePaths = keepNativePaths;
     const Mp3SearchRoot root = finder.ResolveRoot(dir);
     if (op == Operation::Quarantine && !platform::isDevicePath(root.Record))
         return fail(io, QStringLiteral("--quarantine needs a folder on a drive"));
@@ -281,8 +356,8 @@ int scan(const QStringList &args, Io &io)
         return 1;
     }
     if (result.TableFull)
-        io.err << "voxatool scan: more than " << finder.Capacity()
-               << " MP3 files; only the first ones found are listed\n";
+        io.err << "voxatool scan: the list stops at " << limit << " MP3 files (--limit " << limit
+               << "); more lie below " << dir << " (--limit 0 lists them all)\n";
     for (const QString &name : result.LeftOut)
         io.err << "voxatool scan: left out, the name is not valid in the system's encoding: " << name << "\n";
     QList<Mp3FileInfo> items = finder.SelectedRecords();
@@ -293,10 +368,11 @@ int scan(const QStringList &args, Io &io)
     if (format == QLatin1String("json")) {
         QJsonArray records;
         for (const Mp3FileInfo &f : items)
-            records.append(recordJson(f, flt.SearchKind));
+            records.append(recordJson(f, finder.FindFilter.SearchKind));
         const QJsonObject o{{QStringLiteral("folder"), root.Record},
                             {QStringLiteral("entries"), finder.EntryCount},
                             {QStringLiteral("found"), finder.FoundCount - 1},
+                            {QStringLiteral("limit"), limit},
                             {QStringLiteral("table full"), result.TableFull},
                             {QStringLiteral("records"), records}};
         json = QJsonDocument(o).toJson(QJsonDocument::Indented);
@@ -306,7 +382,7 @@ int scan(const QStringList &args, Io &io)
         columns.Size = flt.SizeFilter;
         columns.SizeInMBytes = inMBytes;
         columns.SizeUnitText = inMBytes ? QStringLiteral("MByte") : QStringLiteral("kByte");
-        columns.Bitrate = flt.SearchKind == FindKind::Bitrate;
+        columns.Bitrate = finder.FindFilter.SearchKind == FindKind::Bitrate;
         const Mp3ExportFormat f = format == QLatin1String("m3u")   ? Mp3ExportFormat::M3U
                                   : format == QLatin1String("pls") ? Mp3ExportFormat::PLS
                                   : format == QLatin1String("csv") ? Mp3ExportFormat::CSV
@@ -340,14 +416,17 @@ int scan(const QStringList &args, Io &io)
             return 1;
         }
     }
-    if (op == Operation::None || items.isEmpty())
+    if (op == Operation::None)
         return 0;
-    return applyOperation(op, quarantine, items, io) ? 0 : 1;
+    Results results{io, jsonOut, {}};
+    const bool allDone = items.isEmpty() || applyOperation(op, quarantine, items, io, results);
+    results.finish();
+    return allDone ? 0 : 1;
 }
 
 const ToolCommand scanCommand("scan", Usage,
                               "find the MP3 files below a folder (native or on a drive) and list or export them",
-                              scan);
+                              Help, scan);
 
 }  // namespace
 }  // namespace voxa::tool

@@ -74,6 +74,23 @@ QString apply(TIniFileHandler &settings, const QString &key, const QString &valu
     return {};
 }
 
+const char *const Help =
+    "arguments:\n"
+    "  DRIVE            the drive letter (E or E:)\n"
+    "  KEY=VALUE        a setting to write, in order:\n"
+    "                     version=N          the manager version number\n"
+    "                     language=NAME      the language file's name\n"
+    "                     left=N, top=N      the window position\n"
+    "                     display=D          VOXA-A or VA-DA\n"
+    "                     use-proxy=B        true or false\n"
+    "                     proxy-server=HOST  the proxy server, without a port\n"
+    "                     proxy-port=N       its port\n"
+    "                     quarantine=DIR     the quarantine folder of find and export\n"
+    "The existing file is read first; the version becomes this manager's and the language\n"
+    "is kept. Exit status: 0 written, 1 no such drive or not written, 2 wrong arguments.\n"
+    "example:\n"
+    "  voxatool settings E display=VA-DA use-proxy=true proxy-server=proxy.example.net proxy-port=3128\n";
+
 int writeSettings(const QStringList &args, Io &io)
 {
     if (args.isEmpty()) {
@@ -125,7 +142,7 @@ const ToolCommand settingsCommand(
     "write the manager's settings file DRIVE:\\voxa\\manager\\voxam2.ini as an installation does (this "
     "version, the language kept); KEY is version, language, left, top, display (VOXA-A or VA-DA), "
     "use-proxy, proxy-server, proxy-port or quarantine",
-    writeSettings);
+    Help, writeSettings);
 
 }  // namespace
 }  // namespace voxa::tool

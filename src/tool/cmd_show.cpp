@@ -18,6 +18,24 @@ QList<const ShowFormat *> &registry()
     return list;
 }
 
+const char *const Help =
+    "arguments:\n"
+    "  FILE...    player files of any kind; the kind comes from the first five bytes (R7CFG,\n"
+    "             R7MGS, R7MRA, R7LCE, R7PLY), not from the name\n"
+    "options:\n"
+    "  --json     print one JSON array with an object per FILE: \"file\" (the name given),\n"
+    "             \"kind\" (cfg, mgs, mra, lce, ply) and the file's fields under the names the\n"
+    "             code uses:\n"
+    "               cfg: \"ConfigWords\", \"ConfigNames\"\n"
+    "               mgs: \"FirmwareVersion\", \"entries\"\n"
+    "               mra: \"elements\"\n"
+    "               lce: \"DisplayType\", \"display\", \"fileSize\", \"width\", \"height\", ...\n"
+    "               ply: \"DisplayType\", \"display\", \"fileSize\", \"VUMeter\", \"fields\", ...\n"
+    "             a file that cannot be read gives {\"file\": NAME, \"error\": TEXT}\n"
+    "Exit status: 0 every file was shown, 1 a file could not be read, 2 no FILE.\n"
+    "example:\n"
+    "  voxatool show E:\\voxa\\config\\default.cfg E:\\voxa\\myradio\\rock.mra --json\n";
+
 int show(const QStringList &args, Io &io)
 {
     bool json = false;
@@ -75,7 +93,7 @@ int show(const QStringList &args, Io &io)
 
 const ToolCommand showCommand("show", "show FILE... [--json]",
                               "print any player file (cfg, mgs, mra, lce, ply) readably or as JSON",
-                              show);
+                              Help, show);
 
 }  // namespace
 

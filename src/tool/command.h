@@ -17,14 +17,21 @@ struct Io {
 using CommandFn = std::function<int(const QStringList &args, Io &io)>;
 
 struct ToolCommand {
-    ToolCommand(const char *name, const char *usage, const char *summary, CommandFn fn);
+    // help: what "voxatool NAME --help" shows below the usage: every
+    // argument and option explained, a JSON layout where the command has
+    // one, and an example.
+    ToolCommand(const char *name, const char *usage, const char *summary, const char *help, CommandFn fn);
     QString name;
     QString usage;
     QString summary;
+    QString help;
     CommandFn fn;
 };
 
 const QList<const ToolCommand *> &commands();
+
+// The text "voxatool NAME --help" prints.
+QString commandHelp(const ToolCommand &c);
 
 // Runs voxatool with the given arguments (without the program name).
 int runTool(const QStringList &args, Io &io);

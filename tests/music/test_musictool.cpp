@@ -421,6 +421,8 @@ private slots:
         QTest::newRow("missing value") << QStringList{dir, QStringLiteral("--size"), QStringLiteral("gt")}
                                        << QStringLiteral("--size needs OP and BYTES");
         QTest::newRow("unknown option") << QStringList{dir, QStringLiteral("--loud")} << QStringLiteral("unknown option --loud");
+        QTest::newRow("negative limit") << QStringList{dir, QStringLiteral("--limit"), QStringLiteral("-1")}
+                                        << QStringLiteral("--limit is a number of files");
     }
 
     void badArguments()
@@ -439,6 +441,48 @@ private slots:
                        path(QStringLiteral("no/such/folder/list.txt"))}),
                  1);
         QVERIFY(m_err.contains(QStringLiteral("list.txt]")));
+    }
+
+    // A whole player disk holds more files than the manager's list: --limit
+    // lifts the cut, and standard error says when one was made.
+    void scanLimit_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("listed");
+        QTest::addColumn<QString>("cut");  // the limit named on stderr; empty: no message
+        QTest::newRow("default, as the manager") << QStringList() << 5000 << QStringLiteral("5000");
+        QTest::newRow("none") << QStringList{QStringLiteral("--limit"), QStringLiteral("0")} << 5003 << QString();
+        QTest::newRow("small") << QStringList{QStringLiteral("--limit"), QStringLiteral("3")} << 3 << QStringLiteral("3");
+        QTest::newRow("exactly enough") << QStringList{QStringLiteral("--limit"), QStringLiteral("5003")} << 5003 << QString();
+    }
+    void scanLimit()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, listed);
+        QFETCH(QString, cut);
+        const QString many = path(QStringLiteral("many"));
+        if (!QFileInfo::exists(many)) {
+            QVERIFY(QDir().mkpath(many + QStringLiteral("/sub")));
+            for (int i = 0; i < 5003; ++i) {
+                QFile f(many + (i % 2 ? QStringLiteral("/sub") : QString())
+                        + QStringLiteral("/%1.mp3").arg(i, 4, 10, QLatin1Char('0')));
+                QVERIFY(f.open(QIODevice::WriteOnly));
+            }
+        }
+        QCOMPARE(tool(QStringList{QStringLiteral("scan"), many, QStringLiteral("--json")} + options), 0);
+        const QJsonObject o = QJsonDocument::fromJson(m_out.toUtf8()).object();
+        QCOMPARE(o.value(QStringLiteral("records")).toArray().size(), listed);
+        QCOMPARE(o.value(QStringLiteral("table full")).toBool(), !cut.isEmpty());
+        if (cut.isEmpty()) {
+            QCOMPARE(m_err, QString());
+        } else {
+            QCOMPARE(m_err, QStringLiteral("voxatool scan: the list stops at %1 MP3 files (--limit %1); more lie below "
+                                           "%2 (--limit 0 lists them all)\n")
+                                .arg(cut, many));
+        }
+        // Plain text lists the same files, one a line.
+        QCOMPARE(tool(QStringList{QStringLiteral("scan"), many} + options), 0);
+        QCOMPARE(m_out.count(QLatin1Char('\n')), listed);
     }
 };
 

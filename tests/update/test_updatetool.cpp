@@ -8,6 +8,9 @@
 #include "tinyproxyrunner.h"
 
 #include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -124,6 +127,8 @@ private slots:
                                         << QStringList{QStringLiteral("--sha256"), QString(64, QLatin1Char('0'))} << 1;
         QTest::newRow("ends in /..") << QStringLiteral("/dl/x/..") << QStringList() << 1;
         QTest::newRow("bad proxy option") << QStringLiteral("/dl/fw.exe") << QStringList{QStringLiteral("--proxy"), QStringLiteral("nohost")} << 2;
+        QTest::newRow("port inside the proxy server")
+            << QStringLiteral("/dl/fw.exe") << QStringList{QStringLiteral("--proxy"), QStringLiteral("host:80:8080")} << 2;
     }
 
     void download()
@@ -166,6 +171,86 @@ private slots:
                      .status,
                  0);
         QVERIFY(!m_server->requests().value(1).headers.contains("via"));
+    }
+
+    // A failed transfer names the options a script has, never the manager's
+    // Options menu or proxy dialog.
+    void failuresNameTheOptions_data()
+    {
+        QTest::addColumn<QStringList>("args");     // DEAD: a loopback address nobody listens on, DIR: a folder
+        QTest::addColumn<QByteArray>("settings");  // drive E's voxam2.ini lines (used with --drive E)
+        QTest::addColumn<QString>("says");
+        const QStringList check{QStringLiteral("update-check"), QStringLiteral("DEAD/update/update2.ini")};
+        const QStringList download{QStringLiteral("download"), QStringLiteral("DEAD/dl/fw.exe"), QStringLiteral("DIR")};
+        const QStringList driveE{QStringLiteral("--drive"), QStringLiteral("E")};
+        QTest::newRow("check, no proxy") << check << QByteArray()
+                                         << QStringLiteral("give it with --proxy HOST:PORT (or --drive X");
+        QTest::newRow("download, no proxy") << download << QByteArray()
+                                            << QStringLiteral("give it with --proxy HOST:PORT (or --drive X");
+        QTest::newRow("check, proxy given")
+            << check + QStringList{QStringLiteral("--proxy"), QStringLiteral("DEADHOSTPORT")} << QByteArray()
+            << QStringLiteral("Check the proxy DEADHOSTPORT: give another with --proxy HOST:PORT, or --no-proxy");
+        QTest::newRow("download, the drive's proxy")
+            << download + driveE << QByteArray("Use Proxy = true\r\nProxy Server = 127.0.0.1\r\nProxy Port = DEADPORT\r\n")
+            << QStringLiteral("Check the proxy DEADHOSTPORT (from drive E's settings): give another with --proxy "
+                              "HOST:PORT, or --no-proxy");
+        QTest::newRow("check, the drive's proxy port")
+            << check + driveE << QByteArray("Use Proxy = true\r\nProxy Server = 127.0.0.1\r\nProxy Port = 70000\r\n")
+            << QStringLiteral("the proxy port 70000 in drive E's settings is not a number from 1 to 65535; give the "
+                              "proxy with --proxy HOST:PORT, or --no-proxy");
+    }
+    void failuresNameTheOptions()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, says);
+        const QByteArray port = QByteArray::number(test::freeLoopbackPort());
+        QTemporaryDir dir;
+        test::TestDriveTable drives;
+        drives.add(QLatin1Char('E'));
+        QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("E:\\voxa\\manager\\voxam2.ini"),
+                                                "[VOXA Manager Ini File]\r\n" + settings.replace("DEADPORT", port)));
+        args.replaceInStrings(QStringLiteral("DEADHOSTPORT"), QStringLiteral("127.0.0.1:") + QString::fromLatin1(port));
+        args.replaceInStrings(QStringLiteral("DEAD"), QStringLiteral("http://127.0.0.1:") + QString::fromLatin1(port));
+        args.replaceInStrings(QStringLiteral("DIR"), dir.path());
+        says.replace(QStringLiteral("DEADHOSTPORT"), QStringLiteral("127.0.0.1:") + QString::fromLatin1(port));
+        const test::Run r = run(args);
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(says), qPrintable(r.err));
+        QVERIFY2(!r.err.contains(QStringLiteral("Options")) && !r.err.contains(QStringLiteral("Proxy Settings")),
+                 qPrintable(r.err));
+        QCOMPARE(r.out, QString());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    // --json: the offer and the saved file, in the documented layouts.
+    void json()
+    {
+        test::Run r = run({QStringLiteral("update-check"), m_server->url(QStringLiteral("/update/update2.ini")),
+                           QStringLiteral("--json")});
+        QCOMPARE(r.status, 0);
+        const QJsonObject offer = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        QCOMPARE(offer.keys(), (QStringList{QStringLiteral("message"), QStringLiteral("updates"), QStringLiteral("url")}));
+        QCOMPARE(offer.value(QStringLiteral("message")).toString(), msg(Msg::SelectUpdate));
+        const QJsonArray updates = offer.value(QStringLiteral("updates")).toArray();
+        QCOMPARE(updates.size(), 6);
+        const QStringList rowKeys{QStringLiteral("installed"), QStringLiteral("latest"), QStringLiteral("newer"),
+                                  QStringLiteral("sha256"), QStringLiteral("title"), QStringLiteral("url")};
+        for (const QJsonValue &u : updates)
+            QCOMPARE(u.toObject().keys(), rowKeys);
+        QCOMPARE(updates[0].toObject().value(QStringLiteral("newer")).toBool(), true);
+        QCOMPARE(updates[0].toObject().value(QStringLiteral("latest")).toString(), QStringLiteral("3.01.02"));
+        QVERIFY(updates[0].toObject().value(QStringLiteral("sha256")).isNull());
+        QCOMPARE(updates[1].toObject().value(QStringLiteral("sha256")).toString(), QString(64, QLatin1Char('b')));
+        QCOMPARE(updates[1].toObject().value(QStringLiteral("newer")).toBool(), false);
+
+        QTemporaryDir dir;
+        r = run({QStringLiteral("download"), m_server->url(QStringLiteral("/dl/fw.exe")), dir.path(), QStringLiteral("--json")});
+        QCOMPARE(r.status, 0);
+        const QJsonObject saved = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        QCOMPARE(saved.value(QStringLiteral("file")).toString(), dir.filePath(QStringLiteral("fw.exe")));
+        QCOMPARE(saved.value(QStringLiteral("bytes")).toInteger(), 8);
+        QCOMPARE(saved.keys(), (QStringList{QStringLiteral("bytes"), QStringLiteral("file")}));
     }
 };
 
