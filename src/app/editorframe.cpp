@@ -122,6 +122,16 @@ void TEditorFrame::WriteTitle()
         m_host->setTitleLine(TitleText(KindWord()));
 }
 
+bool TEditorFrame::OpenDocument(const QString &path)
+{
+    m_fileName = path;
+    if (Load())
+        return true;
+    m_fileName.clear();
+    setModified(false);
+    return false;
+}
+
 bool TEditorFrame::SaveDocument()
 {
     if (!CanSave())

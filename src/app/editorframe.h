@@ -72,6 +72,10 @@ public:
     virtual bool ImageKeyDown(int key, Qt::KeyboardModifiers modifiers);
 
     // ------------------------------------------------- the framework
+    // Names the document path and loads it. When Load fails the editor is
+    // left untitled again, so that a later Save asks for a name instead of
+    // writing over the file that could not be read.
+    bool OpenDocument(const QString &path);
     // Saves, asking for a name when there is none; false when nothing was
     // saved (refused, cancelled or failed). The editors keep this and the
     // next one as they are; they are virtual only so that the main window

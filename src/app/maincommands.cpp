@@ -118,8 +118,7 @@ void TMainForm::SubMenuClick(QAction *item)
     const QString path = m_fileDialog->ResultPath();
     if (path.isEmpty() || !CloseActiveFrame(true))
         return;
-    editor->setFileName(path);
-    if (editor->Load())
+    if (editor->OpenDocument(path))
         ShowFrame(editor);
     else
         ShowFrame(StartPanel);

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTreeWidget>
+#include <QValidator>
 
 namespace voxa {
 namespace {
@@ -55,6 +56,20 @@ TSkinButton *makeButton(QWidget *parent, const QString &caption, QRect geometry)
     return b;
 }
 
+// Typing or pasting a character that would make the name a path is refused
+// at once; ".." is built of allowed characters, so it only keeps the name
+// from being accepted.
+class BaseNameValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &) const override
+    {
+        if (input.isEmpty() || IsDeviceBaseName(input))
+            return Acceptable;
+        return IsDeviceBaseName(QString(input).replace(QLatin1Char('.'), QLatin1Char('x'))) ? Intermediate : Invalid;
+    }
+};
+
 // The dialogs take the main window's font size; with the small set they
 // also take the small resolution.
 void takeMainFont(QWidget *dialog, QWidget *parent)
@@ -78,6 +93,7 @@ TFileDialog::TFileDialog(QWidget *parent) : QDialog(parent)
     FileNameEdit = new QLineEdit(this);
     FileNameEdit->setGeometry(70, 206, 162, 21);
     FileNameEdit->setMaxLength(8);
+    FileNameEdit->setValidator(new BaseNameValidator(FileNameEdit));
     FileNameEdit->installEventFilter(this);
     OpenSaveButton = makeButton(this, msg(Msg::Open), QRect(62, 252, 81, 25));
     CancelButton = makeButton(this, msg(Msg::Cancel), QRect(151, 252, 81, 25));
@@ -88,7 +104,15 @@ TFileDialog::TFileDialog(QWidget *parent) : QDialog(parent)
         if (!FileList->selectedItems().isEmpty() && OpenSaveButton->isEnabled())
             OpenSaveButton->Click();
     });
-    connect(FileNameEdit, &QLineEdit::textChanged, this, [this] { OpenSaveButton->setEnabled(true); });
+    // A name that is no file of the folder cannot be chosen.
+    connect(FileNameEdit, &QLineEdit::textChanged, this,
+            [this](const QString &text) { OpenSaveButton->setEnabled(IsDeviceBaseName(text)); });
+    // In open mode the name is the selected row's, however the text came
+    // in (typed, pasted from the context menu or the middle button, dropped).
+    connect(FileNameEdit, &QLineEdit::textEdited, this, [this] {
+        if (m_mode == Mode::Open)
+            FileNameEdit->setText(selectedRow(FileList));
+    });
 }
 
 void TFileDialog::PrepareShow()
@@ -148,9 +172,10 @@ bool TFileDialog::eventFilter(QObject *watched, QEvent *e)
 
 void TFileDialog::OpenSaveButtonClick()
 {
-    if (FileNameEdit->text().isEmpty())
+    const QString name = m_mode == Mode::Open ? selectedRow(FileList) : FileNameEdit->text();
+    if (!IsDeviceBaseName(name))
         return;
-    m_resultPath = DeviceFilePath(m_folder, FileNameEdit->text(), m_extension);
+    m_resultPath = DeviceFilePath(m_folder, name, m_extension);
     accept();
 }
 

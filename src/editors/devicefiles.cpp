@@ -5,6 +5,17 @@
 
 namespace voxa {
 
+bool IsDeviceBaseName(const QString &name)
+{
+    if (name.isEmpty() || name.contains(QStringLiteral("..")))
+        return false;
+    for (const QChar c : name)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':')
+            || c.category() == QChar::Other_Control)
+            return false;
+    return true;
+}
+
 QStringList DeviceFileRows(const QString &folder, const QString &extension, bool eightCharacterRule)
 {
     QStringList rows;
@@ -14,7 +25,7 @@ QStringList DeviceFileRows(const QString &folder, const QString &extension, bool
         if (e.name.right(3).compare(extension, Qt::CaseInsensitive) != 0)
             continue;
         const QString base = e.name.left(e.name.size() - 4);
-        if (eightCharacterRule && base.size() > 8)
+        if ((eightCharacterRule && base.size() > 8) || !IsDeviceBaseName(base))
             continue;
         rows << DisplayName(base);
     }

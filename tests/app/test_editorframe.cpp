@@ -14,7 +14,11 @@
 #include "support/testdrives.h"
 #include "ui/skinbutton.h"
 
+#include <QClipboard>
+#include <QDirIterator>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
@@ -92,6 +96,8 @@ private slots:
                 QStringLiteral("V:\\voxa\\config\\%1.cfg").arg(QString::fromLatin1(name)), "R7TXTdoc"));
         QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\config\\other.lce"), "x"));
         QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\config\\broken.cfg"), "R7CFG"));
+        // A name that would be a path once the row is made a file name again.
+        QVERIFY(QFile(root + QStringLiteral("/voxa/config/..\\up.cfg")).open(QIODevice::WriteOnly));
         QVERIFY(QDir(root).mkpath(QStringLiteral("voxa/config/folder.cfg")));
         RegisterEditorDialogs();
         RegisterFrame(FrameKind::ConfigEditor, [this](TMainForm &m) { return editor = new TextEditor(&m); });
@@ -105,6 +111,10 @@ private slots:
     {
         whenShown([this] {
             TFileDialog *d = fileDialog();
+            const auto close = qScopeGuard([d] {  // a failed check must not leave it open
+                if (d->isVisible())
+                    d->CancelButton->Click();
+            });
             QCOMPARE(d->windowTitle(), QStringLiteral("Open File"));
             // Folders, other kinds and names over 8 characters are left out.
             QCOMPARE(column(d->FileList), (QStringList{QStringLiteral("Broken"), QStringLiteral("Eightchr"),
@@ -115,6 +125,11 @@ private slots:
             QTest::keyClicks(d->FileNameEdit, QStringLiteral("zz"));
             QCOMPARE(d->FileNameEdit->text(), QStringLiteral("Short"));
             QTest::keyClick(d->FileNameEdit, Qt::Key_Backspace);
+            QCOMPARE(d->FileNameEdit->text(), QStringLiteral("Short"));
+            // Pasted text (context menu, middle button) is no choice either.
+            QGuiApplication::clipboard()->setText(QStringLiteral("zz"));
+            d->FileNameEdit->selectAll();
+            d->FileNameEdit->paste();
             QCOMPARE(d->FileNameEdit->text(), QStringLiteral("Short"));
             d->OpenSaveButton->Click();
         });
@@ -130,13 +145,17 @@ private slots:
 
     void deleteListsLongNamesToo()
     {
-        whenShown([this] {
+        QStringList rows;
+        whenShown([this, &rows] {
             TDeleteFile *d = deleteDialog();
+            rows = column(d->FileList);
             QVERIFY(column(d->FileList).contains(QStringLiteral("Ninechars")));
             QVERIFY(!d->DeleteButton->isEnabled());
             d->ExitButton->Click();
         });
         form->DeleteFileClick(form->ConfigFile1);
+        // Deleting that row would delete another file.
+        QVERIFY(rows.filter(QStringLiteral("\\Up")).isEmpty());
     }
 
     void wrongFormatClosesWithoutTheQuestion()
@@ -184,6 +203,45 @@ private slots:
         QCOMPARE(test::TestDriveTable::readFile(editor->FileName()), QByteArray("R7TXTcopy"));
         QVERIFY(!editor->Modified());
         QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Config Editor: newname1"));
+    }
+
+    // A name that would lead out of the folder is refused however it gets
+    // into the field, and nothing is written anywhere on the drive.
+    void saveRefusesPathNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"../../zz", "..\\zz", "C:zz", "..", "a\tb"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void saveRefusesPathNames()
+    {
+        QFETCH(QString, name);
+        const auto files = [this] {
+            QStringList out;
+            for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+                out << it.next();
+            return out;
+        };
+        const QStringList before = files();
+        form->ConfigEditMenuItem->trigger();
+        editor->edit(QStringLiteral("fresh"));
+        whenShown([this, name] {
+            TFileDialog *d = fileDialog();
+            const auto close = qScopeGuard([d] {  // a failed check must not leave it open
+                if (d->isVisible())
+                    d->CancelButton->Click();
+            });
+            QGuiApplication::clipboard()->setText(name);
+            d->FileNameEdit->paste();
+            QVERIFY(!d->OpenSaveButton->isEnabled());
+            QVERIFY(d->FileNameEdit->text().isEmpty() || d->FileNameEdit->text() == QStringLiteral(".."));
+            d->FileNameEdit->setText(name);  // behind the field's back
+            d->OpenSaveButtonClick();
+            QVERIFY(d->isVisible());
+        });
+        QVERIFY(!editor->SaveDocument());
+        QVERIFY(editor->FileName().isEmpty());
+        QCOMPARE(files(), before);
     }
 
     void closeWithChanges_data()

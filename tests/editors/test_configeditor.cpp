@@ -2,6 +2,7 @@
 // like the sample drive, the real file dialogs, scripted answers, and the
 // bytes on disk checked after every save.
 #include "app/appstate.h"
+#include "app/controlframe.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "editors/config/configeditor.h"
@@ -26,6 +27,8 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
+
+#include <sys/stat.h>
 
 using namespace voxa;
 
@@ -491,6 +494,47 @@ private slots:
         editor->setFileName(Config + QStringLiteral("nothere.cfg"));
         prompts->expectMessage(QStringLiteral("Cannot open the file!"));
         QVERIFY(!editor->Load());
+    }
+
+    // A file that could not be opened never becomes the name of the next
+    // new document: Ctrl+S on it asks for a name and the file keeps its bytes.
+    void failedOpenLeavesTheNextDocumentUntitled_data()
+    {
+        QTest::addColumn<bool>("messages");  // the message editor, else the config editor
+        QTest::addColumn<QByteArray>("content");  // empty: a named pipe, which no reader opens
+        QTest::addColumn<QString>("message");
+        for (const bool m : {false, true}) {
+            const char *kind = m ? "message" : "config";
+            const QByteArray whole = m ? *messageFileBytes("2.10", {{257, "Be"}}) : *configFileBytes(ConfigDocument());
+            // The message list ends early when cut inside its first message.
+            QTest::addRow("%s, too short", kind) << m << whole.left(m ? 20 : 100) << QStringLiteral("too short");
+            QTest::addRow("%s, wrong format", kind) << m << QByteArray(whole.size(), 'x') << QStringLiteral("Wrong file");
+            QTest::addRow("%s, unreadable", kind) << m << QByteArray() << QStringLiteral("Cannot open the file!");
+        }
+    }
+    void failedOpenLeavesTheNextDocumentUntitled()
+    {
+        QFETCH(bool, messages);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        const QString path = Config + (messages ? QStringLiteral("bad.mgs") : QStringLiteral("bad.cfg"));
+        const QByteArray native = QFile::encodeName(root + QStringLiteral("/voxa/config/") + path.mid(15));
+        QVERIFY(content.isEmpty() ? ::mkfifo(native.constData(), 0644) == 0 : test::TestDriveTable::writeFile(path, content));
+        prompts->expectMessage(message);
+        openFromDialog(messages ? form->LoadMGSFile : form->ConfigFileOpen, QStringLiteral("Bad"));
+        QVERIFY(form->StartPanel->isVisible());
+        (messages ? form->StartPanel->MessageButton : form->StartPanel->ConfigButton)->Click();
+        QVERIFY(form->FileNameLabel->text().endsWith(QStringLiteral("Editor: Untitled")));
+        bool asked = false;
+        whenShown([this, &asked] {
+            asked = fileDialog()->windowTitle() == QStringLiteral("Save File");
+            fileDialog()->CancelButton->Click();
+        });
+        QTest::keyClick(form, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(asked);
+        struct stat st {};
+        QCOMPARE(::lstat(native.constData(), &st), 0);
+        QVERIFY(content.isEmpty() ? S_ISFIFO(st.st_mode) : test::TestDriveTable::readFile(path) == content);
     }
 
     void reopenedFromTheMenuStartsAfresh()

@@ -271,6 +271,34 @@ private slots:
         QCOMPARE(editor->Selection(), expected);
     }
 
+    // "Keep Aspect Ratio" turned on over a selection two pixels wide keeps
+    // a row, and the companion saved is one the editor opens again.
+    void keepAspectRatioOnANarrowSelectionKeepsARow_data()
+    {
+        QTest::addColumn<int>("displayType");
+        QTest::newRow("VOXA-A") << VoxaADisplay;
+        QTest::newRow("VA-DA") << VaDaDisplay;
+    }
+    void keepAspectRatioOnANarrowSelectionKeepsARow()
+    {
+        QFETCH(int, displayType);
+        importPicture(makePicture(QStringLiteral("narrow.bmp"), {800, 600}), displayType);
+        editor->FixedCheck->click();  // off
+        press(LogoWidth(displayType) - 1, 20);
+        dragTo(-5, 20);
+        release(-5, 20);
+        QCOMPARE(editor->Selection(), (LogoRect{0, 0, 2, LogoHeight(displayType)}));
+        editor->FixedCheck->click();  // on
+        QCOMPARE(editor->Selection(), (LogoRect{0, 0, 2, 1}));
+        editor->setFileName(QStringLiteral("V:\\voxa\\config\\narrow.lce"));
+        QVERIFY(editor->SaveDocument());
+        QVERIFY(editor->CloseEditor(false));
+        editor->setFileName(QStringLiteral("V:\\voxa\\config\\narrow.lce"));
+        QVERIFY(editor->Load());
+        QVERIFY(editor->HasPictureView());
+        QCOMPARE(editor->Selection(), (LogoRect{0, 0, 2, 1}));
+    }
+
     void movingStopsAtTheCanvasAndScrolls()
     {
         importPicture(makePicture(QStringLiteral("big.bmp"), {800, 600}));

@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTest>
+#include <QtEndian>
 
 using namespace voxa;
 
@@ -284,6 +285,61 @@ private slots:
         QCOMPARE(editor->Selected(), 0);
         editor->ImageKeyDown(Qt::Key_Up, {});  // nothing selected: no change
         QVERIFY(!editor->Modified());
+    }
+
+    // A damaged file's field beyond the display is brought onto it when
+    // read; no drag, edge or key then stores a place off the display, and
+    // what is saved is a field that ends after it starts.
+    void damagedFieldsStayOnTheDisplay_data()
+    {
+        QTest::addColumn<QList<int>>("record");  // left, right, top
+        QTest::addColumn<int>("displayType");
+        QTest::newRow("wider than VA-DA") << QList<int>{0, 200, 20} << VaDaDisplay;
+        QTest::newRow("right before left") << QList<int>{100, 50, 20} << VoxaADisplay;
+        QTest::newRow("beyond the right side") << QList<int>{300, 310, 10} << VaDaDisplay;
+        QTest::newRow("below the display") << QList<int>{10, 40, 900} << VaDaDisplay;
+    }
+    void damagedFieldsStayOnTheDisplay()
+    {
+        QFETCH(QList<int>, record);
+        QFETCH(int, displayType);
+        const QString path = QStringLiteral("V:\\voxa\\config\\damaged.ply");
+        QByteArray bytes = QByteArray("R7PLY1.00\0", 10) + QByteArray(502, '\0');
+        for (const int i : {0, 1, 2})  // left, right, top
+            qToLittleEndian<quint16>(quint16(record[i]), bytes.data() + 12 + 2 * i);
+        qToLittleEndian<quint16>(quint16(record[1]), bytes.data() + 20);  // right again
+        bytes[18] = char(PlayFlag::Used | PlayFlag::Left);
+        QVERIFY(test::TestDriveTable::writeFile(path, bytes));
+        editor->setFileName(path);
+        QVERIFY(editor->Load());
+        form->ShowFrame(editor);
+        QCOMPARE(editor->CurrentDisplayType(), displayType);
+        const DisplayGeometry g = PlayGeometry(displayType);
+        const auto onDisplay = [&] {
+            const PlayField f = editor->Fields().first();
+            return f.left < f.right && f.right <= g.width && f.right == f.rightAgain && FieldBottom(f) < g.height;
+        };
+        QVERIFY(onDisplay());
+        // Grabbed in its middle and at both edges, dragged a little and far out.
+        const PlayField f = editor->Fields().first();
+        for (const int x : {(f.left + f.right - 1) / 2, int(f.left), f.right - 1}) {
+            editor->PlayDispPaintMouseMove(at(x, f.top + 1), false);
+            press(x, f.top + 1);
+            for (const QPoint to : {QPoint(x - 3, f.top), QPoint(-300, -300), QPoint(300, 300), QPoint(x + 2, 5)}) {
+                dragTo(to.x(), to.y());
+                QVERIFY(onDisplay());
+            }
+            release(x + 2, 5);
+        }
+        for (const int key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Left, Qt::Key_Up})
+            for (int i = 0; i < 200; ++i) {
+                editor->ImageKeyDown(key, {});
+                QVERIFY(onDisplay());
+            }
+        QVERIFY(editor->SaveDocument());
+        const FileResult<PlaydisplayDocument> saved = LoadPlaydisplayFile(path);
+        QVERIFY(saved.ok());
+        QCOMPARE(saved->layout.fields, editor->Fields());
     }
 
     void unreadableFilesAreReported_data()

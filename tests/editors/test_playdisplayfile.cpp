@@ -311,6 +311,10 @@ private slots:
         PlayLayout zero;
         zero.fields = {field(0, 10, 0), field(5, 0, 20), field(0, 10, 40)};
         QCOMPARE(SavePlaydisplayFile(kPath, zero).reason, FileFailure::CannotStore);
+        // Nor is a field that ends before it starts.
+        PlayLayout reversed;
+        reversed.fields = {field(0, 10, 0), field(100, 50, 20)};
+        QCOMPARE(SavePlaydisplayFile(kPath, reversed).subject, QStringLiteral("field 2"));
         QCOMPARE(test::TestDriveTable::readFile(kPath), before);
 
         const WriteResult w = SavePlaydisplayFile(QStringLiteral("E:\\nofolder\\a.ply"), layout);

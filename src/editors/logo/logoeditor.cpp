@@ -668,7 +668,7 @@ void TLogoEditor::applyAspectAfterHorizontal(bool leftEdge)
     m_sel.bottom = m_sel.top + std::max(1, int(m_sel.width() * m_logoHeight / m_logoWidth));
     if (m_sel.bottom > extH) {
         m_sel.bottom = extH;
-        const int width = int(qint64(extH - m_sel.top) * m_logoWidth / m_logoHeight);
+        const int width = std::max(1, int(qint64(extH - m_sel.top) * m_logoWidth / m_logoHeight));
         if (leftEdge)
             m_sel.left = m_sel.right - width;
         else
@@ -682,7 +682,7 @@ void TLogoEditor::applyAspectAfterVertical(bool topEdge)
     m_sel.right = m_sel.left + std::max(1, int(m_sel.height() * m_logoWidth / m_logoHeight));
     if (m_sel.right > extW) {
         m_sel.right = extW;
-        const int height = int(qint64(extW - m_sel.left) * m_logoHeight / m_logoWidth);
+        const int height = std::max(1, int(qint64(extW - m_sel.left) * m_logoHeight / m_logoWidth));
         if (topEdge)
             m_sel.top = m_sel.bottom - height;
         else
@@ -756,8 +756,10 @@ void TLogoEditor::FixedCheckClick()
     if (!FixedCheck->isChecked() || m_sourcePath.isEmpty())
         return;
     const qint64 w = m_sel.width(), h = m_sel.height();
-    const int w2 = int(h * m_logoWidth / m_logoHeight);
-    const int h2 = int(w * m_logoHeight / m_logoWidth);
+    // At least one pixel each way, as the edge drags keep it: a narrow
+    // selection would otherwise lose its last row.
+    const int w2 = std::max(1, int(h * m_logoWidth / m_logoHeight));
+    const int h2 = std::max(1, int(w * m_logoHeight / m_logoWidth));
     if (w2 >= w)
         m_sel.bottom = m_sel.top + h2;
     else

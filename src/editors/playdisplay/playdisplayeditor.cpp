@@ -334,7 +334,12 @@ bool TPlaydisplayEditor::Load()
     VUMeterCheck->setChecked(doc->layout.vuMeter);
     m_items = {PlayField{}};
     setVuItem(doc->layout.vuMeter);
-    m_items += doc->layout.fields;
+    // A damaged file's field beyond the display could neither be seen nor
+    // moved without its position wrapping round.
+    for (PlayField f : doc->layout.fields) {
+        ClampFieldToDisplay(f, m_displayType);
+        m_items.append(f);
+    }
     m_selected = 0;
     NewTextFieldButton->setEnabled(m_items.size() - 1 < PlayMaxFields && !StringList->selectedItems().isEmpty());
     if (isVisible())
@@ -623,11 +628,11 @@ void TPlaydisplayEditor::PlayDispPaintMouseMove(QPoint areaPos, bool buttonDown)
         m_grab = QPoint(m_pointer.x() - left, m_pointer.y() - top);
     }
     if (left + w > m_geometry.width) {
-        left = m_geometry.width - w;
+        left = std::max(0, m_geometry.width - w);
         m_grab = QPoint(m_pointer.x() - left, m_pointer.y() - top);
     }
     if (top + h > m_geometry.height - 1) {
-        top = m_geometry.height - 1 - h;
+        top = std::max(0, m_geometry.height - 1 - h);
         m_grab = QPoint(m_pointer.x() - left, m_pointer.y() - top);
     }
     const bool inside = m_grab->x() >= 0 && m_grab->x() <= w - 1 && m_grab->y() >= 0 && m_grab->y() <= h - 1;
@@ -814,6 +819,8 @@ void TPlaydisplayEditor::RescaleLayout(QSize oldArea, QSize newArea)
         f.setRight(quint16(roundHalfEven(f.right * fx)));
         if (f.top != 0)
             f.top = quint16(fy > 1 ? f.top + 1 : f.top - 1);
+        // Rounding may leave a one-column field without a column.
+        ClampFieldToDisplay(f, m_displayType);
     }
     updatePositionLabels();
 }

@@ -4,6 +4,8 @@
 
 #include <QtEndian>
 
+#include <algorithm>
+
 namespace voxa {
 namespace {
 
@@ -187,6 +189,22 @@ void SetFieldAlignment(PlayField &field, PlayAlignment alignment)
     field.flags = quint16((field.flags & ~PlayFlag::Alignment) | alignmentBit(alignment));
 }
 
+bool ClampFieldToDisplay(PlayField &field, int displayType)
+{
+    const DisplayGeometry g = PlayGeometry(displayType);
+    const PlayField before = field;
+    const int right = std::clamp(int(field.right), 1, g.width);
+    if (right != field.right)
+        field.setRight(quint16(right));
+    field.left = quint16(std::min(int(field.left), right - 1));
+    // Switching a layout from VA-DA to VOXA-A can leave a bottom row one
+    // past the display, and such a file still reads as VOXA-A: only a field
+    // that starts below the display is moved up.
+    if (int(field.top) > g.height - 1)
+        field.top = quint16(std::max(0, g.height - 1 - FieldHeightOffset(field.isBigFont(), field.isInverse())));
+    return !(field == before);
+}
+
 PlayField MakePlayField(const PlayContentKind &kind, bool bigFont, bool inverse, PlayAlignment alignment,
                         int displayType)
 {
@@ -238,9 +256,12 @@ FileResult<QByteArray> playdisplayFileBytes(const PlayLayout &layout)
 {
     if (layout.fields.size() > PlayMaxFields)
         return playerfile::failure(FileFailure::TooManyElements);
-    for (qsizetype i = 0; i < layout.fields.size(); ++i)
-        if (layout.fields[i].right == 0)
+    for (qsizetype i = 0; i < layout.fields.size(); ++i) {
+        const PlayField &f = layout.fields[i];
+        // A field ending before it starts is no place on the display.
+        if (f.right == 0 || f.right < f.left)
             return playerfile::failure(FileFailure::CannotStore, QStringLiteral("field %1").arg(i + 1));
+    }
     QByteArray out(PlaydisplayFileSize, '\0');
     out.replace(0, playHeader().size(), playHeader());
     qToLittleEndian<quint16>(layout.vuMeter ? 1 : 0, out.data() + 10);

@@ -164,12 +164,19 @@ PlayField MakePlayField(const PlayContentKind &kind, bool bigFont, bool inverse,
 // Sets the alignment bit and clears the other three.
 void SetFieldAlignment(PlayField &field, PlayAlignment alignment);
 
+// Brings a field read from a damaged file onto the display: right at most
+// the display's width and at least 1, left at least one column before
+// right, and a top row below the display up to the last place the field
+// fits. Both copies of right are set when right changes; a field that
+// already lies on the display is left as it is. True when it changed.
+bool ClampFieldToDisplay(PlayField &field, int displayType);
+
 // Decodes a file's content (only the first 342 bytes are used). Failure:
 // WrongFormat, or TooShort when the header is right but the records are cut.
 FileResult<PlaydisplayDocument> parsePlaydisplayFile(const QByteArray &bytes);
 // The 512 bytes of a layout. Failure: TooManyElements for more than 15
 // fields; CannotStore for a field whose right is 0 (it would end the list,
-// losing the fields after it).
+// losing the fields after it) or whose right lies before its left.
 FileResult<QByteArray> playdisplayFileBytes(const PlayLayout &layout);
 
 // Failure: CannotOpen, WrongFormat or TooShort.
