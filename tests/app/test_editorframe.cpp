@@ -111,10 +111,7 @@ private slots:
     {
         whenShown([this] {
             TFileDialog *d = fileDialog();
-            const auto close = qScopeGuard([d] {  // a failed check must not leave it open
-                if (d->isVisible())
-                    d->CancelButton->Click();
-            });
+            const auto close = qScopeGuard([d] { if (d->isVisible()) d->CancelButton->Click(); });
             QCOMPARE(d->windowTitle(), QStringLiteral("Open File"));
             // Folders, other kinds and names over 8 characters are left out.
             QCOMPARE(column(d->FileList), (QStringList{QStringLiteral("Broken"), QStringLiteral("Eightchr"),
@@ -126,8 +123,7 @@ private slots:
             QCOMPARE(d->FileNameEdit->text(), QStringLiteral("Short"));
             QTest::keyClick(d->FileNameEdit, Qt::Key_Backspace);
             QCOMPARE(d->FileNameEdit->text(), QStringLiteral("Short"));
-            // Pasted text (context menu, middle button) is no choice either.
-            QGuiApplication::clipboard()->setText(QStringLiteral("zz"));
+            QGuiApplication::clipboard()->setText(QStringLiteral("zz"));  // nor is pasted text a choice
             d->FileNameEdit->selectAll();
             d->FileNameEdit->paste();
             QCOMPARE(d->FileNameEdit->text(), QStringLiteral("Short"));
@@ -154,8 +150,7 @@ private slots:
             d->ExitButton->Click();
         });
         form->DeleteFileClick(form->ConfigFile1);
-        // Deleting that row would delete another file.
-        QVERIFY(rows.filter(QStringLiteral("\\Up")).isEmpty());
+        QVERIFY2(rows.filter(QStringLiteral("\\Up")).isEmpty(), "deleting that row would delete another file");
     }
 
     void wrongFormatClosesWithoutTheQuestion()
@@ -205,8 +200,7 @@ private slots:
         QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Config Editor: newname1"));
     }
 
-    // A name that would lead out of the folder is refused however it gets
-    // into the field, and nothing is written anywhere on the drive.
+    // A name that would lead out of the folder is refused, pasted or set, and nothing is written.
     void saveRefusesPathNames_data()
     {
         QTest::addColumn<QString>("name");
@@ -227,10 +221,7 @@ private slots:
         editor->edit(QStringLiteral("fresh"));
         whenShown([this, name] {
             TFileDialog *d = fileDialog();
-            const auto close = qScopeGuard([d] {  // a failed check must not leave it open
-                if (d->isVisible())
-                    d->CancelButton->Click();
-            });
+            const auto close = qScopeGuard([d] { if (d->isVisible()) d->CancelButton->Click(); });
             QGuiApplication::clipboard()->setText(name);
             d->FileNameEdit->paste();
             QVERIFY(!d->OpenSaveButton->isEnabled());

@@ -496,8 +496,7 @@ private slots:
         QVERIFY(!editor->Load());
     }
 
-    // A file that could not be opened never becomes the name of the next
-    // new document: Ctrl+S on it asks for a name and the file keeps its bytes.
+    // A file that failed to open never names the next document: Ctrl+S asks, the file keeps its bytes.
     void failedOpenLeavesTheNextDocumentUntitled_data()
     {
         QTest::addColumn<bool>("messages");  // the message editor, else the config editor
@@ -506,7 +505,6 @@ private slots:
         for (const bool m : {false, true}) {
             const char *kind = m ? "message" : "config";
             const QByteArray whole = m ? *messageFileBytes("2.10", {{257, "Be"}}) : *configFileBytes(ConfigDocument());
-            // The message list ends early when cut inside its first message.
             QTest::addRow("%s, too short", kind) << m << whole.left(m ? 20 : 100) << QStringLiteral("too short");
             QTest::addRow("%s, wrong format", kind) << m << QByteArray(whole.size(), 'x') << QStringLiteral("Wrong file");
             QTest::addRow("%s, unreadable", kind) << m << QByteArray() << QStringLiteral("Cannot open the file!");
@@ -524,14 +522,10 @@ private slots:
         openFromDialog(messages ? form->LoadMGSFile : form->ConfigFileOpen, QStringLiteral("Bad"));
         QVERIFY(form->StartPanel->isVisible());
         (messages ? form->StartPanel->MessageButton : form->StartPanel->ConfigButton)->Click();
-        QVERIFY(form->FileNameLabel->text().endsWith(QStringLiteral("Editor: Untitled")));
-        bool asked = false;
-        whenShown([this, &asked] {
-            asked = fileDialog()->windowTitle() == QStringLiteral("Save File");
-            fileDialog()->CancelButton->Click();
-        });
+        QString asked;
+        whenShown([this, &asked] { asked = fileDialog()->windowTitle(), fileDialog()->CancelButton->Click(); });
         QTest::keyClick(form, Qt::Key_S, Qt::ControlModifier);
-        QVERIFY(asked);
+        QCOMPARE(asked, QStringLiteral("Save File"));
         struct stat st {};
         QCOMPARE(::lstat(native.constData(), &st), 0);
         QVERIFY(content.isEmpty() ? S_ISFIFO(st.st_mode) : test::TestDriveTable::readFile(path) == content);

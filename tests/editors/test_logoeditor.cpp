@@ -271,8 +271,7 @@ private slots:
         QCOMPARE(editor->Selection(), expected);
     }
 
-    // "Keep Aspect Ratio" turned on over a selection two pixels wide keeps
-    // a row, and the companion saved is one the editor opens again.
+    // Keep Aspect Ratio over a selection two pixels wide keeps a row; the saved companion opens again.
     void keepAspectRatioOnANarrowSelectionKeepsARow_data()
     {
         QTest::addColumn<int>("displayType");
@@ -290,12 +289,11 @@ private slots:
         QCOMPARE(editor->Selection(), (LogoRect{0, 0, 2, LogoHeight(displayType)}));
         editor->FixedCheck->click();  // on
         QCOMPARE(editor->Selection(), (LogoRect{0, 0, 2, 1}));
-        editor->setFileName(QStringLiteral("V:\\voxa\\config\\narrow.lce"));
-        QVERIFY(editor->SaveDocument());
-        QVERIFY(editor->CloseEditor(false));
-        editor->setFileName(QStringLiteral("V:\\voxa\\config\\narrow.lce"));
-        QVERIFY(editor->Load());
-        QVERIFY(editor->HasPictureView());
+        const QString file = QStringLiteral("V:\\voxa\\config\\narrow.lce");
+        editor->setFileName(file);
+        QVERIFY(editor->SaveDocument() && editor->CloseEditor(false));
+        editor->setFileName(file);
+        QVERIFY(editor->Load() && editor->HasPictureView());
         QCOMPARE(editor->Selection(), (LogoRect{0, 0, 2, 1}));
     }
 

@@ -230,8 +230,7 @@ private slots:
     {
         QCOMPARE(ExportProposedName("E:\\voxa\\myradio\\rock.mra"), QStringLiteral("rock.m3u"));
         QCOMPARE(ExportProposedName("E:\\voxa\\myradio\\a.b.mra"), QStringLiteral("a.m3u"));
-        // Never a hidden file.
-        QCOMPARE(ExportProposedName(QString()), QStringLiteral("Untitled.m3u"));
+        QCOMPARE(ExportProposedName(QString()), QStringLiteral("Untitled.m3u"));  // never a hidden file
         QCOMPARE(ExportProposedName("E:\\voxa\\myradio\\.mra"), QStringLiteral("Untitled.m3u"));
         setMessage(Msg::Untitled, QStringLiteral("Unbenannt"));
         QCOMPARE(ExportProposedName(QString()), QStringLiteral("Unbenannt.m3u"));
@@ -246,36 +245,30 @@ private slots:
     {
         QTest::addColumn<QList<MyRadioRow>>("rows");
         QTest::addColumn<QString>("number");
-        QTest::addColumn<QByteArray>("bytes");  // "<E>": the drive's folder
-        QTest::addColumn<int>("paths");
+        QTest::addColumn<QByteArray>("bytes");  // "<E>": the drive's folder, written for this computer
         QTest::newRow("10 picks from one file")
-            << QList<MyRadioRow>{fileRow("music\\", "a.mp3", 1)} << "10" << m3u(QStringList(10, "E:\\music\\a.mp3"))
-            << int(ExportPaths::Player);
+            << QList<MyRadioRow>{fileRow("music\\", "a.mp3", 1)} << "10" << m3u(QStringList(10, "E:\\music\\a.mp3"));
         QTest::newRow("a root file") << QList<MyRadioRow>{fileRow("\\", "r.mp3", 20)} << "2"
-                                     << m3u({"E:\\r.mp3", "E:\\r.mp3"}) << int(ExportPaths::Player);
+                                     << m3u({"E:\\r.mp3", "E:\\r.mp3"});
         QTest::newRow("20000 gives 10000")
-            << QList<MyRadioRow>{fileRow("m\\", "a.mp3", 3)} << "20000" << m3u(QStringList(10000, "E:\\m\\a.mp3"))
-            << int(ExportPaths::Player);
+            << QList<MyRadioRow>{fileRow("m\\", "a.mp3", 3)} << "20000" << m3u(QStringList(10000, "E:\\m\\a.mp3"));
         QTest::newRow("an empty folder is left out")
             << QList<MyRadioRow>{{"empty", "\\", 20, RowPicture::EmptyFolder},
                                  {"nothing", "\\", 20, RowPicture::Folder},
                                  fileRow("m\\", "a.mp3", 1)}
-            << "5" << m3u(QStringList(5, "E:\\m\\a.mp3")) << int(ExportPaths::Player);
+            << "5" << m3u(QStringList(5, "E:\\m\\a.mp3"));
         const MyRadioRow accented = fileRow("m\\", QString::fromUtf8("\xC3\xA9 x.mp3"), 1);
         QTest::newRow("player's form, code page")
-            << QList<MyRadioRow>{accented} << "2"
-            << QByteArray("#EXTM3U\r\nE:\\m\\\xE9 x.mp3\r\nE:\\m\\\xE9 x.mp3\r\n") << int(ExportPaths::Player);
+            << QList<MyRadioRow>{accented} << "2" << QByteArray("#EXTM3U\r\nE:\\m\\\xE9 x.mp3\r\nE:\\m\\\xE9 x.mp3\r\n");
         QTest::newRow("this computer's paths")
-            << QList<MyRadioRow>{accented} << "2"
-            << QByteArray("#EXTM3U\r\n<E>/m/\xC3\xA9 x.mp3\r\n<E>/m/\xC3\xA9 x.mp3\r\n")
-            << int(ExportPaths::ThisComputer);
+            << QList<MyRadioRow>{accented} << "2" << QByteArray("#EXTM3U\r\n<E>/m/\xC3\xA9 x.mp3\r\n<E>/m/\xC3\xA9 x.mp3\r\n");
     }
     void exportFile()
     {
         QFETCH(QList<MyRadioRow>, rows);
         QFETCH(QString, number);
         QFETCH(QByteArray, bytes);
-        QFETCH(int, paths);
+        const ExportPaths paths = bytes.contains("<E>") ? ExportPaths::ThisComputer : ExportPaths::Player;
         bytes.replace("<E>", QFile::encodeName(drives->root('E')));
         QVERIFY(QDir().mkpath(drives->root('E') + "/empty"));
         QVERIFY(test::TestDriveTable::writeFile("E:\\nothing\\readme.txt"));
@@ -284,7 +277,7 @@ private slots:
         QVERIFY(table);
         SeededRandom random(5);
         const QString path = "E:\\voxa\\myradio\\out.m3u";
-        QCOMPARE(WriteRandomExport(*table, path, random, {}, ExportPaths(paths)), RandomExportResult::Written);
+        QCOMPARE(WriteRandomExport(*table, path, random, {}, paths), RandomExportResult::Written);
         QCOMPARE(test::TestDriveTable::readFile(path), bytes);
         QVERIFY(prompts.records().isEmpty());
     }

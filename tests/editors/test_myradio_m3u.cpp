@@ -98,10 +98,7 @@ private slots:
         }
     }
 
-    // Play lists made on this computer: every form a desktop program writes
-    // is taken when it leads into the player's drive (E), refused and
-    // listed when it leads off it. "<E>" and "<F>" stand for the drives'
-    // folders, "<E%>" for E's folder as an address path (%-escaped).
+    // This computer's list lines: taken inside drive E, refused off it (<E>, <F>: drive folders; <E%>: escaped).
     void linesMadeHere_data()
     {
         QTest::addColumn<QString>("line");
@@ -109,9 +106,7 @@ private slots:
         QTest::addColumn<QString>("row");  // empty: refused
         const QString music = QStringLiteral("E:\\music\\");
         QTest::newRow("absolute inside") << "<E>/music/rock/a b.mp3" << music << "music\\rock\\|a b.mp3";
-        QTest::newRow("absolute at the root") << "<E>/song.mp3" << QString() << "\\|song.mp3";
         QTest::newRow("absolute on another drive") << "<F>/music/a.mp3" << music << "";
-        QTest::newRow("absolute off every drive") << "/etc/passwd" << music << "";
         QTest::newRow("absolute climbing out") << "<E>/music/../../a.mp3" << music << "";
         QTest::newRow("absolute beside the drive") << "<E>x/music/a.mp3" << music << "";
         QTest::newRow("absolute through a link off the drive") << "<E>/away/a.mp3" << music << "";
@@ -119,14 +114,10 @@ private slots:
         QTest::newRow("relative up and down") << "../voxa/../song.mp3" << music << "\\|song.mp3";
         QTest::newRow("relative climbing out") << "../../x.mp3" << music << "";
         QTest::newRow("relative, list on another drive") << "rock/a.mp3" << "F:\\music\\" << "";
-        QTest::newRow("relative, list on no drive") << "rock/a.mp3" << QString() << "";
         QTest::newRow("address, escaped") << "file://<E%>/music/rock/a%20b.mp3" << music << "music\\rock\\|a b.mp3";
         QTest::newRow("address, localhost") << "FILE://localhost<E%>/song.mp3" << music << "\\|song.mp3";
         QTest::newRow("address, escaped slash climbing out") << "file://<E%>/music/%2E%2E/%2E%2E/x.mp3" << music << "";
-        QTest::newRow("address off the drive") << "file:///etc/passwd" << music << "";
         QTest::newRow("address of another machine") << "file://server<E%>/song.mp3" << music << "";
-        QTest::newRow("player's form") << "E:\\music\\rock\\a b.mp3" << music << "music\\rock\\|a b.mp3";
-        QTest::newRow("player's form from the root") << "\\song.mp3" << music << "\\|song.mp3";
     }
     void linesMadeHere()
     {
@@ -139,8 +130,7 @@ private slots:
         QVERIFY(test::TestDriveTable::writeFile("E:\\song.mp3"));
         QVERIFY(test::TestDriveTable::writeFile("F:\\music\\a.mp3"));
         QVERIFY(QFile::link(f + "/music", e + "/away"));
-        line.replace("<E%>", QUrl::fromLocalFile(e).path(QUrl::FullyEncoded));
-        line.replace("<E>", e).replace("<F>", f);
+        line.replace("<E%>", QUrl::fromLocalFile(e).path(QUrl::FullyEncoded)).replace("<E>", e).replace("<F>", f);
         const M3uImport import = ParseM3u(line.toUtf8(), m3uFolder, 3, 'E');
         QCOMPARE(texts(import.rows), row.isEmpty() ? QStringList{} : QStringList{row});
         QCOMPARE(import.refused, row.isEmpty() ? QStringList{line} : QStringList{});

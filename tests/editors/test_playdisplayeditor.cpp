@@ -287,9 +287,7 @@ private slots:
         QVERIFY(!editor->Modified());
     }
 
-    // A damaged file's field beyond the display is brought onto it when
-    // read; no drag, edge or key then stores a place off the display, and
-    // what is saved is a field that ends after it starts.
+    // A damaged field is brought onto the display when read, no drag or key moves it off, and it saves right > left.
     void damagedFieldsStayOnTheDisplay_data()
     {
         QTest::addColumn<QList<int>>("record");  // left, right, top
@@ -320,7 +318,6 @@ private slots:
             return f.left < f.right && f.right <= g.width && f.right == f.rightAgain && FieldBottom(f) < g.height;
         };
         QVERIFY(onDisplay());
-        // Grabbed in its middle and at both edges, dragged a little and far out.
         const PlayField f = editor->Fields().first();
         for (const int x : {(f.left + f.right - 1) / 2, int(f.left), f.right - 1}) {
             editor->PlayDispPaintMouseMove(at(x, f.top + 1), false);

@@ -527,8 +527,7 @@ private slots:
         for (const char *n : {"a", "b"})
             QVERIFY(fs::isFile(QStringLiteral("V:\\Quarantine\\music\\rock\\%1.mp3").arg(QLatin1String(n))));
         QVERIFY(!fs::exists(QStringLiteral("V:\\music")));
-        // Moved rows are unchecked, cannot be checked again, and show where
-        // their files went.
+        // Moved rows are unchecked, cannot be checked again, and show where their files went.
         for (int i = 0; i < 2; ++i) {
             QCOMPARE(frame->FileList->topLevelItem(i)->checkState(0), Qt::Unchecked);
             QVERIFY(!(frame->FileList->topLevelItem(i)->flags() & Qt::ItemIsUserCheckable));
@@ -544,10 +543,8 @@ private slots:
         QCOMPARE(frame->QuarantineDir(), QStringLiteral("voxa\\myradio"));
     }
 
-    // Move All to Quarantine, then Delete with every row checked: only the
-    // listed file that could not be moved goes. The moved rows stand for no
-    // file at their old paths, where a file of the same size and time now
-    // lies under the old name or one that differs only in letter case.
+    // After Move to Quarantine, Delete with every row checked takes only the file that could not be
+    // moved, never a file of the same size and time now lying at a moved row's old path.
     void deleteAfterQuarantineTakesOnlyListedFiles_data()
     {
         QTest::addColumn<QString>("comeback");
@@ -565,17 +562,10 @@ private slots:
         find(QStringLiteral("music\\rock"));
         click(frame->SelAllButton);
         click(frame->Move2QButton);
-        const QStringList names = column(frame->FileList, 0);
-        QCOMPARE(names.size(), 3);
-        for (int i = 0; i < 3; ++i) {
-            QTreeWidgetItem *row = frame->FileList->topLevelItem(i);
-            const bool stuck = names[i] == QLatin1String("stuck.mp3");
-            QCOMPARE(row->checkState(0), Qt::Unchecked);
-            QCOMPARE(bool(row->flags() & Qt::ItemIsUserCheckable), stuck);
-            QCOMPARE(row->text(1), stuck ? QStringLiteral("V:\\music\\rock") : QStringLiteral("V:\\Quarantine\\music\\rock"));
-        }
-        QVERIFY(!frame->DeleteButton->isEnabled());
-
+        const QString q = QStringLiteral("V:\\Quarantine\\music\\rock");
+        QStringList folders = column(frame->FileList, 1);
+        folders.sort();
+        QCOMPARE(folders, (QStringList{q, q, QStringLiteral("V:\\music\\rock")}));  // stuck.mp3 stayed
         const QString impostor = root + QLatin1Char('/') + comeback;
         QVERIFY(test::writeBytes(impostor, mp3()));
         QVERIFY(test::setModified(impostor, QDateTime(day, QTime(12, 0))));
@@ -586,18 +576,15 @@ private slots:
         QCOMPARE(column(frame->FileList, 0), (QStringList{QStringLiteral("a.mp3"), QStringLiteral("b.mp3")}));
         QCOMPARE(test::readAllBytes(impostor), mp3());
         QVERIFY(!fs::exists(QStringLiteral("V:\\music\\rock\\stuck.mp3")));
-        QCOMPARE(test::TestDriveTable::readFile(QStringLiteral("V:\\Quarantine\\music\\rock\\stuck.mp3")), QByteArray("older"));
-        for (const char *n : {"a", "b"})
-            QVERIFY(fs::isFile(QStringLiteral("V:\\Quarantine\\music\\rock\\%1.mp3").arg(QLatin1String(n))));
+        QCOMPARE(test::TestDriveTable::readFile(q + QStringLiteral("\\stuck.mp3")), QByteArray("older"));
         // A second move takes no moved row again.
         click(frame->Move2QButton);
-        QVERIFY(fs::isFile(QStringLiteral("V:\\Quarantine\\music\\rock\\a.mp3")));
+        QVERIFY(fs::isFile(q + QStringLiteral("\\a.mp3")) && fs::isFile(q + QStringLiteral("\\b.mp3")));
         QVERIFY(!fs::exists(QStringLiteral("V:\\Quarantine\\Quarantine")));
     }
 
-    // A file put in the place of a listed one after the search (another
-    // size, or the same size and another time) is never deleted, unmarked
-    // or moved, and its row stays.
+    // A file replaced after the search (other size, or same size and other time) is never deleted,
+    // unmarked or moved, and its row stays.
     void replacedFileIsLeftAlone_data()
     {
         QTest::addColumn<QString>("operation");
@@ -619,19 +606,14 @@ private slots:
         const QByteArray other = sameSize ? QByteArray(mp3().size(), 'o') : QByteArray("other");
         put(QStringLiteral("V:\\music\\x.MP!"), other, QDate(2002, 3, sameSize ? 5 : 4));
         click(frame->SelAllButton);
-        if (operation == QLatin1String("Delete")) {
+        if (operation == QLatin1String("Delete"))
             prompts->expectMessage(QStringLiteral("Do you really want to delete"), Button::Yes);
-            click(frame->DeleteButton);
-        } else if (operation == QLatin1String("UnMark")) {
-            click(frame->UnMarkButton);
-        } else {
-            click(frame->Move2QButton);
-        }
+        click(operation == QLatin1String("Delete")   ? frame->DeleteButton
+              : operation == QLatin1String("UnMark") ? frame->UnMarkButton
+                                                     : frame->Move2QButton);
         QCOMPARE(test::TestDriveTable::readFile(QStringLiteral("V:\\music\\x.MP!")), other);
-        QVERIFY(!fs::exists(QStringLiteral("V:\\music\\x.MP3")));
-        QVERIFY(!fs::exists(QStringLiteral("V:\\Quarantine\\music")));
-        QCOMPARE(frame->FileList->topLevelItemCount(), 1);
-        QCOMPARE(frame->FileList->topLevelItem(0)->text(1), QStringLiteral("V:\\music"));
+        QVERIFY(!fs::exists(QStringLiteral("V:\\music\\x.MP3")) && !fs::exists(QStringLiteral("V:\\Quarantine\\music")));
+        QCOMPARE(column(frame->FileList, 1), QStringList{QStringLiteral("V:\\music")});
     }
 
     void playHandsCheckedItemsOver()
