@@ -349,21 +349,16 @@ private slots:
         QVERIFY(QFile::exists(root + QStringLiteral("/alpha/two.mp3")));
     }
 
-    // scan with --quarantine or --delete never enters a folder link leading
-    // off the drive, so nothing there is moved or deleted; a link to another
-    // folder of the drive is entered. A start folder off the drive is
-    // refused.
+    // --quarantine and --delete enter folder links within the drive only; a start folder off it is refused.
     void operationsStayOnTheDrive_data()
     {
         QTest::addColumn<QStringList>("operation");
         QTest::addColumn<QStringList>("done");  // what happened to W:\fe\in.mp3 and W:\fe\linkin\other.mp3
-        QTest::newRow("quarantine")
-            << QStringList{QStringLiteral("--quarantine"), QStringLiteral("Quarantine")}
-            << QStringList{QStringLiteral("moved\tW:\\fe\\in.mp3\tW:\\Quarantine\\fe\\in.mp3"),
-                           QStringLiteral("moved\tW:\\fe\\linkin\\other.mp3\tW:\\Quarantine\\fe\\linkin\\other.mp3")};
-        QTest::newRow("delete") << QStringList{QStringLiteral("--delete")}
-                                << QStringList{QStringLiteral("deleted\tW:\\fe\\in.mp3"),
-                                               QStringLiteral("deleted\tW:\\fe\\linkin\\other.mp3")};
+        QTest::newRow("quarantine") << QStringList{"--quarantine", "Quarantine"}
+                                    << QStringList{"moved\tW:\\fe\\in.mp3\tW:\\Quarantine\\fe\\in.mp3",
+                                                   "moved\tW:\\fe\\linkin\\other.mp3\tW:\\Quarantine\\fe\\linkin\\other.mp3"};
+        QTest::newRow("delete") << QStringList{"--delete"}
+                                << QStringList{"deleted\tW:\\fe\\in.mp3", "deleted\tW:\\fe\\linkin\\other.mp3"};
     }
     void operationsStayOnTheDrive()
     {
@@ -372,24 +367,20 @@ private slots:
         const QString root = m_drives->add('W');
         const auto noW = qScopeGuard([this] { m_drives->remove('W'); });
         QTemporaryDir elsewhere;
-        const QString outside = elsewhere.filePath(QStringLiteral("out.mp3"));
-        test::writeBytes(outside, test::cbrFile());
-        test::writeBytes(root + QStringLiteral("/fe/in.mp3"), test::cbrFile());
-        test::writeBytes(root + QStringLiteral("/other/other.mp3"), test::cbrFile());
-        QVERIFY(QFile::link(elsewhere.path(), root + QStringLiteral("/fe/linkout")));
-        QVERIFY(QFile::link(QStringLiteral("../other"), root + QStringLiteral("/fe/linkin")));
+        const QString outside = elsewhere.filePath("out.mp3");
+        for (const QString &file : {outside, root + "/fe/in.mp3", root + "/other/other.mp3"})
+            test::writeBytes(file, test::cbrFile());
+        QVERIFY(QFile::link(elsewhere.path(), root + "/fe/linkout"));
+        QVERIFY(QFile::link("../other", root + "/fe/linkin"));
 
-        QCOMPARE(tool(QStringList{QStringLiteral("scan"), QStringLiteral("W:\\fe\\linkout")} + operation), 1);
-        QVERIFY2(m_err.contains(QStringLiteral("W:\\fe\\linkout leads off its drive")), qPrintable(m_err));
-        QVERIFY(m_out.isEmpty());
-        QCOMPARE(test::readAllBytes(outside), test::cbrFile());
-
-        QCOMPARE(tool(QStringList{QStringLiteral("scan"), QStringLiteral("W:\\fe")} + operation), 0);
+        QCOMPARE(tool(QStringList{"scan", "W:\\fe\\linkout"} + operation), 1);
+        QVERIFY2(m_err.contains("W:\\fe\\linkout leads off its drive") && m_out.isEmpty(), qPrintable(m_err));
+        QCOMPARE(tool(QStringList{"scan", "W:\\fe"} + operation), 0);
         QStringList lines = m_out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         lines.sort();
         QCOMPARE(lines, done);
         QCOMPARE(test::readAllBytes(outside), test::cbrFile());
-        QVERIFY(!QFileInfo::exists(root + QStringLiteral("/Quarantine/fe/linkout")));
+        QVERIFY(!QFileInfo::exists(root + "/Quarantine/fe/linkout"));
     }
 
     void badArguments_data()
@@ -443,45 +434,36 @@ private slots:
         QVERIFY(m_err.contains(QStringLiteral("list.txt]")));
     }
 
-    // A whole player disk holds more files than the manager's list: --limit
-    // lifts the cut, and standard error says when one was made.
+    // --limit lifts the manager's cut of the list, and standard error says when a cut was made.
     void scanLimit_data()
     {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("listed");
         QTest::addColumn<QString>("cut");  // the limit named on stderr; empty: no message
-        QTest::newRow("default, as the manager") << QStringList() << 5000 << QStringLiteral("5000");
-        QTest::newRow("none") << QStringList{QStringLiteral("--limit"), QStringLiteral("0")} << 5003 << QString();
-        QTest::newRow("small") << QStringList{QStringLiteral("--limit"), QStringLiteral("3")} << 3 << QStringLiteral("3");
-        QTest::newRow("exactly enough") << QStringList{QStringLiteral("--limit"), QStringLiteral("5003")} << 5003 << QString();
+        QTest::newRow("default, as the manager") << QStringList() << 5000 << "5000";
+        QTest::newRow("none") << QStringList{"--limit", "0"} << 5003 << QString();
+        QTest::newRow("exactly enough") << QStringList{"--limit", "5003"} << 5003 << QString();
     }
     void scanLimit()
     {
         QFETCH(QStringList, options);
         QFETCH(int, listed);
         QFETCH(QString, cut);
-        const QString many = path(QStringLiteral("many"));
+        const QString many = path("many");
         if (!QFileInfo::exists(many)) {
-            QVERIFY(QDir().mkpath(many + QStringLiteral("/sub")));
-            for (int i = 0; i < 5003; ++i) {
-                QFile f(many + (i % 2 ? QStringLiteral("/sub") : QString())
-                        + QStringLiteral("/%1.mp3").arg(i, 4, 10, QLatin1Char('0')));
-                QVERIFY(f.open(QIODevice::WriteOnly));
-            }
+            QVERIFY(QDir().mkpath(many + "/sub"));
+            for (int i = 0; i < 5003; ++i)
+                QVERIFY(QFile(many + (i % 2 ? "/sub" : "") + QString::asprintf("/%04d.mp3", i)).open(QFile::WriteOnly));
         }
-        QCOMPARE(tool(QStringList{QStringLiteral("scan"), many, QStringLiteral("--json")} + options), 0);
+        QCOMPARE(tool(QStringList{"scan", many, "--json"} + options), 0);
         const QJsonObject o = QJsonDocument::fromJson(m_out.toUtf8()).object();
-        QCOMPARE(o.value(QStringLiteral("records")).toArray().size(), listed);
-        QCOMPARE(o.value(QStringLiteral("table full")).toBool(), !cut.isEmpty());
-        if (cut.isEmpty()) {
-            QCOMPARE(m_err, QString());
-        } else {
-            QCOMPARE(m_err, QStringLiteral("voxatool scan: the list stops at %1 MP3 files (--limit %1); more lie below "
-                                           "%2 (--limit 0 lists them all)\n")
-                                .arg(cut, many));
-        }
-        // Plain text lists the same files, one a line.
-        QCOMPARE(tool(QStringList{QStringLiteral("scan"), many} + options), 0);
+        QCOMPARE(o.value("records").toArray().size(), listed);
+        QCOMPARE(o.value("table full").toBool(), !cut.isEmpty());
+        QCOMPARE(m_err, cut.isEmpty() ? QString()
+                                      : QStringLiteral("voxatool scan: the list stops at %1 MP3 files (--limit %1); "
+                                                       "more lie below %2 (--limit 0 lists them all)\n")
+                                            .arg(cut, many));
+        QCOMPARE(tool(QStringList{"scan", many} + options), 0);  // plain text lists the same files, one a line
         QCOMPARE(m_out.count(QLatin1Char('\n')), listed);
     }
 };

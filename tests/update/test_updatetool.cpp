@@ -53,8 +53,7 @@ private slots:
 
     void checkReadsTheDrive()
     {
-        // With a drive: its firmware record; the update server comes from
-        // this computer, not from the drive's settings.
+        // With a drive: its firmware record, but never the update server of its settings.
         test::EnvGuard variable(UpdateServerVariable);
         qputenv(UpdateServerVariable, m_server->url(QString()).toLatin1());
         test::TestDriveTable drives;
@@ -68,24 +67,29 @@ private slots:
         QVERIFY2(r.out.contains(QStringLiteral("[x] VOXA-A 2.xx Firmware              2.10      2.20")), qPrintable(r.out));
     }
 
-    // The commands refuse what the update frame refuses, with its texts.
+    // The commands refuse what the update frame refuses, and their failures name --proxy, never the manager's
+    // menus; nothing is saved.
     void refusals_data()
     {
-        QTest::addColumn<QStringList>("args");    // SERVER: the server's address, DIR: a fresh folder
-        QTest::addColumn<QByteArray>("settings");  // lines of drive E's voxam2.ini (used with --drive E)
-        QTest::addColumn<QString>("error");
+        QTest::addColumn<QStringList>("args");      // SERVER: the server, DEAD: nobody listens, DIR: a fresh folder
+        QTest::addColumn<QByteArray>("settings");   // lines of drive E's voxam2.ini (used with --drive E)
+        QTest::addColumn<QString>("error");         // DEADHOSTPORT: host:port of DEAD
         QTest::addColumn<QByteArray>("requested");  // the one path asked for; empty: none
-        QTest::newRow("endless description")
-            << QStringList{QStringLiteral("update-check"), QStringLiteral("SERVER/endless")} << QByteArray()
-            << msg(Msg::UpdateInfoInvalid) << QByteArray("/endless");
-        QTest::newRow("the manager's settings")
-            << QStringList{QStringLiteral("download"), QStringLiteral("SERVER/dl/Voxam2.Ini"), QStringLiteral("DIR")}
-            << QByteArray() << QStringLiteral("would replace a file of the VOXA Manager installation") << QByteArray();
-        QTest::newRow("port in the drive's proxy text")
-            << QStringList{QStringLiteral("download"), QStringLiteral("SERVER/dl/fw.exe"), QStringLiteral("DIR"),
-                           QStringLiteral("--drive"), QStringLiteral("E")}
-            << QByteArray("Use Proxy = true\r\nProxy Server = 127.0.0.1:SERVERPORT\r\nProxy Port = 8080\r\n")
-            << QStringLiteral("carries a port of its own") << QByteArray();
+        const auto w = [](const char *text) { return QString::fromLatin1(text).split(QLatin1Char(' ')); };
+        const QByteArray proxy = "Use Proxy = true\r\nProxy Server = 127.0.0.1";
+        QTest::newRow("endless description") << w("update-check SERVER/endless") << QByteArray()
+                                             << msg(Msg::UpdateInfoInvalid) << QByteArray("/endless");
+        QTest::newRow("the manager's settings") << w("download SERVER/dl/Voxam2.Ini DIR") << QByteArray()
+                                                << "would replace a file of the VOXA Manager installation" << QByteArray();
+        QTest::newRow("port in the drive's proxy text") << w("download SERVER/dl/fw.exe DIR --drive E")
+                                                        << proxy + ":SERVERPORT\r\nProxy Port = 8080"
+                                                        << "carries a port of its own" << QByteArray();
+        QTest::newRow("check, no proxy") << w("update-check DEAD/update/update2.ini") << QByteArray()
+                                         << "give it with --proxy HOST:PORT (or --drive X" << QByteArray();
+        QTest::newRow("download, the drive's proxy") << w("download DEAD/dl/fw.exe DIR --drive E") << proxy + "\r\nProxy Port = DEADPORT"
+                                                     << "proxy DEADHOSTPORT (from drive E's settings): give another with --proxy HOST:PORT, or --no-proxy" << QByteArray();
+        QTest::newRow("the drive's proxy port") << w("update-check DEAD/update/update2.ini --drive E") << proxy + "\r\nProxy Port = 70000"
+                                                << "70000 in drive E's settings is not a number from 1 to 65535; give the proxy with --proxy HOST:PORT" << QByteArray();
     }
 
     void refusals()
@@ -96,17 +100,21 @@ private slots:
         QFETCH(QByteArray, requested);
         m_server->serve("/endless", {200, "[UPDATE]\r\nMANAGER_VERSION=3.01.02\r\n", false, -1, true});
         m_server->serve("/dl/Voxam2.Ini", {200, "[VOXA Manager Ini File]\r\n", true, -1});
+        const QByteArray deadPort = QByteArray::number(test::freeLoopbackPort());
+        const QString dead = "127.0.0.1:" + QString::fromLatin1(deadPort);
         QTemporaryDir dir;
         test::TestDriveTable drives;
         drives.add(QLatin1Char('E'));
-        QVERIFY(test::TestDriveTable::writeFile(
-            QStringLiteral("E:\\voxa\\manager\\voxam2.ini"),
-            "[VOXA Manager Ini File]\r\n" + settings.replace("SERVERPORT", QByteArray::number(m_server->port()))));
-        args.replaceInStrings(QStringLiteral("SERVER"), m_server->url(QString()));
-        args.replaceInStrings(QStringLiteral("DIR"), dir.path());
+        settings.replace("SERVERPORT", QByteArray::number(m_server->port())).replace("DEADPORT", deadPort);
+        QVERIFY(test::TestDriveTable::writeFile("E:\\voxa\\manager\\voxam2.ini",
+                                                "[VOXA Manager Ini File]\r\n" + settings + "\r\n"));
+        args.replaceInStrings("SERVER", m_server->url(QString())).replaceInStrings("DEADHOSTPORT", dead);
+        args.replaceInStrings("DEAD", "http://" + dead).replaceInStrings("DIR", dir.path());
         const test::Run r = run(args);
         QCOMPARE(r.status, 1);
-        QVERIFY2(r.err.contains(error), qPrintable(r.err));
+        QVERIFY2(r.err.contains(error.replace("DEADHOSTPORT", dead)), qPrintable(r.err));
+        QVERIFY2(!r.err.contains("Options") && !r.err.contains("Proxy Settings"), qPrintable(r.err));
+        QCOMPARE(r.out, QString());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
         QVERIFY(m_server->endlessBytesSent() < 8 * MaxUpdateInfoBytes);
         QList<QByteArray> paths;
@@ -173,84 +181,29 @@ private slots:
         QVERIFY(!m_server->requests().value(1).headers.contains("via"));
     }
 
-    // A failed transfer names the options a script has, never the manager's
-    // Options menu or proxy dialog.
-    void failuresNameTheOptions_data()
-    {
-        QTest::addColumn<QStringList>("args");     // DEAD: a loopback address nobody listens on, DIR: a folder
-        QTest::addColumn<QByteArray>("settings");  // drive E's voxam2.ini lines (used with --drive E)
-        QTest::addColumn<QString>("says");
-        const QStringList check{QStringLiteral("update-check"), QStringLiteral("DEAD/update/update2.ini")};
-        const QStringList download{QStringLiteral("download"), QStringLiteral("DEAD/dl/fw.exe"), QStringLiteral("DIR")};
-        const QStringList driveE{QStringLiteral("--drive"), QStringLiteral("E")};
-        QTest::newRow("check, no proxy") << check << QByteArray()
-                                         << QStringLiteral("give it with --proxy HOST:PORT (or --drive X");
-        QTest::newRow("download, no proxy") << download << QByteArray()
-                                            << QStringLiteral("give it with --proxy HOST:PORT (or --drive X");
-        QTest::newRow("check, proxy given")
-            << check + QStringList{QStringLiteral("--proxy"), QStringLiteral("DEADHOSTPORT")} << QByteArray()
-            << QStringLiteral("Check the proxy DEADHOSTPORT: give another with --proxy HOST:PORT, or --no-proxy");
-        QTest::newRow("download, the drive's proxy")
-            << download + driveE << QByteArray("Use Proxy = true\r\nProxy Server = 127.0.0.1\r\nProxy Port = DEADPORT\r\n")
-            << QStringLiteral("Check the proxy DEADHOSTPORT (from drive E's settings): give another with --proxy "
-                              "HOST:PORT, or --no-proxy");
-        QTest::newRow("check, the drive's proxy port")
-            << check + driveE << QByteArray("Use Proxy = true\r\nProxy Server = 127.0.0.1\r\nProxy Port = 70000\r\n")
-            << QStringLiteral("the proxy port 70000 in drive E's settings is not a number from 1 to 65535; give the "
-                              "proxy with --proxy HOST:PORT, or --no-proxy");
-    }
-    void failuresNameTheOptions()
-    {
-        QFETCH(QStringList, args);
-        QFETCH(QByteArray, settings);
-        QFETCH(QString, says);
-        const QByteArray port = QByteArray::number(test::freeLoopbackPort());
-        QTemporaryDir dir;
-        test::TestDriveTable drives;
-        drives.add(QLatin1Char('E'));
-        QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("E:\\voxa\\manager\\voxam2.ini"),
-                                                "[VOXA Manager Ini File]\r\n" + settings.replace("DEADPORT", port)));
-        args.replaceInStrings(QStringLiteral("DEADHOSTPORT"), QStringLiteral("127.0.0.1:") + QString::fromLatin1(port));
-        args.replaceInStrings(QStringLiteral("DEAD"), QStringLiteral("http://127.0.0.1:") + QString::fromLatin1(port));
-        args.replaceInStrings(QStringLiteral("DIR"), dir.path());
-        says.replace(QStringLiteral("DEADHOSTPORT"), QStringLiteral("127.0.0.1:") + QString::fromLatin1(port));
-        const test::Run r = run(args);
-        QCOMPARE(r.status, 1);
-        QVERIFY2(r.err.contains(says), qPrintable(r.err));
-        QVERIFY2(!r.err.contains(QStringLiteral("Options")) && !r.err.contains(QStringLiteral("Proxy Settings")),
-                 qPrintable(r.err));
-        QCOMPARE(r.out, QString());
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
-    }
-
     // --json: the offer and the saved file, in the documented layouts.
     void json()
     {
-        test::Run r = run({QStringLiteral("update-check"), m_server->url(QStringLiteral("/update/update2.ini")),
-                           QStringLiteral("--json")});
+        test::Run r = run({"update-check", m_server->url("/update/update2.ini"), "--json"});
         QCOMPARE(r.status, 0);
         const QJsonObject offer = QJsonDocument::fromJson(r.out.toUtf8()).object();
-        QCOMPARE(offer.keys(), (QStringList{QStringLiteral("message"), QStringLiteral("updates"), QStringLiteral("url")}));
-        QCOMPARE(offer.value(QStringLiteral("message")).toString(), msg(Msg::SelectUpdate));
-        const QJsonArray updates = offer.value(QStringLiteral("updates")).toArray();
+        QCOMPARE(offer.keys(), (QStringList{"message", "updates", "url"}));
+        QCOMPARE(offer.value("message").toString(), msg(Msg::SelectUpdate));
+        const QJsonArray updates = offer.value("updates").toArray();
         QCOMPARE(updates.size(), 6);
-        const QStringList rowKeys{QStringLiteral("installed"), QStringLiteral("latest"), QStringLiteral("newer"),
-                                  QStringLiteral("sha256"), QStringLiteral("title"), QStringLiteral("url")};
         for (const QJsonValue &u : updates)
-            QCOMPARE(u.toObject().keys(), rowKeys);
-        QCOMPARE(updates[0].toObject().value(QStringLiteral("newer")).toBool(), true);
-        QCOMPARE(updates[0].toObject().value(QStringLiteral("latest")).toString(), QStringLiteral("3.01.02"));
-        QVERIFY(updates[0].toObject().value(QStringLiteral("sha256")).isNull());
-        QCOMPARE(updates[1].toObject().value(QStringLiteral("sha256")).toString(), QString(64, QLatin1Char('b')));
-        QCOMPARE(updates[1].toObject().value(QStringLiteral("newer")).toBool(), false);
+            QCOMPARE(u.toObject().keys(), (QStringList{"installed", "latest", "newer", "sha256", "title", "url"}));
+        QCOMPARE(updates[0].toObject().value("latest").toString(), "3.01.02");
+        QVERIFY(updates[0].toObject().value("sha256").isNull());
+        QCOMPARE(updates[1].toObject().value("sha256").toString(), QString(64, QLatin1Char('b')));
 
         QTemporaryDir dir;
-        r = run({QStringLiteral("download"), m_server->url(QStringLiteral("/dl/fw.exe")), dir.path(), QStringLiteral("--json")});
+        r = run({"download", m_server->url("/dl/fw.exe"), dir.path(), "--json"});
         QCOMPARE(r.status, 0);
         const QJsonObject saved = QJsonDocument::fromJson(r.out.toUtf8()).object();
-        QCOMPARE(saved.value(QStringLiteral("file")).toString(), dir.filePath(QStringLiteral("fw.exe")));
-        QCOMPARE(saved.value(QStringLiteral("bytes")).toInteger(), 8);
-        QCOMPARE(saved.keys(), (QStringList{QStringLiteral("bytes"), QStringLiteral("file")}));
+        QCOMPARE(saved.keys(), (QStringList{"bytes", "file"}));
+        QCOMPARE(saved.value("file").toString(), dir.filePath("fw.exe"));
+        QCOMPARE(saved.value("bytes").toInteger(), 8);
     }
 };
 
