@@ -1,6 +1,7 @@
 #include "app/languagetargets.h"
 
 #include "app/messagetable.h"
+#include "app/owntexts.h"
 
 namespace voxa {
 
@@ -31,6 +32,9 @@ void LanguageTargets::addMax10000(int number, QObject *owner, std::function<void
 
 bool LanguageTargets::isIgnored(int number)
 {
+    // The system's own texts have numbers of their own above the table's.
+    if (number >= FirstOwnNumber && number <= LastOwnNumber)
+        return false;
     return number < 0 || number > 255 || number == 16 || number == 46 || number == 75 || number == 151;
 }
 
@@ -41,6 +45,7 @@ bool LanguageTargets::apply(int number, const QString &text)
     for (int i = 0; i < int(Msg::Count); ++i)
         if (languageNumber(Msg(i)) == number)
             setMessage(Msg(i), text);
+    setOwnText(number, text);
     // A target may register further targets while applying; iterate a copy.
     const QList<Target> targets = m_targets;
     for (const Target &t : targets)

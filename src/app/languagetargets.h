@@ -20,7 +20,8 @@ public:
     void addStarred(int number, QObject *owner, std::function<void(const QString &)> apply);  // "* " + text
     void addMax10000(int number, QObject *owner, std::function<void(const QString &)> apply); // text + " (max. 10000)"
 
-    // Numbers outside 0..255 and 16, 46, 75 and 151 are ignored. Returns
+    // Numbers outside 0..255 and 16, 46, 75 and 151 are ignored, apart from
+    // the own texts' numbers (owntexts.h). Returns
     // whether the number is one that is applied.
     bool apply(int number, const QString &text);
     static bool isIgnored(int number);

@@ -7,6 +7,7 @@
 #include "app/version.h"
 #include "app/features.h"
 #include "ui/skinfonts.h"
+#include "platform/udisks.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -38,6 +39,10 @@ void reportStartup(voxa::TMainForm &main, const QElapsedTimer &clock)
 
 int main(int argc, char **argv)
 {
+    // The step that removes the player's disk after the manager has ended
+    // runs from a copy of this program, without a window.
+    if (voxa::platform::IsRemovalStep())
+        return voxa::platform::RunRemovalStep(argc, argv);
     QElapsedTimer clock;
     clock.start();
     QApplication app(argc, argv);

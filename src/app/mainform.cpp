@@ -9,6 +9,7 @@
 #include "app/languagetargets.h"
 #include "app/messagetable.h"
 #include "app/otherframe.h"
+#include "app/saferemoval.h"
 #include "app/version.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
@@ -297,6 +298,7 @@ void TMainForm::createMenus()
     VOXAMenu->setPopupMenu(VOXAPopup);
     OptionsMenu->setPopupMenu(OptionsPopup);
     HelpMenu->setPopupMenu(HelpPopup);
+    AddSafeRemovalCommand(*this);
 }
 
 void TMainForm::registerLanguageTargets()

@@ -1,4 +1,5 @@
 #include "app/messagetable.h"
+#include "app/owntexts.h"
 
 #include <array>
 
@@ -109,6 +110,7 @@ void resetMessages()
 {
     for (int i = 0; i < int(Msg::Count); ++i)
         table()[i] = QString::fromLatin1(kDefaults[i].text);
+    resetOwnTexts();
 }
 
 }  // namespace voxa

@@ -4,11 +4,13 @@
 #include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
+#include "app/owntexts.h"
 #include "editors/myradio/myradiomusic.h"
 #include "music/mp3fileops.h"
 #include "music/mp3searchtask.h"
 #include "platform/fileops.h"
 #include "platform/mediaplayer.h"
+#include "platform/notifications.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "ui/skinbutton.h"
@@ -592,6 +594,7 @@ void TFindExportFrame::searchEnded(const Mp3SearchResult &result)
     setBusy(false);
     updateItemButtons();
     updateListButtons();
+    platform::NotifyEndedIfInactive(SearchEndingText(int(m_items.size())));
     if (result.TableFull)
         prompts().warning(QStringLiteral("The folder holds more MP3 files than the list can take; "
                                          "only the first %1 were searched.")

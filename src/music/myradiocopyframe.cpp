@@ -5,6 +5,8 @@
 #include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
+#include "app/owntexts.h"
+#include "platform/notifications.h"
 #include "platform/drives.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
@@ -494,6 +496,7 @@ void TMyRadioCopyFrame::finish()
         DirTree->currentItem()->setExpanded(true);
     clearProgress();
     updateCopyEnabled();
+    platform::NotifyEndedIfInactive(CopyEndingText(m_lastResult.cancelled || m_lastResult.aborted, m_lastResult.allCopied()));
     emit copyFinished();
 }
 

@@ -5,6 +5,7 @@
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "music/sortjob.h"
+#include "platform/notifications.h"
 #include "ui/skinbutton.h"
 #include "ui/skinfonts.h"
 #include "ui/skinpanel.h"
@@ -462,6 +463,7 @@ void TSortFrame::jobFinished(const SortOutcome &outcome)
         m_sortedDir = outcome.Directory;
     setBusy(false);
     showTexts();
+    platform::NotifyEndedIfInactive(RenameProgress->Caption(), ErrorLabel->text());
 
     // The folder was moved and rebuilt: list the drive again and select the
     // folder as it was.

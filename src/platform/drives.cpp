@@ -486,6 +486,8 @@ QList<DriveInfo> SystemDriveTable::drives()
         DriveInfo d;
         d.type = type;
         d.root = m.mountPoint;
+        if (m.device.startsWith(QLatin1String("/dev/")))
+            d.device = m.device;
         d.fileSystem = fileSystemName(fsType);
         d.label = !udev.label.isEmpty() ? udev.label : diskLinkFor(m_sources.diskLinks, QStringLiteral("by-label"), m.device);
         if (d.label.isEmpty())

@@ -29,6 +29,7 @@ struct DriveInfo {
     qint64 totalBytes = 0;
     qint64 freeBytes = 0;
     QString root;        // native folder; "/" or a path without a closing "/"
+    QString device;      // the mounted block device ("/dev/sdb1"); empty for folder drives
 };
 
 class DriveTable {

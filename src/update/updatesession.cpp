@@ -1,6 +1,7 @@
 #include "update/updatesession.h"
 
 #include "app/messagetable.h"
+#include "platform/notifications.h"
 #include "platform/paths.h"
 #include "platform/processes.h"
 
@@ -85,6 +86,8 @@ void TUpdateSession::transferFinished(const TransferResult &result)
                              (result.status == TransferStatus::Rejected || result.status == TransferStatus::TooLarge);
     m_progress.end(result.ok());
     emit progressChanged();
+    platform::NotifyEndedIfInactive(result.ok() ? msg(m_mode == Mode::Checking ? Msg::SelectUpdate : Msg::DownloadEnded)
+                                    : msg(aborted ? Msg::DownloadAborted : Msg::DownloadError));
     if (!result.ok() && !invalidInfo && m_errorText != msg(Msg::DownloadAborted)) {
         const QString target = m_mode == Mode::Checking ? UpdateInfoPath(m_drive) : m_currentTarget;
         prompts().warning(TransferFailureText(result, target));

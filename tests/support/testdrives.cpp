@@ -69,6 +69,13 @@ void TestDriveTable::setFree(QChar letter, qint64 freeBytes)
             d.freeBytes = freeBytes;
 }
 
+void TestDriveTable::setDevice(QChar letter, const QString &device)
+{
+    for (auto &d : m_drives)
+        if (d.letter == letter.toUpper())
+            d.device = device;
+}
+
 QString TestDriveTable::root(QChar letter) const
 {
     for (const auto &d : m_drives)

@@ -27,6 +27,8 @@ public:
                    qint64 totalBytes = 1LL << 34);
     void remove(QChar letter);
     void setFree(QChar letter, qint64 freeBytes);
+    // The block device mounted there (a disk rather than a folder).
+    void setDevice(QChar letter, const QString &device);
     QString root(QChar letter) const;
 
     // Creates a file (with its folders) at a device path.

@@ -1,0 +1,41 @@
+#pragma once
+// Texts of this system's own that the message table does not hold: they
+// belong to commands the table's numbers do not cover. Each has a language
+// number from FirstOwnNumber on, so a language file replaces it like any
+// other text.
+#include <QString>
+
+namespace voxa {
+
+enum class OwnText {
+    SafelyRemoveDisk,      // 1001: the VOXA menu's command
+    DiskRemoved,           // 1002
+    DiskUnmountedOnly,     // 1003
+    DiskBusy,              // 1004
+    RemovalNotAuthorized,  // 1005
+    RemovalNoService,      // 1006
+    RemovalFailed,         // 1007
+    RemoveRunningManager,  // 1008: the question when the manager runs from the disk
+    RemovalNotStarted,     // 1009
+    CopyFinished,          // 1010: notifications of a MyRadio copy's end
+    CopyStopped,           // 1011
+    CopyIncomplete,        // 1012
+    SearchFinished,        // 1013: "%1" is the number of files found
+    Count
+};
+
+constexpr int FirstOwnNumber = 1001;
+constexpr int LastOwnNumber = FirstOwnNumber + int(OwnText::Count) - 1;
+
+QString ownText(OwnText t);
+int ownNumber(OwnText t);
+// Replaces the text of a number in the own range; false for other numbers.
+bool setOwnText(int number, const QString &text);
+// Back to the English defaults (tests).
+void resetOwnTexts();
+
+// The notification texts of a MyRadio copy's end and of a search's end.
+QString CopyEndingText(bool stopped, bool allCopied);
+QString SearchEndingText(int found);
+
+}  // namespace voxa
