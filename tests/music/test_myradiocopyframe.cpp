@@ -218,8 +218,7 @@ private slots:
         QVERIFY(!f->CopyButton->isEnabled());
     }
 
-    // Without a removable drive no destination is chosen (never C, the system's root); the first
-    // removable one is chosen by the tests above.
+    // Without a removable drive no destination is chosen, not even C (the system's root).
     void startingDestination_data()
     {
         QTest::addColumn<bool>("editorMode");
@@ -234,22 +233,22 @@ private slots:
             withEditor = true;
             init();
             withEditor = false;
-        }
-        drives->addFolder('D', drives->root('D'), platform::DriveType::Fixed, QStringLiteral("ext4"));
-        if (editorMode) {
             editor->list = elements({"music\\pop"});
             QVERIFY(form->CloseActiveFrame(true));
             form->ShowFrame(editor);
+        }
+        drives->addFolder('D', drives->root('D'), platform::DriveType::Fixed, QStringLiteral("ext4"));
+        if (editorMode) {
             editor->MyRadioCopyButtonClick();
         } else {
             showMenuMode();
             selectProfiles({"Pop"});
         }
+        QVERIFY(frame()->isVisible());
         QCOMPARE(frame()->SelectedDirectory(), QString());
         QVERIFY(!frame()->CopyButton->isEnabled());
         frame()->CopyButton->Click();
         QVERIFY(!frame()->Running());
-        QCOMPARE(QDir(drives->root('C')).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
     void promptBoxesExcludeEachOther()
