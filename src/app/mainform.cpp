@@ -428,14 +428,6 @@ void TMainForm::ShowStartupStatus(const QString &text)
     repaint();
 }
 
-void TMainForm::HeaderMouseMove(QPoint globalPos, Qt::MouseButtons buttons)
-{
-    if (buttons & Qt::LeftButton)
-        move(globalPos - m_dragOffset);
-    else if (buttons == Qt::NoButton)
-        m_dragOffset = globalPos - pos();
-}
-
 // ==================================================================== keys
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *e)
@@ -457,16 +449,9 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *e)
         MenuBar->CloseMenus();
         return FormKeyDown(key->key(), key->modifiers());
     }
-    if (watched == Header) {
-        if (e->type() == QEvent::MouseMove || e->type() == QEvent::MouseButtonPress) {
-            auto *m = static_cast<QMouseEvent *>(e);
-            const QPoint global = m->globalPosition().toPoint();
-            if (e->type() == QEvent::MouseButtonPress)
-                m_dragOffset = global - pos();
-            else
-                HeaderMouseMove(global, m->buttons());
-        }
-    }
+    if (watched == Header && (e->type() == QEvent::MouseMove || e->type() == QEvent::MouseButtonPress ||
+                              e->type() == QEvent::MouseButtonRelease))
+        headerMouseEvent(static_cast<QMouseEvent *>(e));
     return false;
 }
 

@@ -13,10 +13,13 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QLabel;
 class QMenu;
+class QMouseEvent;
+class QWindow;
 
 namespace voxa {
 
@@ -172,6 +175,9 @@ public:
     void MarlekVOXAManager20Help1Click();
     // The file the help command opens.
     QString HelpFilePath() const;
+    // The header's drag: past the drag distance it asks the window system
+    // to move the window, and moves the window itself where that is
+    // refused or does nothing.
     void HeaderMouseMove(QPoint globalPos, Qt::MouseButtons buttons);
     // A key seen before the focused control; true when it was used up.
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -221,6 +227,18 @@ public:
     void ApplicationActivate();
     // Ends the event loop without closing (hand-over to another copy).
     void EndEventLoop();
+
+    // ------------------------------------------------------ placement
+    // Whether the platform tells where the window stands (a Wayland window
+    // cannot know its place on the screen).
+    static bool WindowPositionKnown();
+    // Tests: pretend a platform that can (true) or cannot (false) tell; no
+    // value asks the platform again.
+    static void setWindowPositionKnown(std::optional<bool> known);
+    // The request to the window system to move the window with the pointer;
+    // true when it took over. Tests put a stand-in here; none restores it.
+    using SystemMove = std::function<bool(QWindow *)>;
+    static void setSystemMove(SystemMove move);
 
     bool Resizing() const { return m_resizing; }
     // While the window animates or the start-up runs, commands do nothing.
@@ -272,6 +290,13 @@ private:
     QAction *languageItem(int index) const;
     QSize screenSize() const;
     void finishFrameChange(QWidget *frame);
+    void headerMouseEvent(QMouseEvent *e);
+    // The size a saved position must leave room for: the window's, at least
+    // the full size the next start opens at.
+    QSize placementSize() const;
+    // The position to save for a window at current: kept on the screens,
+    // and the one in the settings where the platform cannot tell.
+    QPoint savedPosition(QPoint current);
     void reportSettingsNotSaved();
 
     TIniFileHandler m_settings;
@@ -288,6 +313,12 @@ private:
     QPoint m_paintOrigin;
     StepAnimation *m_animation = nullptr;
     QPoint m_dragOffset;
+    // Press: not yet past the drag distance; System: the window system was
+    // asked to move the window; Manual: the window follows the pointer.
+    enum class Drag { None, Press, System, Manual };
+    Drag m_drag = Drag::None;
+    QPoint m_dragFrom;  // the pointer where the press or the system move began
+    QPoint m_systemMoveFrom;  // the window where the system move began
     QString m_status;
     QString m_lastPictureFolder;
     const QEvent *m_lastKeyEvent = nullptr;
@@ -302,6 +333,16 @@ private:
 // Loads the skin picture at program start; without it, shows the error box
 // that ends the manager and returns false.
 bool LoadSkinForStartup();
+
+// Where a window of this size may stand: the saved top-left corner when the
+// whole window lies on the screens' available areas, otherwise moved the
+// least onto the area it overlaps most (or lies nearest to). A window larger
+// than that area keeps its top-left corner, header and menus, on it. No
+// areas: the position as it is.
+QPoint KeepOnScreen(QPoint topLeft, QSize window, const QList<QRect> &available);
+
+// The available areas of all screens, in desktop coordinates.
+QList<QRect> AvailableScreenAreas();
 
 // Picture formats the logo editor's picture chooser offers.
 QStringList LoadablePictureFilters();

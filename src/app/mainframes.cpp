@@ -203,7 +203,7 @@ void TMainForm::FitWindowToFrame(int fw, int fh, std::function<void()> then)
         int w, h, left, top;
     };
     auto state = std::make_shared<State>(State{width(), height(), x(), y()});
-    const QSize screen = screenSize();
+    const QList<QRect> areas = AvailableScreenAreas();
     m_animation->start(
         [=, this]() -> int {
             State &s = *state;
@@ -217,10 +217,11 @@ void TMainForm::FitWindowToFrame(int fw, int fh, std::function<void()> then)
                 s.w += sign(targetWidth - s.w) * widthStep;
             else
                 s.w = targetWidth;
-            if (s.top + s.h > screen.height())
-                s.top = screen.height() - s.h;
-            if (s.left + s.w > screen.width())
-                s.left = screen.width() - s.w;
+            // A growing frame never pushes the header or its own buttons
+            // off the screen, nor leaves a window dragged off it there.
+            const QPoint kept = KeepOnScreen({s.left, s.top}, {s.w, s.h}, areas);
+            s.left = kept.x();
+            s.top = kept.y();
             setGeometry(s.left, s.top, s.w, s.h);
             Header->resize(s.w, Header->height());
             HeaderCaption->resize(s.w, HeaderCaption->height());

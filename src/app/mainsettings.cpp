@@ -89,9 +89,10 @@ void TMainForm::SaveSettings()
     // The language is read before anything is set: setting a key on a file
     // in the old binary layout starts a new text file.
     const QString language = m_settings.language();
+    const QPoint position = savedPosition({appState().savedLeft, appState().savedTop});
     m_settings.setVersion(ManagerVersion);
     m_settings.setLanguage(language);
-    m_settings.setWindowPosition(appState().savedLeft, appState().savedTop);
+    m_settings.setWindowPosition(position.x(), position.y());
     m_settings.setDisplayType(appState().DisplayType);
     const ProxyValues proxy = CurrentProxyValues();
     m_settings.setUseProxy(proxy.UseProxy);
@@ -106,7 +107,10 @@ void TMainForm::SaveSettings()
 void TMainForm::LoadWindowSettings()
 {
     m_settings.SetDrive(appState().DriveLetter);
-    const QPoint p = m_settings.windowPosition();
+    // A position saved on another screen layout (or by a window that could
+    // not tell where it stood) may lie off the screens: the header must be
+    // reachable.
+    const QPoint p = KeepOnScreen(m_settings.windowPosition(), placementSize(), AvailableScreenAreas());
     appState().savedLeft = p.x();
     appState().savedTop = p.y();
     appState().DisplayType = m_settings.displayType();
@@ -129,11 +133,20 @@ void TMainForm::WriteInstallSettings()
     // The language is read before anything is set: setting a key on a file
     // in the old binary layout starts a new text file.
     const QString language = m_settings.language();
+    const QPoint position = savedPosition(pos());
     m_settings.setVersion(ManagerVersion);
     m_settings.setLanguage(language);
-    m_settings.setWindowPosition(x(), y());
+    m_settings.setWindowPosition(position.x(), position.y());
     if (!m_settings.SaveFile())
         reportSettingsNotSaved();
+}
+
+QPoint TMainForm::savedPosition(QPoint current)
+{
+    // Where the platform cannot tell the window's position, the one saved
+    // before is kept rather than a guess.
+    const QPoint position = WindowPositionKnown() ? current : m_settings.windowPosition();
+    return KeepOnScreen(position, placementSize(), AvailableScreenAreas());
 }
 
 void TMainForm::reportSettingsNotSaved()
