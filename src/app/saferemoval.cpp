@@ -48,6 +48,8 @@ void SafeRemovalCommand::Run(QChar letter)
         // An editor's unsaved document belongs on the disk before it goes.
         if (m_window.closeFrames && !m_window.closeFrames())
             return;
+        if (m_window.showStartPanel)
+            m_window.showStartPanel();
         m_job.Start(d->device, d->root);
         return;
     }
@@ -94,7 +96,9 @@ void SafeRemovalCommand::jobFinished(const platform::RemovalResult &result)
 QAction *AddSafeRemovalCommand(TMainForm &form)
 {
     auto *command = new SafeRemovalCommand(
-        {[&form] { return form.CloseActiveFrame(true); }, [&form] { form.close(); }}, &form);
+        {[&form] { return form.CloseActiveFrame(true); }, [&form] { form.ShowStartPanel(); },
+         [&form] { form.close(); }},
+        &form);
     QMenu *menu = form.VOXAPopup;
     auto *item = new QAction(ownText(OwnText::SafelyRemoveDisk), menu);
     item->setObjectName(QStringLiteral("SafelyRemoveDisk"));

@@ -23,8 +23,9 @@ class SafeRemovalCommand : public QObject {
 public:
     // What the command needs of the main window.
     struct Window {
-        std::function<bool()> closeFrames;   // false when the user kept a frame open
-        std::function<void()> closeManager;  // closes the window, saving the settings
+        std::function<bool()> closeFrames;     // false when the user kept a frame open
+        std::function<void()> showStartPanel;  // after the frames were closed
+        std::function<void()> closeManager;    // closes the window, saving the settings
     };
     explicit SafeRemovalCommand(Window window, QObject *parent = nullptr);
 

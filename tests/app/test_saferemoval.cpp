@@ -2,6 +2,7 @@
 // main window with scripted answers, against the stand-in disk service on
 // the private bus of dbus-run-session (the system bus is pointed there).
 #include "app/languagetargets.h"
+#include "app/controlframe.h"
 #include "app/mainform.h"
 #include "app/owntexts.h"
 #include "app/saferemoval.h"
@@ -148,7 +149,9 @@ private slots:
             // Closing saved the settings on the disk.
             QVERIFY(QFileInfo::exists(voxaFolder.filePath(QStringLiteral("manager/voxam2.ini"))));
         } else {
+            // Whatever was shown was closed; the start panel stays meanwhile.
             QVERIFY(form->isVisible());
+            QCOMPARE(form->VisibleFrame(), static_cast<QWidget *>(form->StartPanel));
         }
     }
 
