@@ -23,38 +23,6 @@ namespace {
 
 const QString kTrackPrefix = StandInPlayer::trackPrefix();
 
-// How a hand-over ended, how long its start took and the longest the calling thread's event loop went without a turn.
-struct HandOverRun {
-    bool finished = false;
-    PlayedBy result = PlayedBy::Nothing;
-    qint64 startMs = 0, longestStallMs = 0;
-};
-
-// Hands the files over; `meanwhile` runs at each turn of the event loop until the hand-over ends.
-HandOverRun runWatched(const QStringList &paths, const QString &playList,
-                       const std::function<void(platform::MediaHandOver &)> &meanwhile = {})
-{
-    HandOverRun run;
-    platform::MediaHandOver handOver;
-    QSignalSpy spy(&handOver, &platform::MediaHandOver::Finished);
-    QElapsedTimer clock;
-    clock.start();
-    handOver.StartFiles(paths, playList);
-    qint64 last = run.startMs = clock.elapsed();
-    QTimer beat;
-    QObject::connect(&beat, &QTimer::timeout, [&] {
-        run.longestStallMs = std::max(run.longestStallMs, clock.elapsed() - last);
-        last = clock.elapsed();
-        if (meanwhile)
-            meanwhile(handOver);
-    });
-    beat.start(5);
-    run.finished = !spy.isEmpty() || spy.wait(15000);
-    if (run.finished)
-        run.result = spy.constFirst().constFirst().value<PlayedBy>();
-    return run;
-}
-
 QString uri(const QString &path)
 {
     return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
@@ -190,44 +158,51 @@ private slots:
         QCOMPARE(s.calls, expected);
     }
 
-    // An AddTrack that never answers in time: the window thread keeps its turns and the hand-over gives up after
-    // that one call.
-    void hangingPlayerDoesNotBlockTheWindow()
+    // The window thread keeps its turns while a hand-over runs: an AddTrack that never answers in time ends it
+    // after that one call, and Cancel stops it between two calls.
+    void handOverLeavesTheWindowFree_data()
     {
-        PlayerState s;
-        s.addTrackDelayMs = 2600;
-        StandInPlayer player(s);
-        QVERIFY(player.startPlayer());
-        const HandOverRun run = runWatched(files(20), dir.filePath("play.m3u"));
-        QVERIFY(run.finished);
-        QCOMPARE(run.result, PlayedBy::PlayerNotAnswering);
-        QVERIFY2(run.startMs < 50, qPrintable(QString::number(run.startMs)));
-        QVERIFY2(run.longestStallMs < 500, qPrintable(QString::number(run.longestStallMs)));
-        QMutexLocker l(&s.lock);
-        QCOMPARE(s.calls.count("AddTrack"), 1);
-        QVERIFY(!s.calls.contains("Play"));
+        QTest::addColumn<int>("delayMs");      // of each AddTrack
+        QTest::addColumn<int>("cancelAfter");  // AddTrack calls before Cancel; 0: none
+        QTest::addColumn<PlayedBy>("result");
+        QTest::newRow("hanging player") << 2600 << 0 << PlayedBy::PlayerNotAnswering;
+        QTest::newRow("cancel") << 20 << 3 << PlayedBy::Cancelled;
     }
-
-    // Cancel stops the hand-over between two calls.
-    void cancelStopsBetweenCalls()
+    void handOverLeavesTheWindowFree()
     {
+        QFETCH(int, delayMs);
+        QFETCH(int, cancelAfter);
+        QFETCH(PlayedBy, result);
         PlayerState s;
-        s.addTrackDelayMs = 20;
+        s.addTrackDelayMs = delayMs;
         StandInPlayer player(s);
         QVERIFY(player.startPlayer());
-        qsizetype addsWhenAsked = -1;
-        const HandOverRun run = runWatched(files(200), dir.filePath("play.m3u"), [&](platform::MediaHandOver &h) {
+        platform::MediaHandOver handOver;
+        QSignalSpy finished(&handOver, &platform::MediaHandOver::Finished);
+        QElapsedTimer clock;
+        clock.start();
+        handOver.StartFiles(files(200), dir.filePath("play.m3u"));
+        const qint64 startMs = clock.elapsed();
+        qint64 last = startMs, longestStallMs = 0;
+        qsizetype allowedAdds = cancelAfter ? -1 : 1;  // after Cancel: at most the call under way
+        QTimer beat;
+        QObject::connect(&beat, &QTimer::timeout, [&] {
+            longestStallMs = std::max(longestStallMs, clock.elapsed() - last);
+            last = clock.elapsed();
             QMutexLocker l(&s.lock);
-            if (addsWhenAsked < 0 && s.calls.count("AddTrack") >= 3) {
-                addsWhenAsked = s.calls.count("AddTrack");
+            if (allowedAdds < 0 && s.calls.count("AddTrack") >= cancelAfter) {
+                allowedAdds = s.calls.count("AddTrack") + 1;
                 l.unlock();
-                h.Cancel();
+                handOver.Cancel();
             }
         });
-        QVERIFY(run.finished && addsWhenAsked >= 3);
-        QCOMPARE(run.result, PlayedBy::Cancelled);
+        beat.start(5);
+        QVERIFY(!finished.isEmpty() || finished.wait(15000));
+        QCOMPARE(finished.constFirst().constFirst().value<PlayedBy>(), result);
+        QVERIFY2(startMs < 50, qPrintable(QString::number(startMs)));
+        QVERIFY2(longestStallMs < 500, qPrintable(QString::number(longestStallMs)));
         QMutexLocker l(&s.lock);
-        QVERIFY(s.calls.count("AddTrack") <= addsWhenAsked + 1);  // at most the call under way when asked
+        QVERIFY2(s.calls.count("AddTrack") <= allowedAdds, qPrintable(s.calls.join(' ')));
         QVERIFY(!s.calls.contains("Play"));
     }
 

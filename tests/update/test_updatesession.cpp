@@ -369,12 +369,9 @@ private slots:
         QTest::newRow("own file's other name (hard link)") << manager + "defaul~1.bmp" << 0 << own << 1;
         QTest::newRow("endless description") << QByteArray() << 0 << msg(Msg::UpdateInfoInvalid) << 1;
         QTest::newRow("wrong checksum") << manager + "vm.exe\r\nMANAGER_SHA256=" + QByteArray(64, 'a') << 0
-                                        << "The downloaded file does not match its checksum, so it was not saved. "
-                                           "[E:\\voxa\\manager\\vm.exe]"
-                                        << 2;
+                                        << "does not match its checksum, so it was not saved. [E:\\voxa\\manager\\vm.exe]" << 2;
         QTest::newRow("proxy port 65536") << manager + "vm.exe" << 65536
-                                          << "The proxy port in the Proxy Settings must be a number from 1 to 65535."
-                                          << 0;
+                                          << "The proxy port in the Proxy Settings must be a number from 1 to 65535." << 0;
     }
 
     void hostileServer()
