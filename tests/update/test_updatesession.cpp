@@ -367,6 +367,9 @@ private slots:
         QTest::newRow("own file, other letter case") << manager + "VOXAM2.INI" << 0 << own << 1;
         QTest::newRow("own file, trailing dot") << manager + "voxam2.ini." << 0 << own << 1;
         QTest::newRow("own file's other name (hard link)") << manager + "defaul~1.bmp" << 0 << own << 1;
+        QTest::newRow("firmware onto a link off the drive")
+            << QByteArray("VOXA_FIRMWARE_VERSION=2.20\r\nVOXA_FIRMWARE_URL=SERVER/dl/link.exe") << 0
+            << msg(Msg::OpenForWriteError) << 2;
         QTest::newRow("endless description") << QByteArray() << 0 << msg(Msg::UpdateInfoInvalid) << 1;
         QTest::newRow("wrong checksum") << manager + "vm.exe\r\nMANAGER_SHA256=" + QByteArray(64, 'a') << 0
                                         << "does not match its checksum, so it was not saved. [E:\\voxa\\manager\\vm.exe]" << 2;
@@ -386,6 +389,14 @@ private slots:
         QVERIFY(QFile::setPermissions(manager + "defaultskin.bmp", QFile::ReadOwner));
         // FAT finds a file by its short name too; a hard link stands in for one.
         QVERIFY(::link(QFile::encodeName(manager + "defaultskin.bmp"), QFile::encodeName(manager + "DEFAUL~1.BMP")) == 0);
+        // A link on the drive to a read-only file elsewhere: the snapshot
+        // reads through it, so a write or a mode change shows.
+        QTemporaryDir outside;
+        const QString mine = outside.filePath("mine.txt");
+        QVERIFY(QFile(mine).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::setPermissions(mine, QFile::ReadOwner));
+        QVERIFY(QFile::link(mine, m_root + "/voxa/link.exe"));
+        m_server->serve("/dl/link.exe", {200, "from the server", true, -1});
         if (lines.isEmpty())
             m_server->serve("/update/update2.ini", {200, "[UPDATE]\r\nMANAGER_VERSION=3.01.02\r\n", false, -1, true});
         else
