@@ -320,6 +320,44 @@ bool writeAll(int fd, const char *data, qint64 size)
     return true;
 }
 
+// Writes bytes into a new temporary file beside target (a replaced file's
+// mode given explicitly), flushed and closed, then lets place() put it
+// where it belongs; on any failure the temporary file goes.
+template <typename Place>
+QString writeBeside(const QByteArray &target, const QByteArray &bytes, std::optional<mode_t> keptMode, Place place)
+{
+    // O_EXCL never opens an existing entry, a link included.
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = target + '.' + QByteArray::number(QRandomGenerator::global()->generate() & 0xffffff, 36);
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, keptMode ? 0600 : 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        t_errno = errno;
+        return errnoText(errno);
+    }
+    int err = 0;
+    if (!writeAll(fd, bytes.constData(), bytes.size()))
+        err = errno;
+    if (!err && keptMode)
+        ::fchmod(fd, *keptMode);  // a failure here (FAT keeps no modes) costs only the mode
+    if (!err && ::fsync(fd) != 0 && errno != EINVAL)
+        err = errno;
+    if (::close(fd) != 0 && !err && errno != EINTR)
+        err = errno;
+    if (!err)
+        err = place(temp);
+    if (err) {
+        ::unlink(temp.constData());
+        t_errno = err;
+        return errnoText(err);
+    }
+    return {};
+}
+
 }  // namespace
 
 QString writeWholeFile(const QString &path, const QByteArray &bytes)
@@ -344,36 +382,9 @@ QString writeWholeFile(const QString &path, const QByteArray &bytes)
             return errnoText(EACCES);
         keptMode = old.st_mode & 07777;
     }
-    // O_EXCL never opens an existing entry, a link included.
-    QByteArray temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = target + '.' + QByteArray::number(QRandomGenerator::global()->generate() & 0xffffff, 36);
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, keptMode ? 0600 : 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        t_errno = errno;
-        return errnoText(errno);
-    }
-    int err = 0;
-    if (!writeAll(fd, bytes.constData(), bytes.size()))
-        err = errno;
-    if (!err && keptMode)
-        ::fchmod(fd, *keptMode);  // a failure here (FAT keeps no modes) costs only the mode
-    if (!err && ::fsync(fd) != 0 && errno != EINVAL)
-        err = errno;
-    if (::close(fd) != 0 && !err && errno != EINTR)
-        err = errno;
-    if (!err && ::rename(temp.constData(), target.constData()) != 0)
-        err = errno;
-    if (err) {
-        ::unlink(temp.constData());
-        t_errno = err;
-        return errnoText(err);
-    }
-    return {};
+    return writeBeside(target, bytes, keptMode, [&](const QByteArray &temp) {
+        return ::rename(temp.constData(), target.constData()) == 0 ? 0 : errno;
+    });
 }
 
 QString symbolicLinkText()
@@ -462,39 +473,16 @@ QString writeNewFile(const QString &path, const QByteArray &bytes)
         t_errno = EEXIST;
         return errnoText(EEXIST);
     }
-    // O_EXCL never opens an existing entry, a link included.
-    QByteArray temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = target + '.' + QByteArray::number(QRandomGenerator::global()->generate() & 0xffffff, 36);
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        t_errno = errno;
-        return errnoText(errno);
-    }
-    int err = 0;
-    if (!writeAll(fd, bytes.constData(), bytes.size()))
-        err = errno;
-    if (!err && ::fsync(fd) != 0 && errno != EINVAL)
-        err = errno;
-    if (::close(fd) != 0 && !err && errno != EINTR)
-        err = errno;
-    if (!err && ::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) != 0) {
-        err = errno;
+    return writeBeside(target, bytes, std::nullopt, [&](const QByteArray &temp) {
+        if (::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+            return 0;
+        const int err = errno;
         // A file system without the flag: the look-up above has to do.
-        if (err == EINVAL || err == ENOSYS)
-            err = ::lstat(target.constData(), &old) == 0 ? EEXIST
-                  : ::rename(temp.constData(), target.constData()) == 0 ? 0 : errno;
-    }
-    if (err) {
-        ::unlink(temp.constData());
-        t_errno = err;
-        return errnoText(err);
-    }
-    return {};
+        if (err != EINVAL && err != ENOSYS)
+            return err;
+        return ::lstat(target.constData(), &old) == 0 ? EEXIST
+               : ::rename(temp.constData(), target.constData()) == 0 ? 0 : errno;
+    });
 }
 
 bool syncFileSystem(const QString &path)
