@@ -10,6 +10,9 @@
 #include <QPainter>
 #include <QPointer>
 
+#include <algorithm>
+#include <cmath>
+
 namespace voxa {
 namespace {
 
@@ -23,6 +26,79 @@ QString dropFirstAmpersand(QString text)
 
 // The button whose hint is up, if any.
 QPointer<TSkinButton> g_hintOwner;
+
+// Captions must stay readable on whatever face they land on (a pale dialog,
+// a tinted skin panel): 4.5:1 in relative luminance. A colour that has to be
+// changed aims higher, as small antialiased text never reaches its full
+// colour.
+constexpr double MinCaptionContrast = 4.5;
+constexpr double AdjustedCaptionContrast = 7.0;
+
+double channelLuminance(int c)
+{
+    const double v = c / 255.0;
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+}
+
+double luminance(const QColor &c)
+{
+    return 0.2126 * channelLuminance(c.red()) + 0.7152 * channelLuminance(c.green())
+        + 0.0722 * channelLuminance(c.blue());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The mean colour of the face inside r (device pixels).
+QColor meanColour(const QImage &img, const QRect &r)
+{
+    const QRect area = r.intersected(img.rect());
+    if (area.isEmpty())
+        return Qt::black;
+    qint64 red = 0, green = 0, blue = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        for (int x = area.left(); x <= area.right(); ++x) {
+            red += qRed(line[x]);
+            green += qGreen(line[x]);
+            blue += qBlue(line[x]);
+        }
+    }
+    const qint64 n = qint64(area.width()) * area.height();
+    return QColor(int(red / n), int(green / n), int(blue / n));
+}
+
+QColor mix(const QColor &from, const QColor &to, double t)
+{
+    return QColor(qRound(from.red() + (to.red() - from.red()) * t),
+                  qRound(from.green() + (to.green() - from.green()) * t),
+                  qRound(from.blue() + (to.blue() - from.blue()) * t));
+}
+
+// The wanted colour where it reads well on the face; otherwise the wanted
+// colour moved the least way towards black or white that does, so a dark
+// disabled caption stays darker than a light one where it can.
+QColor readableOn(const QColor &wanted, const QColor &face)
+{
+    if (contrast(wanted, face) >= MinCaptionContrast)
+        return wanted;
+    for (int step = 1; step <= 20; ++step) {
+        const double t = step / 20.0;
+        const QColor darker = mix(wanted, Qt::black, t);
+        const QColor lighter = mix(wanted, Qt::white, t);
+        const bool darkOk = contrast(darker, face) >= AdjustedCaptionContrast;
+        const bool lightOk = contrast(lighter, face) >= AdjustedCaptionContrast;
+        if (darkOk || lightOk) {
+            if (darkOk && lightOk)
+                return contrast(darker, face) >= contrast(lighter, face) ? darker : lighter;
+            return darkOk ? darker : lighter;
+        }
+    }
+    return contrast(Qt::black, face) >= contrast(Qt::white, face) ? QColor(Qt::black) : QColor(Qt::white);
+}
 
 }  // namespace
 
@@ -215,7 +291,7 @@ QImage TSkinButton::RenderPicture()
         }
         if (m_showCaption && !m_caption.isEmpty()) {
             p.setFont(font());
-            p.setPen(textColour);
+            p.setPen(readableOn(textColour, meanColour(m_work, m_work.rect().adjusted(1, 1, -1, -1))));
             p.drawText(rect().adjusted(1, 1, -1, -1), Qt::AlignCenter | Qt::TextSingleLine, m_caption);
         }
     } else {
@@ -224,7 +300,7 @@ QImage TSkinButton::RenderPicture()
         RaiseComponents(m_work, m_work.rect(), brightness, brightness);
         p.begin(&m_work);
         p.setFont(font());
-        p.setPen(textColour);
+        p.setPen(readableOn(textColour, meanColour(m_work, m_work.rect())));
         p.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, m_caption);
     }
     p.end();
