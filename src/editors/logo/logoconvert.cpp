@@ -90,8 +90,11 @@ void storeRow(const JSAMPLE *in, int components, J_COLOR_SPACE space, bool adobe
 
 // Decodes into `out`, row by row. No object with a destructor lives in this
 // frame after setjmp, so the jump back from libjpeg skips nothing.
-bool decodeJpeg(const QByteArray &bytes, QImage &out)
+// tooLarge is set when the header is sound but names more pixels than the
+// conversion takes, so the refusal can say so instead of "wrong format".
+bool decodeJpeg(const QByteArray &bytes, QImage &out, bool &tooLarge)
 {
+    tooLarge = false;
     jpeg_decompress_struct cinfo;
     JpegErrors errors;
     cinfo.err = jpeg_std_error(&errors.mgr);
@@ -100,6 +103,8 @@ bool decodeJpeg(const QByteArray &bytes, QImage &out)
     errors.mgr.output_message = jpegOutputMessage;
     errors.damaged = false;
     if (setjmp(errors.jump)) {
+        // Sides beyond what the library handles at all are too large too.
+        tooLarge = errors.mgr.msg_code == JERR_IMAGE_TOO_BIG;
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -108,6 +113,7 @@ bool decodeJpeg(const QByteArray &bytes, QImage &out)
                  static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&cinfo, TRUE);
     if (qint64(cinfo.image_width) * cinfo.image_height > MaxSourcePixels || errors.damaged) {
+        tooLarge = !errors.damaged;
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -244,8 +250,9 @@ FileResult<QImage> DecodeSourcePicture(const QByteArray &bytes)
 {
     QImage image;
     if (isJpeg(bytes)) {
-        if (!decodeJpeg(bytes, image))
-            return fail(FileFailure::WrongFormat);
+        bool tooLarge = false;
+        if (!decodeJpeg(bytes, image, tooLarge))
+            return fail(tooLarge ? FileFailure::TooLarge : FileFailure::WrongFormat);
         return image;
     }
     if (isCutBmp(bytes))
