@@ -8,12 +8,15 @@
 #include "app/otherframe.h"
 #include "app/stepanimation.h"
 #include "ui/artwork.h"
+#include "ui/framescroller.h"
 #include "ui/skin.h"
 #include "ui/skinbutton.h"
 #include "ui/skinmenu.h"
 #include "ui/skinpanel.h"
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <algorithm>
 #include <cmath>
 
@@ -100,8 +103,14 @@ void TMainForm::ShowFrame(QWidget *frame, std::function<void()> then)
     m_animation->finishNow();
     m_status.clear();
     setFileToolsEnabled(true);
-    frame->move(ToolPanel->x() + ToolPanel->width(), Border->y() + Border->height());
-    FitWindowToFrame(frame->width(), frame->height(), [this, frame = QPointer<QWidget>(frame), then] {
+    const QPoint origin(ToolPanel->x() + ToolPanel->width(), Border->y() + Border->height());
+    frame->move(origin);
+    // A frame the screen has no room for scrolls inside the room there is.
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QSize room = screen ? FrameRoom(screen->availableGeometry(), origin)
+                              : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    const QSize shown = TFrameScroller::of(this)->Hold(frame, origin, room);
+    FitWindowToFrame(shown.width(), shown.height(), [this, frame = QPointer<QWidget>(frame), then] {
         if (frame)
             finishFrameChange(frame);
         if (then)
@@ -124,6 +133,7 @@ void TMainForm::finishFrameChange(QWidget *frame)
     }
     frame->show();
     frame->raise();
+    TFrameScroller::of(this)->Reveal(frame);
     emit frameShown(frame);
 }
 

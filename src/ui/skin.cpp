@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPainter>
+#include <cmath>
 
 namespace voxa {
 namespace {
@@ -219,22 +221,59 @@ void PaintStartPanelCaption(QImage &picture, const QString &caption, bool smallF
 {
     if (picture.isNull())
         return;
-    const int size = StartPanelCaptionPointSize(caption, picture.width(), smallFontSet);
+    const QSize logical = picture.deviceIndependentSize().toSize();
+    const int size = StartPanelCaptionPointSize(caption, logical.width(), smallFontSet);
     QPainter p(&picture);
     p.setRenderHint(QPainter::TextAntialiasing, true);
     p.setFont(ImpactFont(size));
     p.setPen(QColor(101, 101, 101));
-    p.drawText(skin::region(45, 0, picture.width() - 4, picture.height()),
+    p.drawText(skin::region(45, 0, logical.width() - 4, logical.height()),
                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption);
 }
 
+QImage ScaleButtonPicture(const QImage &picture, qreal dpr)
+{
+    if (picture.isNull() || dpr <= 0)
+        return {};
+    const QImage src = picture.convertToFormat(QImage::Format_RGB32);
+    if (dpr == 1.0)
+        return src;
+    const QRgb key = src.pixel(0, src.height() - 1) | 0xFF000000u;
+    // Scaled with the transparent colour as coverage 0, so neither it bleeds
+    // into the button's edge nor the edge into it.
+    QImage masked = src.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < masked.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(masked.scanLine(y));
+        for (int x = 0; x < masked.width(); ++x)
+            if ((line[x] | 0xFF000000u) == key)
+                line[x] = 0;
+    }
+    const QSize device(int(std::lround(src.width() * dpr)), int(std::lround(src.height() * dpr)));
+    QImage scaled = masked.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                        .scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                        .convertToFormat(QImage::Format_ARGB32);
+    QImage out(device, QImage::Format_RGB32);
+    for (int y = 0; y < device.height(); ++y) {
+        const auto *in = reinterpret_cast<const QRgb *>(scaled.constScanLine(y));
+        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+        for (int x = 0; x < device.width(); ++x)
+            line[x] = qAlpha(in[x]) < 128 ? key : (in[x] | 0xFF000000u);
+    }
+    out.setDevicePixelRatio(dpr);
+    return out;
+}
+
 QImage MakeStartPanelPicture(skin::StartButton button, skin::State state, const QString &caption,
-                             bool smallFontSet)
+                             bool smallFontSet, qreal dpr)
 {
     // The pressed picture is cut narrower than it is shown; widening it by
     // one plain column keeps its rounded ends and its icon as painted.
     const int stretch = state == skin::State::Pressed ? skin::StartPressedStretchColumn : -1;
     QImage pic = MakeButtonPicture(skin::startRegion(button, state), skin::StartButtonSize, stretch);
+    if (dpr <= 0)
+        dpr = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    if (dpr != 1.0)
+        pic = ScaleButtonPicture(pic, dpr);
     PaintStartPanelCaption(pic, caption, smallFontSet);
     return pic;
 }

@@ -56,9 +56,17 @@ QImage MakeToolPanelBackground(int w, int h);
 // 10 points shrinking to 6 (8 to 4 with the small font set) while wider than
 // the picture's width - 50; left-aligned and vertically centred in
 // (45, 0, width - 4, height).
+// The size is chosen in logical pixels, so a picture at a device pixel ratio
+// gets the same size as at 1; the text is drawn at the picture's ratio.
 int StartPanelCaptionPointSize(const QString &caption, int pictureWidth, bool smallFontSet);
 void PaintStartPanelCaption(QImage &picture, const QString &caption, bool smallFontSet);
+// Made at a device pixel ratio (0: the application's): the skin's part is
+// scaled smoothly, the caption drawn at the ratio.
 QImage MakeStartPanelPicture(skin::StartButton button, skin::State state, const QString &caption,
-                             bool smallFontSet);
+                             bool smallFontSet, qreal dpr = 0);
+// A button picture scaled smoothly to a device pixel ratio (ratio set). The
+// transparent colour (its bottom-left pixel) stays exact: a pixel is either
+// that colour or the button's own, with smooth edges between them.
+QImage ScaleButtonPicture(const QImage &picture, qreal dpr);
 
 }  // namespace voxa

@@ -27,6 +27,12 @@ QString dropFirstAmpersand(QString text)
 // The button whose hint is up, if any.
 QPointer<TSkinButton> g_hintOwner;
 
+// The size a picture is shown at.
+QSize logicalSize(const QImage &pic)
+{
+    return pic.deviceIndependentSize().toSize();
+}
+
 // Captions must stay readable on whatever face they land on (a pale dialog,
 // a tinted skin panel): 4.5:1 in relative luminance. A colour that has to be
 // changed aims higher, as small antialiased text never reaches its full
@@ -145,7 +151,7 @@ void TSkinButton::setAutoSize(bool on)
 {
     m_autoSize = on;
     if (on && !m_pics[0].isNull())
-        resize(m_pics[0].size());
+        resize(logicalSize(m_pics[0]));
 }
 
 void TSkinButton::setTransparent(bool on)
@@ -225,7 +231,7 @@ void TSkinButton::setNormalPic(const QImage &pic)
 {
     setPic(0, pic);
     if (m_autoSize && !m_pics[0].isNull())
-        resize(m_pics[0].size());
+        resize(logicalSize(m_pics[0]));
     update();
 }
 
@@ -246,7 +252,7 @@ void TSkinButton::Refresh()
     for (int i = 0; i < 3; ++i)
         setPic(i, m_pics[i]);
     if (!m_pics[0].isNull())
-        resize(m_pics[0].size());
+        resize(logicalSize(m_pics[0]));
     m_hover = false;
     m_pressed = false;
     update();
@@ -271,11 +277,11 @@ const QImage &TSkinButton::shownPicture() const
     return m_shown[0];
 }
 
-QImage TSkinButton::RenderPicture()
+QImage TSkinButton::RenderPicture(qreal dpr)
 {
-    // One work picture, kept while the size stays.
-    if (m_work.size() != size().expandedTo(QSize(1, 1)))
-        m_work = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    // One work picture, kept while the size and the ratio stay.
+    if (m_work.devicePixelRatio() != dpr || m_work.size() != DeviceSize(size(), dpr))
+        m_work = DevicePicture(size(), dpr);
     if (!PaintParentBackground(m_work, this))
         m_work.fill(m_baseColor.isValid() ? m_baseColor : ParentColor(this));
 
@@ -286,6 +292,9 @@ QImage TSkinButton::RenderPicture()
         if (!pic.isNull()) {
             // A disabled button shows its picture faded into what is beneath.
             p.setOpacity(isEnabled() ? 1.0 : 0.45);
+            // A picture made for another ratio is scaled smoothly, not in
+            // blocks.
+            p.setRenderHint(QPainter::SmoothPixmapTransform, pic.devicePixelRatio() != dpr);
             p.drawImage(0, 0, pic);
             p.setOpacity(1.0);
         }
@@ -310,7 +319,7 @@ QImage TSkinButton::RenderPicture()
 void TSkinButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.drawImage(0, 0, RenderPicture());
+    p.drawImage(0, 0, RenderPicture(devicePixelRatioF()));
 }
 
 bool TSkinButton::overOpaquePixel(QPoint pos) const
@@ -318,9 +327,11 @@ bool TSkinButton::overOpaquePixel(QPoint pos) const
     // The picture shown now decides.
     const int index = CurrentLook() == Look::Pressed ? 2 : CurrentLook() == Look::Hover ? 1 : 0;
     const QImage &pic = m_pics[index];
-    if (pic.isNull() || !pic.rect().contains(pos))
+    const qreal ratio = pic.devicePixelRatio();
+    const QPoint at = ratio == 1.0 ? pos : QPoint(int(pos.x() * ratio), int(pos.y() * ratio));
+    if (pic.isNull() || !pic.rect().contains(at))
         return false;
-    return (pic.pixel(pos) | 0xFF000000u) != transparentColorOf(index);
+    return (pic.pixel(at) | 0xFF000000u) != transparentColorOf(index);
 }
 
 void TSkinButton::setHover(bool on)

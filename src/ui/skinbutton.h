@@ -55,6 +55,9 @@ public:
     QImage MouseOverPic() const { return m_pics[1]; }
     QImage MouseDownPic() const { return m_pics[2]; }
 
+    // Pictures may be made at a device pixel ratio above 1 (QImage's ratio
+    // set); the button's size and the pointer's pixel are then taken in
+    // logical pixels.
     // Pictures made 32-bit, the normal one shown, the size taken from it,
     // hover and pressed cleared.
     void Refresh();
@@ -70,8 +73,10 @@ public:
     Look CurrentLook() const;
     bool HintShown() const;
 
-    // The button's current look as painted (what paintEvent draws).
-    QImage RenderPicture();
+    // The button's current look as painted (what paintEvent draws), at a
+    // device pixel ratio. Pictures made at another ratio are scaled smoothly;
+    // the caption is drawn as text at the ratio.
+    QImage RenderPicture(qreal dpr = 1.0);
 
     // Brightness added to blue and green of an unskinned button.
     static constexpr int NormalBrightness = 70;

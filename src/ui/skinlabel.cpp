@@ -54,21 +54,28 @@ void TSkinLabel::fitSize()
     resize(fm.horizontalAdvance(m_caption) + 2, fm.height() + 2);
 }
 
-QImage TSkinLabel::RenderPicture() const
+QImage TSkinLabel::RenderPicture(qreal dpr) const
 {
-    QImage pic = ParentBackground(this);
+    QImage pic = ParentBackground(this, dpr);
     if (pic.isNull()) {
-        pic = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        pic = DevicePicture(size(), dpr);
         pic.fill(m_baseColor.isValid() ? m_baseColor : ParentColor(this));
     }
+    const QRect area(QPoint(0, 0), pic.deviceIndependentSize().toSize());
     QPainter p(&pic);
     p.setFont(font());
     p.setPen(m_fontColor);
-    p.drawText(pic.rect(), Qt::AlignCenter | Qt::TextSingleLine, m_caption);
+    p.drawText(area, Qt::AlignCenter | Qt::TextSingleLine, m_caption);
     if (m_border) {
-        p.setPen(Qt::white);
         p.setBrush(Qt::NoBrush);
-        p.drawRect(pic.rect().adjusted(0, 0, -1, -1));
+        if (dpr == 1.0) {
+            p.setPen(Qt::white);
+            p.drawRect(area.adjusted(0, 0, -1, -1));
+        } else {
+            // One logical pixel wide, on the edge's own device pixels.
+            p.setPen(QPen(Qt::white, 1.0));
+            p.drawRect(QRectF(area).adjusted(0.5, 0.5, -0.5, -0.5));
+        }
     }
     return pic;
 }
@@ -76,7 +83,7 @@ QImage TSkinLabel::RenderPicture() const
 void TSkinLabel::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.drawImage(0, 0, RenderPicture());
+    p.drawImage(0, 0, RenderPicture(devicePixelRatioF()));
 }
 
 void TSkinLabel::changeEvent(QEvent *e)

@@ -24,7 +24,8 @@ public:
     void setFontColor(const QColor &c);
     QColor FontColor() const { return m_fontColor; }
 
-    QImage RenderPicture() const;
+    // The label's look at a device pixel ratio.
+    QImage RenderPicture(qreal dpr = 1.0) const;
 
 protected:
     void paintEvent(QPaintEvent *) override;

@@ -78,11 +78,11 @@ void TSkinMenu::LayoutButtons()
     }
 }
 
-QImage TSkinMenu::BarPicture() const
+QImage TSkinMenu::BarPicture(qreal dpr) const
 {
-    QImage pic = ParentBackground(this);
+    QImage pic = ParentBackground(this, dpr);
     if (pic.isNull()) {
-        pic = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        pic = DevicePicture(size(), dpr);
         pic.fill(m_color);
     }
     RaiseComponents(pic, pic.rect(), BarBlue, 0);
@@ -92,7 +92,7 @@ QImage TSkinMenu::BarPicture() const
 void TSkinMenu::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.drawImage(0, 0, BarPicture());
+    p.drawImage(0, 0, BarPicture(devicePixelRatioF()));
 }
 
 void TSkinMenu::resizeEvent(QResizeEvent *)
@@ -175,14 +175,18 @@ int TSkinMenuButton::PreferredWidth() const
     return fontMetrics().horizontalAdvance(m_caption) + 10;
 }
 
-QImage TSkinMenuButton::RenderPicture() const
+QImage TSkinMenuButton::RenderPicture(qreal dpr) const
 {
-    QImage pic(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    QImage pic = DevicePicture(size(), dpr);
     if (TSkinMenu *b = bar()) {
-        const QImage barPic = b->BarPicture();
+        const QImage barPic = b->BarPicture(dpr);
         pic.fill(b->Color());
-        QPainter p(&pic);
-        p.drawImage(QPoint(0, 0), barPic, geometry());
+        if (dpr != 1.0) {
+            CopyPixels(pic, barPic, DeviceRect(geometry(), dpr).topLeft());
+        } else {
+            QPainter p(&pic);
+            p.drawImage(QPoint(0, 0), barPic, geometry());
+        }
     } else {
         pic.fill(BackgroundColor());
     }
@@ -197,7 +201,7 @@ QImage TSkinMenuButton::RenderPicture() const
 void TSkinMenuButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.drawImage(0, 0, RenderPicture());
+    p.drawImage(0, 0, RenderPicture(devicePixelRatioF()));
 }
 
 void TSkinMenuButton::mousePressEvent(QMouseEvent *e)

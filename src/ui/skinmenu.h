@@ -36,8 +36,9 @@ public:
     // Places the buttons from the left, one after another.
     void LayoutButtons();
 
-    // The bar's picture: the parent's background under it with blue raised.
-    QImage BarPicture() const;
+    // The bar's picture: the parent's background under it with blue raised,
+    // at a device pixel ratio.
+    QImage BarPicture(qreal dpr = 1.0) const;
     static constexpr int BarBlue = 30;
 
     // One look at the pointer while a popup is open (normally every 100 ms):
@@ -84,7 +85,9 @@ public:
     void OpenPopup();
     void ClosePopup();
 
-    QImage RenderPicture() const;
+    // The button's look at a device pixel ratio, the caption drawn as text
+    // at that ratio.
+    QImage RenderPicture(qreal dpr = 1.0) const;
 
 signals:
     void OnClick();

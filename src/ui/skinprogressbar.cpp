@@ -82,21 +82,23 @@ int TSkinProgressBar::FillEdge() const
     return int(std::lround(share * (width() - 1)));
 }
 
-QImage TSkinProgressBar::RenderPicture() const
+QImage TSkinProgressBar::RenderPicture(qreal dpr) const
 {
-    QImage pic = ParentBackground(this);
+    QImage pic = ParentBackground(this, dpr);
     if (pic.isNull()) {
-        pic = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        pic = DevicePicture(size(), dpr);
         pic.fill(m_baseColor.isValid() ? m_baseColor : m_color.isValid() ? m_color : ParentColor(this));
     }
+    const QSize logical = pic.deviceIndependentSize().toSize();
     const int edge = FillEdge();
-    RaiseComponents(pic, QRect(0, 0, edge + 1, pic.height()), DoneBlue, 0);
-    RaiseComponents(pic, QRect(edge + 1, 0, pic.width() - edge - 1, pic.height()), RestRaise, RestRaise);
+    RaiseComponents(pic, DeviceRect(QRect(0, 0, edge + 1, logical.height()), dpr), DoneBlue, 0);
+    RaiseComponents(pic, DeviceRect(QRect(edge + 1, 0, logical.width() - edge - 1, logical.height()), dpr),
+                    RestRaise, RestRaise);
     if (!m_caption.isEmpty()) {
         QPainter p(&pic);
         p.setFont(font());
         p.setPen(m_fontColor);
-        p.drawText(pic.rect(), Qt::AlignCenter | Qt::TextSingleLine, m_caption);
+        p.drawText(QRect(QPoint(0, 0), logical), Qt::AlignCenter | Qt::TextSingleLine, m_caption);
     }
     return pic;
 }
@@ -104,7 +106,7 @@ QImage TSkinProgressBar::RenderPicture() const
 void TSkinProgressBar::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.drawImage(0, 0, RenderPicture());
+    p.drawImage(0, 0, RenderPicture(devicePixelRatioF()));
 }
 
 }  // namespace voxa

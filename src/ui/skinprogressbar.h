@@ -32,7 +32,8 @@ public:
 
     // The last filled column.
     int FillEdge() const;
-    QImage RenderPicture() const;
+    // The bar's look at a device pixel ratio; columns are logical pixels.
+    QImage RenderPicture(qreal dpr = 1.0) const;
 
 protected:
     void paintEvent(QPaintEvent *) override;

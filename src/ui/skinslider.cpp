@@ -85,36 +85,38 @@ bool TSkinSlider::overKnob(QPoint pos) const
     return pos.x() >= left && pos.x() < left + KnobWidth && pos.y() >= 0 && pos.y() < height();
 }
 
-QImage TSkinSlider::RenderPicture() const
+QImage TSkinSlider::RenderPicture(qreal dpr) const
 {
-    QImage under = ParentBackground(this);
+    QImage under = ParentBackground(this, dpr);
     if (under.isNull()) {
-        under = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        under = DevicePicture(size(), dpr);
         under.fill(m_color.isValid() ? m_color : ParentColor(this));
     }
     QImage pic = under;
-    const int w = pic.width(), h = pic.height();
-    RaiseComponents(pic, QRect(0, 3, w, h - 6), TrackRaise, TrackRaise);
+    const QSize logical = pic.deviceIndependentSize().toSize();
+    const int w = logical.width(), h = logical.height();
+    auto dev = [dpr](const QRect &r) { return DeviceRect(r, dpr); };
+    RaiseComponents(pic, dev(QRect(0, 3, w, h - 6)), TrackRaise, TrackRaise);
 
     // The knob's middle rows show the highlight instead of the track's tint,
     // worked out from the untinted background so nothing is lost to clipping.
     const int level = KnobHot() ? KnobHotRaise : KnobRaise;
     const QRect knob(KnobLeft(), 0, KnobWidth, h);
-    RaiseComponents(pic, QRect(knob.left(), 0, KnobWidth, 3), level, level);
-    RaiseComponents(pic, QRect(knob.left(), h - 3, KnobWidth, 3), level, level);
-    const QRect middle(knob.left(), 4, KnobWidth, h - 8);
+    RaiseComponents(pic, dev(QRect(knob.left(), 0, KnobWidth, 3)), level, level);
+    RaiseComponents(pic, dev(QRect(knob.left(), h - 3, KnobWidth, 3)), level, level);
+    const QRect middle = dev(QRect(knob.left(), 4, KnobWidth, h - 8));
     if (!middle.isEmpty()) {
         QImage part = under.copy(middle);
+        part.setDevicePixelRatio(1.0);
         RaiseComponents(part, part.rect(), level, level);
-        QPainter p(&pic);
-        p.drawImage(middle.topLeft(), part);
+        CopyPixels(pic, part, -middle.topLeft());
     }
 
     if (!m_caption.isEmpty()) {
         QPainter p(&pic);
         p.setFont(font());
         p.setPen(isEnabled() ? m_fontColor : QColor(Qt::black));
-        p.drawText(pic.rect(), Qt::AlignCenter | Qt::TextSingleLine, m_caption);
+        p.drawText(QRect(0, 0, w, h), Qt::AlignCenter | Qt::TextSingleLine, m_caption);
     }
     return pic;
 }
@@ -122,7 +124,7 @@ QImage TSkinSlider::RenderPicture() const
 void TSkinSlider::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.drawImage(0, 0, RenderPicture());
+    p.drawImage(0, 0, RenderPicture(devicePixelRatioF()));
 }
 
 void TSkinSlider::mousePressEvent(QMouseEvent *e)

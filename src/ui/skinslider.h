@@ -40,7 +40,9 @@ public:
     bool Dragging() const { return m_dragging; }
     bool KnobHot() const { return m_knobHot || m_dragging; }
 
-    QImage RenderPicture() const;
+    // The slider's look at a device pixel ratio; rows and columns are
+    // logical pixels.
+    QImage RenderPicture(qreal dpr = 1.0) const;
 
 signals:
     void OnChange();

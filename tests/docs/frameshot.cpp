@@ -4,7 +4,7 @@
 //   frameshot OUT.png FRAME [DEVICE-FILE] [--language NAME] [--find FOLDER]
 //             [--select FOLDER]
 // FRAME is a frame kind's menu item caption without "&" ("Playdisplay
-// Editor", "About VOXA Manager", ...). The drive table comes from
+// Editor", "About VOXA Manager", ...), or "Start Panel". The drive table comes from
 // VOXA_DRIVE_TABLE; the player's drive is V. --find runs the find and export
 // frame's search on a folder relative to the drive root (all items checked)
 // before the picture is taken; --select selects a folder (relative to the
@@ -88,6 +88,8 @@ int main(int argc, char **argv)
     main.move(20, 20);
 
     QWidget *frame = nullptr;
+    if (frameName == QLatin1String("Start Panel"))
+        frame = main.StartPanel;
     for (const voxa::FrameRow &row : voxa::FrameTable()) {
         QAction *item = row.showItem ? main.*row.showItem : nullptr;
         if (item && item->text().remove(QLatin1Char('&')) == frameName)
