@@ -6,6 +6,11 @@
 #include "platform/fileops.h"
 #include "platform/paths.h"
 
+#include <QCoreApplication>
+#include <QHash>
+#include <QLibraryInfo>
+#include <QTranslator>
+
 namespace voxa {
 namespace {
 
@@ -102,6 +107,53 @@ bool ApplyLanguageFile(const QString &path)
             continue;
         LanguageTargets::instance().apply(number, fromCodePage(line.mid(eq + 1)));
     }
+    return true;
+}
+
+namespace {
+
+// The language files' codes of the languages Qt translates.
+QString qtLanguageOf(const QString &code)
+{
+    static const QHash<QString, QString> codes = {
+        {QStringLiteral("GER"), QStringLiteral("de")}, {QStringLiteral("DEU"), QStringLiteral("de")},
+        {QStringLiteral("DE"), QStringLiteral("de")},  {QStringLiteral("FRA"), QStringLiteral("fr")},
+        {QStringLiteral("FRE"), QStringLiteral("fr")}, {QStringLiteral("ITA"), QStringLiteral("it")},
+        {QStringLiteral("SPA"), QStringLiteral("es")}, {QStringLiteral("ESP"), QStringLiteral("es")},
+        {QStringLiteral("HUN"), QStringLiteral("hu")}, {QStringLiteral("POL"), QStringLiteral("pl")},
+        {QStringLiteral("DUT"), QStringLiteral("nl")}, {QStringLiteral("NLD"), QStringLiteral("nl")},
+        {QStringLiteral("CZE"), QStringLiteral("cs")}, {QStringLiteral("CES"), QStringLiteral("cs")},
+    };
+    return codes.value(code.trimmed().toUpper());
+}
+
+}  // namespace
+
+bool ApplyQtTranslation(const QString &code)
+{
+    static QTranslator *installed = nullptr;
+    static QString installedLanguage;
+    const QString language = qtLanguageOf(code);
+    if (installed && language == installedLanguage)
+        return true;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+        installedLanguage.clear();
+    }
+    if (language.isEmpty() || !QCoreApplication::instance())
+        return false;
+    auto *translator = new QTranslator;
+    // Without the translations package the questions stay English.
+    if (!translator->load(QStringLiteral("qtbase_") + language,
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    installed = translator;
+    installedLanguage = language;
     return true;
 }
 

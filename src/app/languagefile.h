@@ -32,6 +32,12 @@ QList<LanguageEntry> FindLanguages(const QString &folder);
 // first "=" is not a number are skipped. False when the file cannot be read.
 bool ApplyLanguageFile(const QString &path);
 
+// Qt's own texts (the Yes, No and Cancel of the questions) follow the
+// language file's code: Qt's translations for that language are installed,
+// and removed again for English or a code Qt has no translations for.
+// Returns whether a translation is in force afterwards.
+bool ApplyQtTranslation(const QString &code);
+
 // The lines of a file's bytes: split at LF, one CR before it dropped.
 QList<QByteArray> LanguageLines(const QByteArray &content);
 

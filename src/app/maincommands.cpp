@@ -7,6 +7,7 @@
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "app/otherframe.h"
+#include "app/owntexts.h"
 #include "platform/fileops.h"
 #include "platform/processes.h"
 #include "platform/prompts.h"
@@ -225,9 +226,9 @@ void TMainForm::MarlekVOXAManager20Help1Click()
     // Without a file or a program to show it, say so rather than do nothing.
     QString reason;
     if (!fs::exists(path))
-        reason = QStringLiteral("The help file %1 does not exist.").arg(path);
+        reason = ownText(OwnText::HelpFileMissing).arg(path);
     else if (!platform::processes().openWithAssociated(path))
-        reason = QStringLiteral("No program could be started to show the help file %1.").arg(path);
+        reason = ownText(OwnText::HelpNoViewer).arg(path);
     if (reason.isEmpty())
         return;
     MessageBox box;

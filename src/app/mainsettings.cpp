@@ -61,6 +61,7 @@ void TMainForm::ApplyLanguage(const QString &name)
         setImageIndex(languageItem(found), CheckMarkImage);
         // A file that cannot be read leaves the texts as they are.
         ApplyLanguageFile(onDrive(QStringLiteral("voxa\\manager\\Language\\") + LanguageList[found].fileName));
+        ApplyQtTranslation(LanguageList[found].code);
         appState().savedTop = y();
         appState().savedLeft = x();
         SaveSettings();

@@ -20,6 +20,13 @@ constexpr std::array<const char *, int(OwnText::Count)> kDefaults = {
     "MyRadio Copy stopped.",
     "MyRadio Copy finished, but not everything was copied.",
     "Search finished: %1 MP3 files found.",
+    "Plays now",
+    "After sorting",
+    "The help file %1 does not exist.",
+    "No program could be started to show the help file %1.",
+    "Input/output error: the file is too short (%1 of %2 bytes)",
+    "This text cannot be stored in the player's file",
+    "Close",
 };
 
 std::array<QString, int(OwnText::Count)> &table()

@@ -21,6 +21,13 @@ enum class OwnText {
     CopyStopped,           // 1011
     CopyIncomplete,        // 1012
     SearchFinished,        // 1013: "%1" is the number of files found
+    SortPlaysNow,          // 1014: column titles of the sort frame's play order
+    SortAfterSorting,      // 1015
+    HelpFileMissing,       // 1016: "%1" is the help file's path
+    HelpNoViewer,          // 1017: "%1" is the help file's path
+    FileTooShort,          // 1018: "%1" bytes found of "%2"
+    CannotStoreText,       // 1019
+    ChooserClose,          // 1020: the drive chooser's Close button
     Count
 };
 

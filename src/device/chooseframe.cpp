@@ -1,9 +1,11 @@
 #include "device/chooseframe.h"
 
 #include "app/appstate.h"
+#include "app/captionfit.h"
 #include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
+#include "app/owntexts.h"
 #include "app/settings.h"
 #include "device/managerdrive.h"
 #include "platform/prompts.h"
@@ -130,14 +132,17 @@ TChooseFrame::TChooseFrame(TMainForm *main)
     CloseButton = new TSkinButton(MainPanel);
     CloseButton->setAutoSize(false);
     CloseButton->setGeometry(326, 121, 81, 25);
-    CloseButton->setCaption(QStringLiteral("Close"));
+    CloseButton->setCaption(ownText(OwnText::ChooserClose));
     CloseButton->setClickHandler([this] { CloseButtonClick(); });
 
     m_host = MakeMainFormHost(*main, this);
 
     auto &targets = LanguageTargets::instance();
     auto column = [this](int c) {
-        return [this, c](const QString &t) { DrivesView->headerItem()->setText(c, t); };
+        return [this, c](const QString &t) {
+            DrivesView->headerItem()->setText(c, t);
+            fitColumnTitles(DrivesView, 0);
+        };
     };
     targets.add(51, this, column(0));
     targets.add(48, this, column(1));
@@ -145,6 +150,7 @@ TChooseFrame::TChooseFrame(TMainForm *main)
     targets.add(53, this, column(3));
     targets.add(54, this, [this](const QString &t) { TextLabel->setText(t); });
     targets.add(146, this, [this](const QString &t) { OKButton->setCaption(t); });
+    targets.add(ownNumber(OwnText::ChooserClose), this, [this](const QString &t) { CloseButton->setCaption(t); });
     LayoutButtons();
 }
 

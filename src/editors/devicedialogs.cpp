@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QValidator>
+#include <algorithm>
 
 namespace voxa {
 namespace {
@@ -99,6 +100,9 @@ TFileDialog::TFileDialog(QWidget *parent) : QDialog(parent)
     CancelButton = makeButton(this, msg(Msg::Cancel), QRect(151, 252, 81, 25));
     OpenSaveButton->setClickHandler([this] { OpenSaveButtonClick(); });
     CancelButton->setClickHandler([this] { CancelButtonClick(); });
+    auto &targets = LanguageTargets::instance();
+    targets.add(142, this, [this](const QString &t) { CancelButton->setCaption(t); });
+    targets.add(150, this, [this](const QString &t) { FileList->headerItem()->setText(0, t); });
     connect(FileList, &QTreeWidget::itemSelectionChanged, this, &TFileDialog::selectionChanged);
     connect(FileList, &QTreeWidget::itemDoubleClicked, this, [this] {
         if (!FileList->selectedItems().isEmpty() && OpenSaveButton->isEnabled())
@@ -123,6 +127,11 @@ void TFileDialog::PrepareShow()
     OpenSaveButton->setCaption(msg(open ? Msg::Open : Msg::Save));
     SaveLabel->setEnabled(!open);
     SaveLabel->setText(open ? QString() : msg(Msg::SaveAs));
+    // A longer caption than "Save As" takes room from the name field, which
+    // needs little for eight characters.
+    const int labelWidth = std::clamp(SaveLabel->fontMetrics().horizontalAdvance(SaveLabel->text()) + 4, 60, 150);
+    SaveLabel->setGeometry(8, 206, labelWidth, 21);
+    FileNameEdit->setGeometry(10 + labelWidth, 206, 222 - labelWidth, 21);
     FileNameEdit->setEnabled(true);
     fillList(FileList, DeviceFileRows(m_folder, m_extension, true));
     OpenSaveButton->setEnabled(false);
@@ -213,6 +222,7 @@ TDeleteFile::TDeleteFile(QWidget *parent) : QDialog(parent)
     targets.add(147, this, [this](const QString &t) { ExitButton->setCaption(t); });
     targets.add(148, this, [this](const QString &t) { DeleteButton->setCaption(t); });
     targets.add(149, this, [this](const QString &t) { setWindowTitle(t); });
+    targets.add(150, this, [this](const QString &t) { FileList->headerItem()->setText(0, t); });
 }
 
 void TDeleteFile::PrepareShow()

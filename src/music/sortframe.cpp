@@ -4,6 +4,7 @@
 #include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
+#include "app/owntexts.h"
 #include "music/sortjob.h"
 #include "platform/notifications.h"
 #include "ui/skinbutton.h"
@@ -70,7 +71,8 @@ TSortFrame::TSortFrame(TMainForm *main)
     PlayOrderView->setSelectionMode(QAbstractItemView::NoSelection);
     PlayOrderView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     PlayOrderView->setColumnCount(3);
-    PlayOrderView->setHeaderLabels({QStringLiteral("#"), QStringLiteral("Plays now"), QStringLiteral("After sorting")});
+    PlayOrderView->setHeaderLabels(
+        {QStringLiteral("#"), ownText(OwnText::SortPlaysNow), ownText(OwnText::SortAfterSorting)});
     PlayOrderView->setColumnWidth(0, 34);
     PlayOrderView->setColumnWidth(1, 118);
     PlayOrderView->header()->setSectionsMovable(false);
@@ -117,6 +119,10 @@ TSortFrame::TSortFrame(TMainForm *main)
     targets.add(181, this, [this](const QString &t) { Label1->setText(t); });
     targets.add(183, this, [this](const QString &t) { SortButton->setCaption(t); });
     targets.add(187, this, [this](const QString &t) { OKButton->setCaption(t); });
+    targets.add(ownNumber(OwnText::SortPlaysNow), this,
+                [this](const QString &t) { PlayOrderView->headerItem()->setText(1, t); });
+    targets.add(ownNumber(OwnText::SortAfterSorting), this,
+                [this](const QString &t) { PlayOrderView->headerItem()->setText(2, t); });
 
     LayoutButtons();
 }

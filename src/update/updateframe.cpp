@@ -1,6 +1,7 @@
 #include "update/updateframe.h"
 
 #include "app/appstate.h"
+#include "app/captionfit.h"
 #include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/messagetable.h"
@@ -79,7 +80,10 @@ TUpdateFrame::TUpdateFrame(TMainForm *main)
 
     auto &targets = LanguageTargets::instance();
     auto column = [this](int c) {
-        return [this, c](const QString &t) { dlList->headerItem()->setText(c, t); };
+        return [this, c](const QString &t) {
+            dlList->headerItem()->setText(c, t);
+            fitColumnTitles(dlList, 0);
+        };
     };
     targets.add(47, this, column(0));
     targets.add(48, this, column(1));

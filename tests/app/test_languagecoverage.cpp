@@ -2,14 +2,19 @@
 // the whole program, and the German file's texts arrive in the editors and
 // dialogs (a frame that registers nothing stays English after a change of
 // language).
+#include "app/captionfit.h"
 #include "app/drivelocator.h"
 #include "app/features.h"
 #include "app/framecatalog.h"
 #include "app/languagetargets.h"
 #include "app/mainform.h"
 #include "app/otherframe.h"
+#include "device/chooseframe.h"
+#include "editors/config/playerfile.h"
 #include "editors/devicedialogs.h"
 #include "app/editorframe.h"
+#include "music/sortframe.h"
+#include "update/updateframe.h"
 #include "editors/logo/logoeditor.h"
 #include "editors/playdisplay/playdisplayeditor.h"
 #include "shellstubs.h"
@@ -19,10 +24,36 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <utility>
 
 using namespace voxa;
+
+namespace {
+
+// What a control shows, the width its text takes and the room it has
+// (none for a message).
+struct Shown {
+    QString text;
+    int width = 0;
+    int room = 0;
+};
+
+Shown titleOf(const QTreeWidget *view, int c)
+{
+    return {view->headerItem()->text(c), columnTitleWidth(view, c), view->columnWidth(c)};
+}
+
+Shown captionOf(const TSkinButton *b)
+{
+    return {b->Caption(), QFontMetrics(b->font()).horizontalAdvance(b->Caption()) + 4, b->width()};
+}
+
+}  // namespace
 
 class TestLanguageCoverage : public QObject, private test::FrameWindow {
     Q_OBJECT
@@ -41,7 +72,11 @@ private slots:
         QVERIFY(showMainWindow());
     }
 
-    void cleanup() { tearDown(); }
+    void cleanup()
+    {
+        delete std::exchange(m_chooser, nullptr);
+        tearDown();
+    }
 
     void everyNumberHasATarget()
     {
@@ -81,6 +116,72 @@ private slots:
             QCOMPARE(frame->OKButton->Caption(), QStringLiteral("Schließen"));
         }
     }
+
+    // Controls whose texts had no language number, or whose number reached
+    // only one of its controls, and German captions longer than the English
+    // room; the way back to English restores Qt's own texts too.
+    void germanReachesEveryControl_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("german");
+        for (const auto &[control, german] : std::initializer_list<std::pair<const char *, const char *>>{
+                 {"fileColumn", "Dateiname"}, {"fileCancel", "Abbrechen"}, {"fileSaveLabel", "Speichern unter"},
+                 {"deleteColumn", "Dateiname"}, {"sortNow", "Spielt jetzt"}, {"chooserClose", "Schließen"},
+                 {"chooserVersion", "Installierte Version"}, {"updateVersion", "Installierte Version"},
+                 {"questionYes", "&Ja"}, {"questionCancel", "Abbrechen"},
+                 {"cannotStore", "Dieser Text kann nicht in der Datei des Players gespeichert werden"}})
+            QTest::newRow(control) << QString::fromLatin1(control) << QString::fromUtf8(german);
+    }
+
+    void germanReachesEveryControl()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, german);
+        for (const char *file : {"German.lng", "English.lng"})
+            QVERIFY(QFile::copy(QStringLiteral(VOXA_SOURCE_DIR "/data/Language/") + QLatin1String(file),
+                                root + QStringLiteral("/voxa/manager/Language/") + QLatin1String(file)));
+        m_chooser = new TChooseFrame(form);  // exists only in install mode
+        form->ListLanguages();
+        form->ApplyLanguage(QStringLiteral("Deutsch"));
+        Shown shown = show(control);
+        QCOMPARE(shown.text, german);
+        QVERIFY2(shown.width <= shown.room, qPrintable(QStringLiteral("%1 of %2").arg(shown.width).arg(shown.room)));
+        const int germanRoom = shown.room;
+        form->ApplyLanguage(QStringLiteral("English"));
+        shown = show(control);
+        QVERIFY(shown.text != german);
+        QVERIFY(shown.width <= shown.room && shown.room <= germanRoom);
+    }
+
+private:
+    Shown show(const QString &control)
+    {
+        TFileDialog *file = fileDialog();
+        file->setMode(DeviceFileDialog::Mode::Save);
+        file->PrepareShow();
+        const QLabel *save = file->SaveLabel;
+        auto *sort = qobject_cast<TSortFrame *>(form->Frame(FrameKind::Sort));
+        auto *update = qobject_cast<TUpdateFrame *>(form->Frame(FrameKind::Update));
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::Cancel);
+        const QHash<QString, Shown> controls = {
+            {QStringLiteral("fileColumn"), titleOf(file->FileList, 0)},
+            {QStringLiteral("fileCancel"), captionOf(file->CancelButton)},
+            {QStringLiteral("fileSaveLabel"),
+             {save->text(), save->fontMetrics().horizontalAdvance(save->text()), save->width()}},
+            {QStringLiteral("deleteColumn"), titleOf(deleteDialog()->FileList, 0)},
+            {QStringLiteral("sortNow"), titleOf(sort->PlayOrderView, 1)},
+            {QStringLiteral("chooserClose"), captionOf(m_chooser->CloseButton)},
+            {QStringLiteral("chooserVersion"), titleOf(m_chooser->DrivesView, 1)},
+            {QStringLiteral("updateVersion"), titleOf(update->dlList, 1)},
+            {QStringLiteral("questionYes"), {box.button(QMessageBox::Yes)->text()}},
+            {QStringLiteral("questionCancel"), {box.button(QMessageBox::Cancel)->text()}},
+            {QStringLiteral("cannotStore"), {playerfile::failure(FileFailure::CannotStore).message()}},
+        };
+        return controls.value(control);
+    }
+
+    TChooseFrame *m_chooser = nullptr;
 };
 
 QTEST_MAIN(TestLanguageCoverage)

@@ -1,6 +1,7 @@
 #include "editors/config/playerfile.h"
 
 #include "app/messagetable.h"
+#include "app/owntexts.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
 
@@ -20,7 +21,7 @@ QString FileError::message() const
         return msg(Msg::WrongFileFormat);
     case FileFailure::TooShort:
         // The message table has no text for this input/output failure.
-        return QStringLiteral("Input/output error: the file is too short (%1 of %2 bytes)")
+        return ownText(OwnText::FileTooShort)
             .arg(found)
             .arg(expected);
     case FileFailure::CannotCreate:
@@ -30,7 +31,7 @@ QString FileError::message() const
     case FileFailure::TooManyElements:
         return msg(Msg::MaxElements);
     case FileFailure::CannotStore:
-        return QStringLiteral("This text cannot be stored in the player's file");
+        return ownText(OwnText::CannotStoreText);
     case FileFailure::NotRegularFile:
         return msg(Msg::CannotOpenFile) + QStringLiteral(" ") + fs::notRegularFileText();
     case FileFailure::TooLarge:
