@@ -2,6 +2,7 @@
 
 #include "ui/skin.h"
 
+#include <QApplication>
 #include <QScrollBar>
 #include <QStyle>
 
@@ -41,6 +42,11 @@ TFrameScroller::TFrameScroller(QWidget *window)
     setPalette(pal);
     viewport()->setAutoFillBackground(true);
     viewport()->setPalette(pal);
+    // Tabbing to a control out of view brings it into view.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && widget() && widget()->isAncestorOf(now))
+            ensureWidgetVisible(now);
+    });
     hide();
 }
 

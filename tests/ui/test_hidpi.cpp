@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPainter>
 #include <QScopeGuard>
 #include <QScreen>
@@ -383,6 +384,18 @@ private slots:
             const QSize view = scroller->viewport()->size();
             QCOMPARE(view.width() + scroller->horizontalScrollBar()->maximum(), frame->width());
             QCOMPARE(view.height() + scroller->verticalScrollBar()->maximum(), frame->height());
+            // Scrolled to the end, a control at the frame's top comes back
+            // into view when it takes the focus.
+            auto *top = new QLineEdit(frame);
+            top->setGeometry(0, 0, 40, 20);
+            top->show();
+            QScrollBar *bar = scroller->verticalScrollBar();
+            bar->setValue(bar->maximum());
+            QVERIFY(bar->maximum() > 0);
+            QApplication::setActiveWindow(&form);
+            top->setFocus(Qt::TabFocusReason);
+            QTRY_VERIFY(top->hasFocus());
+            QCOMPARE(bar->value(), 0);
         } else {
             QVERIFY(!scroller->isVisible());
             QCOMPARE(frame->parentWidget(), &form);
