@@ -33,7 +33,7 @@ void LanguageTargets::addMax10000(int number, QObject *owner, std::function<void
 bool LanguageTargets::isIgnored(int number)
 {
     // The system's own texts have numbers of their own above the table's.
-    if (number >= FirstOwnNumber && number <= LastOwnNumber)
+    if (isOwnNumber(number))
         return false;
     return number < 0 || number > 255 || number == 16 || number == 46 || number == 75 || number == 151;
 }

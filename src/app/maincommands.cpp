@@ -9,6 +9,7 @@
 #include "app/otherframe.h"
 #include "app/owntexts.h"
 #include "platform/fileops.h"
+#include "platform/paths.h"
 #include "platform/processes.h"
 #include "platform/prompts.h"
 #include "ui/artwork.h"
@@ -223,12 +224,15 @@ void TMainForm::MarlekVOXAManager20Help1Click()
 {
     MenuBar->CloseMenus();
     const QString path = HelpFilePath();
+    // The box names the file as this computer knows it, not by drive letter.
+    const QString native = platform::toNative(path);
+    const QString shown = native.isEmpty() ? path : native;
     // Without a file or a program to show it, say so rather than do nothing.
     QString reason;
     if (!fs::exists(path))
-        reason = ownText(OwnText::HelpFileMissing).arg(path);
+        reason = ownText(OwnText::HelpFileMissing).arg(shown);
     else if (!platform::processes().openWithAssociated(path))
-        reason = ownText(OwnText::HelpNoViewer).arg(path);
+        reason = ownText(OwnText::HelpNoViewer).arg(shown);
     if (reason.isEmpty())
         return;
     MessageBox box;

@@ -40,7 +40,38 @@ std::array<QString, int(OwnText::Count)> &table()
     return t;
 }
 
+constexpr std::array<const char *, int(LaterOwnText::Count)> kLaterDefaults = {
+    "No program could be started to play the file.",
+};
+
+std::array<QString, int(LaterOwnText::Count)> &laterTable()
+{
+    static std::array<QString, int(LaterOwnText::Count)> t = [] {
+        std::array<QString, int(LaterOwnText::Count)> init;
+        for (int i = 0; i < int(LaterOwnText::Count); ++i)
+            init[i] = QString::fromLatin1(kLaterDefaults[i]);
+        return init;
+    }();
+    return t;
+}
+
 }  // namespace
+
+QString ownText(LaterOwnText t)
+{
+    return laterTable()[int(t)];
+}
+
+int ownNumber(LaterOwnText t)
+{
+    return FirstLaterOwnNumber + int(t);
+}
+
+bool isOwnNumber(int number)
+{
+    return (number >= FirstOwnNumber && number <= LastOwnNumber)
+        || (number >= FirstLaterOwnNumber && number <= LastLaterOwnNumber);
+}
 
 QString ownText(OwnText t)
 {
@@ -54,6 +85,10 @@ int ownNumber(OwnText t)
 
 bool setOwnText(int number, const QString &text)
 {
+    if (number >= FirstLaterOwnNumber && number <= LastLaterOwnNumber) {
+        laterTable()[number - FirstLaterOwnNumber] = text;
+        return true;
+    }
     if (number < FirstOwnNumber || number > LastOwnNumber)
         return false;
     table()[number - FirstOwnNumber] = text;
@@ -62,6 +97,8 @@ bool setOwnText(int number, const QString &text)
 
 void resetOwnTexts()
 {
+    for (int i = 0; i < int(LaterOwnText::Count); ++i)
+        laterTable()[i] = QString::fromLatin1(kLaterDefaults[i]);
     for (int i = 0; i < int(OwnText::Count); ++i)
         table()[i] = QString::fromLatin1(kDefaults[i]);
 }

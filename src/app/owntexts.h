@@ -36,6 +36,21 @@ constexpr int LastOwnNumber = FirstOwnNumber + int(OwnText::Count) - 1;
 
 QString ownText(OwnText t);
 int ownNumber(OwnText t);
+
+// A second block of own texts from 1050 on, apart from the first so that
+// both can grow without taking the same numbers.
+enum class LaterOwnText {
+    PlayNoProgram,  // 1050: Play found no player and no program for the file
+    Count
+};
+
+constexpr int FirstLaterOwnNumber = 1050;
+constexpr int LastLaterOwnNumber = FirstLaterOwnNumber + int(LaterOwnText::Count) - 1;
+
+QString ownText(LaterOwnText t);
+int ownNumber(LaterOwnText t);
+// Whether a language number is one of the own texts of either block.
+bool isOwnNumber(int number);
 // Replaces the text of a number in the own range; false for other numbers.
 bool setOwnText(int number, const QString &text);
 // Back to the English defaults (tests).

@@ -120,6 +120,12 @@ TFindExportFrame::TFindExportFrame(TMainForm *main)
 
     m_task = new Mp3SearchTask(theMp3Finder(), this);
     m_handOver = new platform::MediaHandOver(this);
+    // Without a player or a program for the file, Play says so rather than
+    // nothing happening.
+    connect(m_handOver, &platform::MediaHandOver::Finished, this, [](platform::PlayedBy by) {
+        if (by == platform::PlayedBy::OpenFailed)
+            prompts().warning(ownText(LaterOwnText::PlayNoProgram), Placement::centered());
+    });
     connect(m_task, &Mp3SearchTask::Tick, this, [this] { progressTick(); });
     connect(m_task, &Mp3SearchTask::Finished, this,
             [this](const Mp3SearchResult &r) { searchEnded(r); });

@@ -6,6 +6,7 @@
 #include "app/mainform.h"
 #include "app/messagetable.h"
 #include "app/otherframe.h"
+#include "app/owntexts.h"
 #include "app/shellstubs.h"
 #include "editors/devicedialogs.h"
 #include "editors/myradio/myradioeditor.h"
@@ -14,6 +15,7 @@
 #include "platform/paths.h"
 #include "support/framewindow.h"
 #include "support/recordingmediaplayer.h"
+#include "support/recordingprocesses.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
 #include "ui/skinbutton.h"
@@ -571,19 +573,32 @@ private slots:
         QTest::addColumn<bool>("fromTree");
         QTest::addColumn<QString>("node");
         QTest::addColumn<QStringList>("files");  // device paths handed over
-        QTest::newRow("row, file") << false << "music\\rock\\a.mp3" << QStringList{"V:\\music\\rock\\a.mp3"};
-        QTest::newRow("row, folder") << false << "music\\jazz" << QStringList{"V:\\music\\jazz\\deep\\c.mp3"};
-        QTest::newRow("row, root file") << false << "song.mp3" << QStringList{"V:\\song.mp3"};
-        QTest::newRow("tree, file") << true << "music\\rock\\b.MP3" << QStringList{"V:\\music\\rock\\b.MP3"};
-        QTest::newRow("tree, folder plays nothing") << true << "music\\rock" << QStringList{};
+        QTest::addColumn<bool>("player");        // a running player takes lists
+        QTest::addColumn<bool>("programStarts"); // the desktop opens the file
+        QTest::newRow("row, file") << false << "music\\rock\\a.mp3" << QStringList{"V:\\music\\rock\\a.mp3"} << true
+                                   << true;
+        QTest::newRow("row, folder") << false << "music\\jazz" << QStringList{"V:\\music\\jazz\\deep\\c.mp3"} << true
+                                     << true;
+        QTest::newRow("row, root file") << false << "song.mp3" << QStringList{"V:\\song.mp3"} << true << true;
+        QTest::newRow("tree, file") << true << "music\\rock\\b.MP3" << QStringList{"V:\\music\\rock\\b.MP3"} << true
+                                    << true;
+        QTest::newRow("tree, folder plays nothing") << true << "music\\rock" << QStringList{} << true << true;
+        QTest::newRow("no player, its program opens it") << false << "song.mp3" << QStringList{} << false << true;
+        QTest::newRow("no player, no program says so") << false << "song.mp3" << QStringList{} << false << false;
     }
     void doubleClickPlays()
     {
         QFETCH(bool, fromTree);
         QFETCH(QString, node);
         QFETCH(QStringList, files);
-        test::RecordingMediaPlayer player;
-        player.reach = platform::MediaPlayer::Reach::List;
+        QFETCH(bool, player);
+        QFETCH(bool, programStarts);
+        test::RecordingMediaPlayer mediaPlayer;
+        mediaPlayer.reach = player ? platform::MediaPlayer::Reach::List : platform::MediaPlayer::Reach::None;
+        test::RecordingProcesses processes;
+        processes.startSucceeds = programStarts;
+        if (!programStarts)
+            prompts->expectMessage(ownText(LaterOwnText::PlayNoProgram));
         showNew();
         if (fromTree) {
             pick({node});
@@ -593,14 +608,18 @@ private slots:
             emit editor->ProfileList->itemDoubleClicked(editor->ProfileList->topLevelItem(0), 0);
         }
         editor->HandOver()->Wait();
+        QTRY_COMPARE(prompts->pending(), 0);
         QStringList expected;
+        if (!player)
+            expected = QStringList{"find"};
         if (!files.isEmpty()) {
             expected = QStringList{"find", "clear"};
             for (const QString &f : files)
                 expected.append(QStringLiteral("add ") + platform::toNative(f));
             expected.append(QStringLiteral("play"));
         }
-        QCOMPARE(player.steps, expected);
+        QCOMPARE(mediaPlayer.steps, expected);
+        QCOMPARE(processes.calls.size(), player ? 0 : 1);
     }
 
     void copyButtonHandsTheProfileOver()

@@ -4,6 +4,7 @@
 #include "app/framehost.h"
 #include "app/languagetargets.h"
 #include "app/mainform.h"
+#include "app/owntexts.h"
 #include "editors/devicedialogs.h"
 #include "editors/myradio/m3uimport.h"
 #include "editors/myradio/myradiomusic.h"
@@ -94,6 +95,12 @@ QPalette whiteText(QPalette p)
 TMyRadioEditor::TMyRadioEditor(TMainForm *main)
     : TEditorFrame(main, main), m_main(main), m_handOver(new platform::MediaHandOver(this))
 {
+    // Without a player or a program for the file, Play says so rather than
+    // nothing happening.
+    connect(m_handOver, &platform::MediaHandOver::Finished, this, [](platform::PlayedBy by) {
+        if (by == platform::PlayedBy::OpenFailed)
+            prompts().warning(ownText(LaterOwnText::PlayNoProgram), Placement::centered());
+    });
     QWidget *panel = MainPanel();
     const QPalette pal = whiteText(panel->palette());
     auto label = [&](const QString &text, QRect geometry) {
