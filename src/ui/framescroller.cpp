@@ -3,6 +3,7 @@
 #include "ui/skin.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QScrollBar>
 #include <QStyle>
 
@@ -63,6 +64,7 @@ void TFrameScroller::release()
     if (!held)
         return;
     const bool shown = !held->isHidden();
+    held->removeEventFilter(this);
     takeWidget();
     held->setParent(parentWidget());
     held->setVisible(shown);
@@ -86,10 +88,19 @@ QSize TFrameScroller::Hold(QWidget *frame, QPoint origin, QSize room)
         const bool wasShown = !frame->isHidden();
         setWidget(frame);
         frame->setVisible(wasShown);
+        frame->installEventFilter(this);
     }
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
     return shown;
+}
+
+bool TFrameScroller::eventFilter(QObject *watched, QEvent *event)
+{
+    // A closed frame leaves no empty scroll area behind.
+    if (watched == widget() && event->type() == QEvent::Hide)
+        hide();
+    return QScrollArea::eventFilter(watched, event);
 }
 
 void TFrameScroller::Reveal(QWidget *frame)

@@ -31,6 +31,10 @@ public:
     void Reveal(QWidget *frame);
     QWidget *Held() const { return widget(); }
 
+protected:
+    // Hides along with the frame it holds.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     explicit TFrameScroller(QWidget *window);
     void release();

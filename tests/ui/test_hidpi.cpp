@@ -405,10 +405,12 @@ private slots:
         auto *small = new QWidget(&form);
         small->resize(200, 100);
         small->hide();
-        form.CloseActiveFrame(true);
+        frame->hide();  // as closing it does
+        QVERIFY(!scroller->isVisible());
         form.ShowFrame(small);
         QTRY_VERIFY(!form.Busy());
         QCOMPARE(frame->parentWidget(), &form);
+        QVERIFY(frame->isHidden());
         QVERIFY(!scroller->isVisible());
         QCOMPARE(form.size(), QSize(form.ToolPanel->x() + form.ToolPanel->width() + 200,
                                     form.Border->y() + form.Border->height() + 100));
