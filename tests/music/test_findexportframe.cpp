@@ -3,12 +3,14 @@
 // question and a recording media player.
 #include "../app/shellstubs.h"
 #include "app/messagetable.h"
+#include "app/owntexts.h"
 #include "music/findexportframe.h"
 #include "mp3testutil.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
 #include "support/framewindow.h"
 #include "support/recordingmediaplayer.h"
+#include "support/recordingprocesses.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
 #include "ui/skin.h"
@@ -633,6 +635,16 @@ private slots:
         frame->FileListDoubleClick(frame->FileList->topLevelItem(1));
         frame->HandOver()->Wait();
         QCOMPARE(player->steps, (QStringList{QStringLiteral("find"), QStringLiteral("clear"), added(1), QStringLiteral("play")}));
+
+        // Without a player or a program for the play list, Play says so.
+        player->reach = platform::MediaPlayer::Reach::None;
+        test::RecordingProcesses processes;
+        processes.startSucceeds = false;
+        prompts->expectMessage(ownText(LaterOwnText::PlayNoProgram));
+        click(frame->PlayButton);
+        frame->HandOver()->Wait();
+        QTRY_COMPARE(prompts->pending(), 0);
+        QCOMPARE(processes.calls.size(), 1);
     }
 
     void progressTicksWhileSearching()
