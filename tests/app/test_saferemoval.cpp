@@ -1,6 +1,4 @@
-// The VOXA menu's safe removal of the player's disk, driven through the
-// main window with scripted answers, against the stand-in disk service on
-// the private bus of dbus-run-session (the system bus is pointed there).
+// The VOXA menu's safe removal through the main window, against the stand-in disk service.
 #include "app/languagetargets.h"
 #include "app/controlframe.h"
 #include "app/mainform.h"
@@ -27,8 +25,8 @@ using Unmount = test::StandInDesktopState::Unmount;
 class TestSafeRemoval : public QObject, private test::FrameWindow {
     Q_OBJECT
 
-    test::StandInDesktopState state;
-    std::unique_ptr<test::StandInDesktop> services;
+    test::StandInDesktop services;
+    test::StandInDesktopState &state = services.state;
 
     QAction *item() const { return form->findChild<QAction *>(QStringLiteral("SafelyRemoveDisk")); }
     SafeRemovalCommand *command() const { return form->findChild<SafeRemovalCommand *>(); }
@@ -36,11 +34,9 @@ class TestSafeRemoval : public QObject, private test::FrameWindow {
 private slots:
     void initTestCase()
     {
-        if (qEnvironmentVariableIsEmpty("VOXA_PRIVATE_BUS") || qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        if (!test::StandInDesktop::usePrivateBus())
             QSKIP("needs the private bus of dbus-run-session");
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", qgetenv("DBUS_SESSION_BUS_ADDRESS"));
-        services = std::make_unique<test::StandInDesktop>(state);
-        QVERIFY(services->startServices());
+        QVERIFY(services.startServices());
         QVERIFY(setUpProgram());
     }
 
@@ -48,43 +44,30 @@ private slots:
     {
         QVERIFY(prepare());
         QVERIFY(showMainWindow());
-        QMutexLocker l(&state.lock);
-        state.calls.clear();
-        state.summaries.clear();
-        state.bodies.clear();
+        state.reset();
     }
 
     void cleanup() { tearDown(); }
 
-    void cleanupTestCase() { services.reset(); }
-
     void menuCommand_data()
     {
-        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("device");  // empty: a folder drive
         QTest::addColumn<int>("unmount");
         QTest::addColumn<bool>("runsFromDisk");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("closed");  // the answer to the running-from-disk question
         QTest::addColumn<QString>("calls");
         QTest::addColumn<QStringList>("message");  // parts of the box's text
-        QTest::addColumn<bool>("closed");
         const QString dev = QStringLiteral("/dev/voxatest1");
-        const auto no = int(Button::No);
-        QTest::newRow("folder drive") << QString() << int(Unmount::Ok) << false << no << false << "" << QStringList()
-                                      << false;
-        QTest::newRow("removed") << dev << int(Unmount::Ok) << false << no << true << "ResolveDevice Unmount PowerOff"
-                                 << QStringList{ownText(OwnText::DiskRemoved)} << false;
-        QTest::newRow("busy") << dev << int(Unmount::Busy) << false << no << true << "ResolveDevice Unmount"
-                              << QStringList{ownText(OwnText::DiskBusy), QStringLiteral("target is busy")} << false;
-        QTest::newRow("not authorised") << dev << int(Unmount::NotAuthorized) << false << no << true
-                                        << "ResolveDevice Unmount"
-                                        << QStringList{ownText(OwnText::RemovalNotAuthorized)} << false;
-        QTest::newRow("runs from the disk, kept open")
-            << dev << int(Unmount::Ok) << true << no << true << "" << QStringList{ownText(OwnText::RemoveRunningManager)}
-            << false;
-        QTest::newRow("runs from the disk, closed")
-            << dev << int(Unmount::Ok) << true << int(Button::Yes) << true << ""
-            << QStringList{ownText(OwnText::RemoveRunningManager)} << true;
+        const QStringList running{ownText(OwnText::RemoveRunningManager)};
+        QTest::newRow("folder drive") << QString() << int(Unmount::Ok) << false << false << "" << QStringList();
+        QTest::newRow("removed") << dev << int(Unmount::Ok) << false << false << "ResolveDevice Unmount PowerOff"
+                                 << QStringList{ownText(OwnText::DiskRemoved)};
+        QTest::newRow("busy") << dev << int(Unmount::Busy) << false << false << "ResolveDevice Unmount"
+                              << QStringList{ownText(OwnText::DiskBusy), QStringLiteral("target is busy")};
+        QTest::newRow("not authorised") << dev << int(Unmount::NotAuthorized) << false << false
+                                        << "ResolveDevice Unmount" << QStringList{ownText(OwnText::RemovalNotAuthorized)};
+        QTest::newRow("runs from the disk, kept open") << dev << int(Unmount::Ok) << true << false << "" << running;
+        QTest::newRow("runs from the disk, closed") << dev << int(Unmount::Ok) << true << true << "" << running;
     }
 
     void menuCommand()
@@ -92,17 +75,15 @@ private slots:
         QFETCH(QString, device);
         QFETCH(int, unmount);
         QFETCH(bool, runsFromDisk);
-        QFETCH(int, answer);
-        QFETCH(bool, enabled);
+        QFETCH(bool, closed);
         QFETCH(QString, calls);
         QFETCH(QStringList, message);
-        QFETCH(bool, closed);
+        const bool enabled = !device.isEmpty();
         {
             QMutexLocker l(&state.lock);
             state.unmount = Unmount(unmount);
         }
-        // A manager that runs from the disk: the disk's root holds its
-        // program (and, for the settings, a manager folder made here).
+        // Running from the disk: its root holds the program and a manager folder for the settings.
         const QString programFolder = QFileInfo(platform::runningProgramFile()).path();
         QDir voxaFolder(programFolder + QStringLiteral("/voxa"));
         QVERIFY(!voxaFolder.exists());
@@ -114,49 +95,39 @@ private slots:
         drives->setDevice(QLatin1Char('V'), device);
         test::RecordingProcesses processes;
 
-        QVERIFY(item());
-        QVERIFY(form->VOXAPopup->actions().contains(item()));
+        QVERIFY(item() && form->VOXAPopup->actions().contains(item()));
         emit form->VOXAPopup->aboutToShow();
         QCOMPARE(item()->isEnabled(), enabled);
         if (!message.isEmpty())
-            prompts->expectMessage(message.constFirst(), Button(answer));
+            prompts->expectMessage(message.constFirst(), closed ? Button::Yes : Button::No);
         QSignalSpy finished(command(), &SafeRemovalCommand::Finished);
         item()->trigger();
-        // The command itself refuses a folder drive too, not only its item.
         if (!enabled)
-            command()->Run(QLatin1Char('V'));
-        if (enabled && !runsFromDisk) {
+            command()->Run(QLatin1Char('V'));  // the command itself refuses a folder drive too
+        if (enabled && !runsFromDisk)
             QVERIFY(finished.wait(10000));
-            QCOMPARE(finished.size(), 1);
-        }
         QCOMPARE(state.callList().join(QLatin1Char(' ')), calls);
         QCOMPARE(prompts->pending(), 0);
         for (const QString &part : message)
             QVERIFY2(prompts->lastMessage().text.contains(part), qPrintable(prompts->lastMessage().text));
 
-        // The step after the end: a copy of the program, off the disk,
-        // started from the root folder; then the window closes.
+        // Closing starts a copy of the program off the disk, from the root folder, and saves the settings.
         QCOMPARE(processes.calls.size(), closed ? 1 : 0);
         if (closed) {
             const test::ProcessCall call = processes.calls.constFirst();
-            const QString copyFolder = QFileInfo(call.program).path();
             QVERIFY(!call.program.startsWith(drives->root(QLatin1Char('V')) + QLatin1Char('/')));
             QCOMPARE(call.workingFolder, QStringLiteral("/"));
             QVERIFY(QFileInfo(call.program).isExecutable());
             QCOMPARE(fs::readRegularFile(call.program, 1 << 30), fs::readRegularFile(platform::runningProgramFile(), 1 << 30));
-            QDir(copyFolder).removeRecursively();
+            QDir(QFileInfo(call.program).path()).removeRecursively();
             QTRY_VERIFY(!form->isVisible());
-            // Closing saved the settings on the disk.
             QVERIFY(QFileInfo::exists(voxaFolder.filePath(QStringLiteral("manager/voxam2.ini"))));
         } else {
-            // Whatever was shown was closed; the start panel stays meanwhile.
-            QVERIFY(form->isVisible());
             QCOMPARE(form->VisibleFrame(), static_cast<QWidget *>(form->StartPanel));
         }
     }
 
-    // The item's caption has its own language number; both delivered
-    // language files carry every own text, English the built-in one.
+    // Both language files carry every own text (English the built-in one), the item's caption too.
     void captionsFromTheLanguageFiles()
     {
         QVERIFY(item());

@@ -14,119 +14,103 @@ const QString kConnection = QStringLiteral("voxa-standin-desktop");
 const QString kNotifications = QStringLiteral("org.freedesktop.Notifications");
 const QString kDisks = QStringLiteral("org.freedesktop.UDisks2");
 
-void replyError(const QDBusMessage &call, const QString &name, const QString &text)
+void replyError(const QDBusMessage &call, const char *name, const QString &text)
 {
     call.setDelayedReply(true);
-    QDBusConnection(kConnection).send(call.createErrorReply(name, text));
+    QDBusConnection(kConnection).send(call.createErrorReply(kDisks + QStringLiteral(".Error.") + QLatin1String(name),
+                                                            text));
 }
 
-class NotificationsAdaptor : public QDBusAbstractAdaptor {
+struct Adaptor : QDBusAbstractAdaptor {
+    Adaptor(QObject *parent, StandInDesktopState &s) : QDBusAbstractAdaptor(parent), m_s(s) {}
+    StandInDesktopState &m_s;
+};
+
+class NotificationsAdaptor : public Adaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
-    NotificationsAdaptor(QObject *parent, StandInDesktopState &s) : QDBusAbstractAdaptor(parent), m_s(s) {}
+    using Adaptor::Adaptor;
 public slots:
-    uint Notify(const QString &app, uint replacesId, const QString &icon, const QString &summary,
-                const QString &body, const QStringList &actions, const QVariantMap &hints, int timeout)
+    uint Notify(const QString &, uint, const QString &, const QString &summary, const QString &body,
+                const QStringList &, const QVariantMap &, int)
     {
-        Q_UNUSED(app) Q_UNUSED(replacesId) Q_UNUSED(icon) Q_UNUSED(actions) Q_UNUSED(hints) Q_UNUSED(timeout)
         QMutexLocker l(&m_s.lock);
         m_s.summaries.append(summary);
         m_s.bodies.append(body);
         return uint(m_s.summaries.size());
     }
-
-private:
-    StandInDesktopState &m_s;
 };
 
-class ManagerAdaptor : public QDBusAbstractAdaptor {
+class ManagerAdaptor : public Adaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.UDisks2.Manager")
 public:
-    ManagerAdaptor(QObject *parent, StandInDesktopState &s) : QDBusAbstractAdaptor(parent), m_s(s) {}
+    using Adaptor::Adaptor;
 public slots:
-    QList<QDBusObjectPath> ResolveDevice(const QVariantMap &devspec, const QVariantMap &options)
+    QList<QDBusObjectPath> ResolveDevice(const QVariantMap &devspec, const QVariantMap &)
     {
-        Q_UNUSED(options)
         QMutexLocker l(&m_s.lock);
         m_s.calls.append(QStringLiteral("ResolveDevice"));
         if (devspec.value(QStringLiteral("path")).toString() == m_s.device)
             return {QDBusObjectPath(QString::fromLatin1(StandInDesktop::BlockPath))};
         return {};
     }
-
-private:
-    StandInDesktopState &m_s;
 };
 
-class BlockAdaptor : public QDBusAbstractAdaptor {
+class BlockAdaptor : public Adaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.UDisks2.Block")
     Q_PROPERTY(QDBusObjectPath Drive READ drive)
 public:
-    BlockAdaptor(QObject *parent) : QDBusAbstractAdaptor(parent) {}
+    using Adaptor::Adaptor;
     QDBusObjectPath drive() const { return QDBusObjectPath(QString::fromLatin1(StandInDesktop::DrivePath)); }
 };
 
-class FilesystemAdaptor : public QDBusAbstractAdaptor {
+class FilesystemAdaptor : public Adaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.UDisks2.Filesystem")
 public:
-    FilesystemAdaptor(QObject *parent, StandInDesktopState &s) : QDBusAbstractAdaptor(parent), m_s(s) {}
+    using Adaptor::Adaptor;
 public slots:
-    void Unmount(const QVariantMap &options, const QDBusMessage &call)
+    void Unmount(const QVariantMap &, const QDBusMessage &call)
     {
-        Q_UNUSED(options)
+        static const char *const errors[][2] = {{nullptr, nullptr},
+                                                {"DeviceBusy", "Error unmounting %1: target is busy"},
+                                                {"NotAuthorizedCanObtain", "Not authorized to perform operation"}};
         QMutexLocker l(&m_s.lock);
         m_s.calls.append(QStringLiteral("Unmount"));
-        switch (m_s.unmount) {
-        case StandInDesktopState::Unmount::Ok:
-            break;
-        case StandInDesktopState::Unmount::Busy:
-            replyError(call, QStringLiteral("org.freedesktop.UDisks2.Error.DeviceBusy"),
-                       QStringLiteral("Error unmounting %1: target is busy").arg(m_s.device));
-            break;
-        case StandInDesktopState::Unmount::NotAuthorized:
-            replyError(call, QStringLiteral("org.freedesktop.UDisks2.Error.NotAuthorizedCanObtain"),
-                       QStringLiteral("Not authorized to perform operation"));
-            break;
-        case StandInDesktopState::Unmount::NotMounted:
-            replyError(call, QStringLiteral("org.freedesktop.UDisks2.Error.NotMounted"),
-                       QStringLiteral("Filesystem is not mounted"));
-            break;
-        }
+        if (const auto *error = errors[int(m_s.unmount)]; error[0])
+            replyError(call, error[0], QString::fromLatin1(error[1]).replace(QLatin1String("%1"), m_s.device));
     }
-
-private:
-    StandInDesktopState &m_s;
 };
 
-class DriveAdaptor : public QDBusAbstractAdaptor {
+class DriveAdaptor : public Adaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.UDisks2.Drive")
     Q_PROPERTY(bool CanPowerOff READ canPowerOff)
 public:
-    DriveAdaptor(QObject *parent, StandInDesktopState &s) : QDBusAbstractAdaptor(parent), m_s(s) {}
+    using Adaptor::Adaptor;
     bool canPowerOff() const
     {
         QMutexLocker l(&m_s.lock);
         return m_s.canPowerOff;
     }
 public slots:
-    void PowerOff(const QVariantMap &options, const QDBusMessage &call)
+    void PowerOff(const QVariantMap &, const QDBusMessage &call)
     {
-        Q_UNUSED(options)
         QMutexLocker l(&m_s.lock);
         m_s.calls.append(QStringLiteral("PowerOff"));
         if (m_s.powerOffFails)
-            replyError(call, QStringLiteral("org.freedesktop.UDisks2.Error.Failed"),
-                       QStringLiteral("Error powering off drive: another partition is mounted"));
+            replyError(call, "Failed", QStringLiteral("Error powering off drive: another partition is mounted"));
     }
-
-private:
-    StandInDesktopState &m_s;
 };
+
+bool setRunning(const QString &service, bool running)
+{
+    QDBusConnectionInterface *bus = QDBusConnection(kConnection).interface();
+    return running ? bus->registerService(service).isValid() : bus->unregisterService(service).value();
+}
 
 }  // namespace
 
@@ -136,6 +120,14 @@ StandInDesktop::~StandInDesktop()
     wait();
 }
 
+bool StandInDesktop::usePrivateBus()
+{
+    if (qEnvironmentVariableIsEmpty("VOXA_PRIVATE_BUS") || qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return false;
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", qgetenv("DBUS_SESSION_BUS_ADDRESS"));
+    return true;
+}
+
 bool StandInDesktop::startServices()
 {
     start();
@@ -143,29 +135,19 @@ bool StandInDesktop::startServices()
     return m_ok;
 }
 
-bool StandInDesktop::setNotificationsRunning(bool running)
-{
-    QDBusConnectionInterface *bus = QDBusConnection(kConnection).interface();
-    return running ? bus->registerService(kNotifications).isValid() : bus->unregisterService(kNotifications).value();
-}
-
-bool StandInDesktop::setDisksRunning(bool running)
-{
-    QDBusConnectionInterface *bus = QDBusConnection(kConnection).interface();
-    return running ? bus->registerService(kDisks).isValid() : bus->unregisterService(kDisks).value();
-}
+bool StandInDesktop::setNotificationsRunning(bool running) { return setRunning(kNotifications, running); }
+bool StandInDesktop::setDisksRunning(bool running) { return setRunning(kDisks, running); }
 
 void StandInDesktop::run()
 {
     QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, kConnection);
     QObject notifications, manager, block, drive;
-    new NotificationsAdaptor(&notifications, m_s);
-    new ManagerAdaptor(&manager, m_s);
-    new BlockAdaptor(&block);
-    new FilesystemAdaptor(&block, m_s);
-    new DriveAdaptor(&drive, m_s);
-    m_ok = bus.isConnected()
-        && bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &notifications)
+    new NotificationsAdaptor(&notifications, state);
+    new ManagerAdaptor(&manager, state);
+    new BlockAdaptor(&block, state);
+    new FilesystemAdaptor(&block, state);
+    new DriveAdaptor(&drive, state);
+    m_ok = bus.isConnected() && bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &notifications)
         && bus.registerObject(QStringLiteral("/org/freedesktop/UDisks2/Manager"), &manager)
         && bus.registerObject(QString::fromLatin1(BlockPath), &block)
         && bus.registerObject(QString::fromLatin1(DrivePath), &drive) && bus.registerService(kNotifications)
@@ -173,10 +155,6 @@ void StandInDesktop::run()
     m_ready.release();
     if (m_ok)
         exec();
-    bus.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
-    bus.unregisterObject(QStringLiteral("/org/freedesktop/UDisks2/Manager"));
-    bus.unregisterObject(QString::fromLatin1(BlockPath));
-    bus.unregisterObject(QString::fromLatin1(DrivePath));
     QDBusConnection::disconnectFromBus(kConnection);
 }
 

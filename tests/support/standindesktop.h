@@ -1,10 +1,6 @@
 #pragma once
-// The desktop services of our own on a private bus (dbus-run-session): a
-// notification service and a small disk service in the manner of UDisks2
-// (one file system on one drive), offered from a thread of their own with
-// their own connection, so the blocking calls of the code under test get
-// answers. Every call is recorded. Tests point the system bus at the
-// session bus (DBUS_SYSTEM_BUS_ADDRESS) before the first use of either.
+// Stand-in notification and disk services on the private bus of dbus-run-session, served from
+// their own thread and connection so blocking calls get answers; every call is recorded.
 #include <QMutex>
 #include <QSemaphore>
 #include <QStringList>
@@ -13,21 +9,26 @@
 namespace voxa::test {
 
 struct StandInDesktopState {
-    enum class Unmount { Ok, Busy, NotAuthorized, NotMounted };
+    enum class Unmount { Ok, Busy, NotAuthorized };
 
     QMutex lock;
-    // Notifications shown: their summary and body.
-    QStringList summaries;
-    QStringList bodies;
-
-    // The one device the disk service knows.
-    QString device = QStringLiteral("/dev/voxatest1");
+    QStringList summaries, bodies;  // notifications shown
+    QString device = QStringLiteral("/dev/voxatest1");  // the one device the disk service knows
     Unmount unmount = Unmount::Ok;
     bool canPowerOff = true;
     bool powerOffFails = false;
-    // "ResolveDevice", "Unmount", "PowerOff" in the order they came.
-    QStringList calls;
+    QStringList calls;  // "ResolveDevice", "Unmount", "PowerOff" in order
 
+    void reset()
+    {
+        QMutexLocker l(&lock);
+        summaries.clear();
+        bodies.clear();
+        calls.clear();
+        unmount = Unmount::Ok;
+        canPowerOff = true;
+        powerOffFails = false;
+    }
     int notificationCount()
     {
         QMutexLocker l(&lock);
@@ -45,13 +46,14 @@ public:
     static constexpr const char *BlockPath = "/org/freedesktop/UDisks2/block_devices/voxatest1";
     static constexpr const char *DrivePath = "/org/freedesktop/UDisks2/drives/VOXA_Test_Disk";
 
-    explicit StandInDesktop(StandInDesktopState &s) : m_s(s) {}
+    StandInDesktopState state;
+
     ~StandInDesktop() override;
-    // Starts the thread and takes both services' names; false when the bus
-    // refused.
+    // False without dbus-run-session's bus; otherwise points the system bus at it.
+    static bool usePrivateBus();
+    // Starts the thread and takes both services' names; false when the bus refused.
     bool startServices();
-    // Gives up or takes again a service's name (a service that is not
-    // running).
+    // Gives up or takes again a service's name.
     bool setNotificationsRunning(bool running);
     bool setDisksRunning(bool running);
 
@@ -59,7 +61,6 @@ protected:
     void run() override;
 
 private:
-    StandInDesktopState &m_s;
     QSemaphore m_ready;
     bool m_ok = false;
 };
