@@ -79,10 +79,7 @@ private slots:
         QFETCH(QString, calls);
         QFETCH(QStringList, message);
         const bool enabled = !device.isEmpty();
-        {
-            QMutexLocker l(&state.lock);
-            state.unmount = Unmount(unmount);
-        }
+        state.reset(Unmount(unmount));
         // Running from the disk: its root holds the program and a manager folder for the settings.
         const QString programFolder = QFileInfo(platform::runningProgramFile()).path();
         QDir voxaFolder(programFolder + QStringLiteral("/voxa"));
@@ -152,7 +149,6 @@ private slots:
             QCOMPARE(numbers.size(), int(OwnText::Count) + int(LaterOwnText::Count));
         }
         QCOMPARE(item()->text(), QStringLiteral("VOXA-Datentr\u00e4ger sicher entfernen"));
-        QCOMPARE(ownText(OwnText::DiskRemoved), QStringLiteral("Der VOXA-Datentr\u00e4ger kann jetzt entfernt werden."));
     }
 };
 

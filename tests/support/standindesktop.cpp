@@ -14,13 +14,6 @@ const QString kConnection = QStringLiteral("voxa-standin-desktop");
 const QString kNotifications = QStringLiteral("org.freedesktop.Notifications");
 const QString kDisks = QStringLiteral("org.freedesktop.UDisks2");
 
-void replyError(const QDBusMessage &call, const char *name, const QString &text)
-{
-    call.setDelayedReply(true);
-    QDBusConnection(kConnection).send(call.createErrorReply(kDisks + QStringLiteral(".Error.") + QLatin1String(name),
-                                                            text));
-}
-
 struct Adaptor : QDBusAbstractAdaptor {
     Adaptor(QObject *parent, StandInDesktopState &s) : QDBusAbstractAdaptor(parent), m_s(s) {}
     StandInDesktopState &m_s;
@@ -36,9 +29,8 @@ public slots:
                 const QStringList &, const QVariantMap &, int)
     {
         QMutexLocker l(&m_s.lock);
-        m_s.summaries.append(summary);
-        m_s.bodies.append(body);
-        return uint(m_s.summaries.size());
+        m_s.notifications.append(summary + u'|' + body);
+        return uint(m_s.notifications.size());
     }
 };
 
@@ -80,8 +72,12 @@ public slots:
                                                 {"NotAuthorizedCanObtain", "Not authorized to perform operation"}};
         QMutexLocker l(&m_s.lock);
         m_s.calls.append(QStringLiteral("Unmount"));
-        if (const auto *error = errors[int(m_s.unmount)]; error[0])
-            replyError(call, error[0], QString::fromLatin1(error[1]).replace(QLatin1String("%1"), m_s.device));
+        if (const auto *error = errors[int(m_s.unmount)]; error[0]) {
+            call.setDelayedReply(true);
+            QDBusConnection(kConnection)
+                .send(call.createErrorReply(kDisks + QStringLiteral(".Error.") + QLatin1String(error[0]),
+                                            QString::fromLatin1(error[1]).replace(QLatin1String("%1"), m_s.device)));
+        }
     }
 };
 
@@ -97,12 +93,10 @@ public:
         return m_s.canPowerOff;
     }
 public slots:
-    void PowerOff(const QVariantMap &, const QDBusMessage &call)
+    void PowerOff(const QVariantMap &)
     {
         QMutexLocker l(&m_s.lock);
         m_s.calls.append(QStringLiteral("PowerOff"));
-        if (m_s.powerOffFails)
-            replyError(call, "Failed", QStringLiteral("Error powering off drive: another partition is mounted"));
     }
 };
 

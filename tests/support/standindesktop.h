@@ -12,27 +12,24 @@ struct StandInDesktopState {
     enum class Unmount { Ok, Busy, NotAuthorized };
 
     QMutex lock;
-    QStringList summaries, bodies;  // notifications shown
+    QStringList notifications;  // "summary|body" of each shown
     QString device = QStringLiteral("/dev/voxatest1");  // the one device the disk service knows
     Unmount unmount = Unmount::Ok;
     bool canPowerOff = true;
-    bool powerOffFails = false;
     QStringList calls;  // "ResolveDevice", "Unmount", "PowerOff" in order
 
-    void reset()
+    void reset(Unmount u = Unmount::Ok, bool powerOff = true)
     {
         QMutexLocker l(&lock);
-        summaries.clear();
-        bodies.clear();
+        notifications.clear();
         calls.clear();
-        unmount = Unmount::Ok;
-        canPowerOff = true;
-        powerOffFails = false;
+        unmount = u;
+        canPowerOff = powerOff;
     }
-    int notificationCount()
+    QStringList shown()
     {
         QMutexLocker l(&lock);
-        return int(summaries.size());
+        return notifications;
     }
     QStringList callList()
     {
