@@ -1,12 +1,6 @@
-// Started by e2e_wayland.sh under a headless compositor: the manager's window
-// on the sample drive runs its start-up with the real, timed animations,
-// opens every frame of the start panel through its button, returns to the
-// start panel with the Exit tool button after each, and closes with the
-// header's close button. Each step is printed; the status is 0 when all of
-// them finished in time and the window had each frame's size.
-//   framewalk PICTURE
-// PICTURE is the file picked in the logo editor's picture chooser. The drive
-// table comes from VOXA_DRIVE_TABLE; the player's drive is V.
+// Run by e2e_wayland.sh: with the real animations, opens every start-panel frame through its button, returns with
+// Exit after each, and closes with the header's close button; status 0 when every step finished with the frame's
+// window size.   framewalk PICTURE (picked in the logo editor's chooser; drive table from VOXA_DRIVE_TABLE, drive V)
 #include "app/appstate.h"
 #include "app/controlframe.h"
 #include "app/drivelocator.h"
@@ -25,19 +19,20 @@
 #include <QTimer>
 #include <cstdio>
 
+using namespace voxa;
+
 namespace {
 
-// The sample drive is the player's drive, in a normal run.
-class SampleDriveLocator : public voxa::DriveLocator {
+class SampleDriveLocator : public DriveLocator {
 public:
-    voxa::TOtherFrame *createChooser(voxa::TMainForm &) override { return nullptr; }
-    bool LocateManager(voxa::TMainForm &main, bool) override
+    TOtherFrame *createChooser(TMainForm &) override { return nullptr; }
+    bool LocateManager(TMainForm &main, bool) override
     {
-        voxa::appState().DriveLetter = QLatin1Char('V');
+        appState().DriveLetter = QLatin1Char('V');
         main.LoadWindowSettings();
         return true;
     }
-    void CompleteInstallation(voxa::TMainForm &) override {}
+    void CompleteInstallation(TMainForm &) override {}
 };
 
 void say(const QString &line)
@@ -58,29 +53,26 @@ void say(const QString &line)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: framewalk PICTURE\n");
-        return 2;
-    }
-    const QString picture = QString::fromLocal8Bit(argv[1]);
+    const QString picture = app.arguments().value(1);
+    if (picture.isEmpty())
+        fail(QStringLiteral("usage: framewalk PICTURE"));
     QGuiApplication::setDesktopFileName(QStringLiteral("voxa-manager"));
     say(QStringLiteral("platform %1").arg(QGuiApplication::platformName()));
-    voxa::InstallFontSubstitutes();
-    voxa::QtPrompts prompts;
-    voxa::setPrompts(&prompts);
-    if (!voxa::LoadSkinForStartup())
+    InstallFontSubstitutes();
+    QtPrompts prompts;
+    setPrompts(&prompts);
+    if (!LoadSkinForStartup())
         return 1;
-    voxa::RegisterFeatures();
+    RegisterFeatures();
     SampleDriveLocator locator;
-    voxa::setDriveLocator(&locator);
-    voxa::TMainForm main;
+    setDriveLocator(&locator);
+    TMainForm main;
     prompts.setMainWindow(&main);
     main.CreateDialogs();
 
     QString step = QStringLiteral("start-up");
     QTimer::singleShot(45000, &app, [&] { fail(QStringLiteral("timed out at: ") + step); });
-    // Modal windows: the picture chooser gets the picture, anything else
-    // (the update check's failure box) is answered and reported.
+    // The picture chooser gets the picture; any other box (a question to save, a failure) is answered No or OK.
     QTimer modals;
     QObject::connect(&modals, &QTimer::timeout, &app, [&] {
         auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
@@ -90,51 +82,42 @@ int main(int argc, char **argv)
             say(QStringLiteral("  picture chooser: ") + picture);
             files->selectFile(picture);
             static_cast<QDialog *>(files)->accept();  // public through the base
-        } else {
-            // A question to save is answered No, so the frame closes.
-            auto *box = qobject_cast<QMessageBox *>(dialog);
-            say(QStringLiteral("  answered: ") + (box ? box->text() : dialog->windowTitle()));
-            QAbstractButton *answer = box ? box->button(QMessageBox::No) : nullptr;
-            if (!answer && box)
-                answer = box->button(QMessageBox::Ok);
-            if (answer)
-                answer->click();
-            else
-                dialog->reject();
+            return;
         }
+        auto *box = qobject_cast<QMessageBox *>(dialog);
+        say(QStringLiteral("  answered: ") + (box ? box->text() : dialog->windowTitle()));
+        QAbstractButton *answer = box ? box->button(QMessageBox::No) : nullptr;
+        if (box && !answer)
+            answer = box->button(QMessageBox::Ok);
+        answer ? answer->click() : dialog->reject();
     });
     modals.start(100);
 
-    const voxa::skin::StartButton buttons[] = {
-        voxa::skin::StartButton::Config,  voxa::skin::StartButton::Logo,        voxa::skin::StartButton::Message,
-        voxa::skin::StartButton::MyRadio, voxa::skin::StartButton::Playdisplay, voxa::skin::StartButton::Update,
-    };
-    int next = 0;
-    int shown = 0;
+    using skin::StartButton;
+    const StartButton buttons[] = {StartButton::Config,  StartButton::Logo,        StartButton::Message,
+                                   StartButton::MyRadio, StartButton::Playdisplay, StartButton::Update};
+    int next = 0, shown = 0;
     std::function<void()> openNext = [&] {
         if (next == int(std::size(buttons))) {
-            step = QStringLiteral("closing");
-            say(step);
+            say(step = QStringLiteral("closing"));
             main.XButton->Click();
             return;
         }
-        voxa::TSkinButton *button = main.StartPanel->Button(buttons[next++]);
+        TSkinButton *button = main.StartPanel->Button(buttons[next++]);
         step = button->Caption();
-        if (!button->isEnabled()) {
-            say(step + QStringLiteral(": disabled"));
+        say(step + (button->isEnabled() ? QString() : QStringLiteral(": disabled")));
+        if (button->isEnabled())
+            button->Click();
+        else
             QTimer::singleShot(0, &app, openNext);
-            return;
-        }
-        say(step);
-        button->Click();
     };
-    QObject::connect(&main, &voxa::TMainForm::startupFinished, &app, [&] {
+    QObject::connect(&main, &TMainForm::startupFinished, &app, [&] {
         if (!main.StartPanel || !main.StartPanel->isVisible())
             fail(QStringLiteral("the start-up did not end on the start panel"));
         say(QStringLiteral("started at %1 x %2").arg(main.width()).arg(main.height()));
         openNext();
     });
-    QObject::connect(&main, &voxa::TMainForm::frameShown, &app, [&](QWidget *frame) {
+    QObject::connect(&main, &TMainForm::frameShown, &app, [&](QWidget *frame) {
         // The events of this change run first; the next command waits for them.
         if (frame == main.StartPanel) {
             if (next > 0)
@@ -145,11 +128,7 @@ int main(int argc, char **argv)
                              main.Border->y() + main.Border->height() + frame->height());
         if (main.size() != expected || !frame->isVisible())
             fail(QStringLiteral("%1: the window is %2 x %3, not %4 x %5")
-                     .arg(step)
-                     .arg(main.width())
-                     .arg(main.height())
-                     .arg(expected.width())
-                     .arg(expected.height()));
+                     .arg(step).arg(main.width()).arg(main.height()).arg(expected.width()).arg(expected.height()));
         if (main.XButton->geometry().right() != main.width() - 5)
             fail(step + QStringLiteral(": the close button is not at the header's right end"));
         ++shown;
@@ -158,9 +137,8 @@ int main(int argc, char **argv)
     });
 
     main.show();
-    // As in the program: without an activation from the compositor the
-    // start-up runs anyway.
-    QTimer::singleShot(400, &main, &voxa::TMainForm::FormActivate);
+    // As in the program: without an activation from the compositor the start-up runs anyway.
+    QTimer::singleShot(400, &main, &TMainForm::FormActivate);
     const int status = app.exec();
     if (main.isVisible())
         fail(QStringLiteral("the event loop ended with the window open"));
