@@ -53,32 +53,30 @@ private slots:
     {
         QTest::addColumn<QString>("device");  // empty: a folder drive
         QTest::addColumn<int>("unmount");
-        QTest::addColumn<bool>("runsFromDisk");
-        QTest::addColumn<bool>("closed");  // the answer to the running-from-disk question
-        QTest::addColumn<QString>("calls");
+        QTest::addColumn<QString>("calls");        // none with a device: the manager runs from the disk
         QTest::addColumn<QStringList>("message");  // parts of the box's text
-        const QString dev = QStringLiteral("/dev/voxatest1");
+        QTest::addColumn<bool>("closed");          // the answer to the running-from-disk question
+        const QString dev = QStringLiteral("/dev/voxatest1"), unmount = QStringLiteral("ResolveDevice Unmount");
         const QStringList running{ownText(OwnText::RemoveRunningManager)};
-        QTest::newRow("folder drive") << QString() << int(Unmount::Ok) << false << false << "" << QStringList();
-        QTest::newRow("removed") << dev << int(Unmount::Ok) << false << false << "ResolveDevice Unmount PowerOff"
-                                 << QStringList{ownText(OwnText::DiskRemoved)};
-        QTest::newRow("busy") << dev << int(Unmount::Busy) << false << false << "ResolveDevice Unmount"
-                              << QStringList{ownText(OwnText::DiskBusy), QStringLiteral("target is busy")};
-        QTest::newRow("not authorised") << dev << int(Unmount::NotAuthorized) << false << false
-                                        << "ResolveDevice Unmount" << QStringList{ownText(OwnText::RemovalNotAuthorized)};
-        QTest::newRow("runs from the disk, kept open") << dev << int(Unmount::Ok) << true << false << "" << running;
-        QTest::newRow("runs from the disk, closed") << dev << int(Unmount::Ok) << true << true << "" << running;
+        QTest::newRow("folder drive") << QString() << int(Unmount::Ok) << "" << QStringList() << false;
+        QTest::newRow("removed") << dev << int(Unmount::Ok) << unmount + QStringLiteral(" PowerOff")
+                                 << QStringList{ownText(OwnText::DiskRemoved)} << false;
+        QTest::newRow("busy") << dev << int(Unmount::Busy) << unmount
+                              << QStringList{ownText(OwnText::DiskBusy), QStringLiteral("target is busy")} << false;
+        QTest::newRow("not authorised") << dev << int(Unmount::NotAuthorized) << unmount
+                                        << QStringList{ownText(OwnText::RemovalNotAuthorized)} << false;
+        QTest::newRow("runs from the disk, kept open") << dev << int(Unmount::Ok) << "" << running << false;
+        QTest::newRow("runs from the disk, closed") << dev << int(Unmount::Ok) << "" << running << true;
     }
 
     void menuCommand()
     {
         QFETCH(QString, device);
         QFETCH(int, unmount);
-        QFETCH(bool, runsFromDisk);
-        QFETCH(bool, closed);
         QFETCH(QString, calls);
         QFETCH(QStringList, message);
-        const bool enabled = !device.isEmpty();
+        QFETCH(bool, closed);
+        const bool enabled = !device.isEmpty(), runsFromDisk = enabled && calls.isEmpty();
         state.reset(Unmount(unmount));
         // Running from the disk: its root holds the program and a manager folder for the settings.
         const QString programFolder = QFileInfo(platform::runningProgramFile()).path();
@@ -91,7 +89,6 @@ private slots:
         }
         drives->setDevice(QLatin1Char('V'), device);
         test::RecordingProcesses processes;
-
         QVERIFY(item() && form->VOXAPopup->actions().contains(item()));
         emit form->VOXAPopup->aboutToShow();
         QCOMPARE(item()->isEnabled(), enabled);

@@ -13,6 +13,7 @@ namespace {
 const QString kConnection = QStringLiteral("voxa-standin-desktop");
 const QString kNotifications = QStringLiteral("org.freedesktop.Notifications");
 const QString kDisks = QStringLiteral("org.freedesktop.UDisks2");
+const QString kDevice = QStringLiteral("/dev/voxatest1");
 
 struct Adaptor : QDBusAbstractAdaptor {
     Adaptor(QObject *parent, StandInDesktopState &s) : QDBusAbstractAdaptor(parent), m_s(s) {}
@@ -44,7 +45,7 @@ public slots:
     {
         QMutexLocker l(&m_s.lock);
         m_s.calls.append(QStringLiteral("ResolveDevice"));
-        if (devspec.value(QStringLiteral("path")).toString() == m_s.device)
+        if (devspec.value(QStringLiteral("path")).toString() == kDevice)
             return {QDBusObjectPath(QString::fromLatin1(StandInDesktop::BlockPath))};
         return {};
     }
@@ -76,7 +77,7 @@ public slots:
             call.setDelayedReply(true);
             QDBusConnection(kConnection)
                 .send(call.createErrorReply(kDisks + QStringLiteral(".Error.") + QLatin1String(error[0]),
-                                            QString::fromLatin1(error[1]).replace(QLatin1String("%1"), m_s.device)));
+                                            QString::fromLatin1(error[1]).replace(QLatin1String("%1"), kDevice)));
         }
     }
 };
@@ -87,11 +88,7 @@ class DriveAdaptor : public Adaptor {
     Q_PROPERTY(bool CanPowerOff READ canPowerOff)
 public:
     using Adaptor::Adaptor;
-    bool canPowerOff() const
-    {
-        QMutexLocker l(&m_s.lock);
-        return m_s.canPowerOff;
-    }
+    bool canPowerOff() const { QMutexLocker l(&m_s.lock); return m_s.canPowerOff; }
 public slots:
     void PowerOff(const QVariantMap &)
     {

@@ -13,10 +13,9 @@ struct StandInDesktopState {
 
     QMutex lock;
     QStringList notifications;  // "summary|body" of each shown
-    QString device = QStringLiteral("/dev/voxatest1");  // the one device the disk service knows
+    QStringList calls;          // "ResolveDevice", "Unmount", "PowerOff" in order
     Unmount unmount = Unmount::Ok;
     bool canPowerOff = true;
-    QStringList calls;  // "ResolveDevice", "Unmount", "PowerOff" in order
 
     void reset(Unmount u = Unmount::Ok, bool powerOff = true)
     {
@@ -26,23 +25,15 @@ struct StandInDesktopState {
         unmount = u;
         canPowerOff = powerOff;
     }
-    QStringList shown()
-    {
-        QMutexLocker l(&lock);
-        return notifications;
-    }
-    QStringList callList()
-    {
-        QMutexLocker l(&lock);
-        return calls;
-    }
+    QStringList shown() { QMutexLocker l(&lock); return notifications; }
+    QStringList callList() { QMutexLocker l(&lock); return calls; }
 };
 
+// The disk service knows one device, /dev/voxatest1.
 class StandInDesktop : public QThread {
 public:
     static constexpr const char *BlockPath = "/org/freedesktop/UDisks2/block_devices/voxatest1";
     static constexpr const char *DrivePath = "/org/freedesktop/UDisks2/drives/VOXA_Test_Disk";
-
     StandInDesktopState state;
 
     ~StandInDesktop() override;
