@@ -63,8 +63,6 @@ private slots:
                                  << QStringList{ownText(OwnText::DiskRemoved)} << false;
         QTest::newRow("busy") << dev << int(Unmount::Busy) << unmount
                               << QStringList{ownText(OwnText::DiskBusy), QStringLiteral("target is busy")} << false;
-        QTest::newRow("not authorised") << dev << int(Unmount::NotAuthorized) << unmount
-                                        << QStringList{ownText(OwnText::RemovalNotAuthorized)} << false;
         QTest::newRow("runs from the disk, kept open") << dev << int(Unmount::Ok) << "" << running << false;
         QTest::newRow("runs from the disk, closed") << dev << int(Unmount::Ok) << "" << running << true;
     }

@@ -55,8 +55,7 @@ for size in 16 22 24 32 48 64 128 256; do
   [ "$(od -An -tx1 -j16 -N8 "$png" | tr -d ' \n')" = "$(printf '%08x%08x' "$size" "$size")" ] || fail "no $size x $size $png"
 done
 metas=("$ROOT"/usr/share/metainfo/*.metainfo.xml)
-[ ${#metas[@]} -eq 1 ] || fail "expected one metainfo file"
-appstreamcli validate --no-net "${metas[0]}" || fail "metainfo invalid"
+[ ${#metas[@]} -eq 1 ] && appstreamcli validate --no-net "${metas[0]}" || fail "not one valid metainfo file"
 grep -q '<launchable type="desktop-id">voxa-manager.desktop</launchable>' "${metas[0]}" || fail "metainfo launches another entry"
 grep -q "<release version=\"$VERSION\"" "${metas[0]}" || fail "metainfo has no release $VERSION"
 

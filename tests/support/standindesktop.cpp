@@ -14,6 +14,8 @@ const QString kConnection = QStringLiteral("voxa-standin-desktop");
 const QString kNotifications = QStringLiteral("org.freedesktop.Notifications");
 const QString kDisks = QStringLiteral("org.freedesktop.UDisks2");
 const QString kDevice = QStringLiteral("/dev/voxatest1");
+const QString kBlock = QStringLiteral("/org/freedesktop/UDisks2/block_devices/voxatest1");
+const QString kDrive = QStringLiteral("/org/freedesktop/UDisks2/drives/VOXA_Test_Disk");
 
 struct Adaptor : QDBusAbstractAdaptor {
     Adaptor(QObject *parent, StandInDesktopState &s) : QDBusAbstractAdaptor(parent), m_s(s) {}
@@ -46,7 +48,7 @@ public slots:
         QMutexLocker l(&m_s.lock);
         m_s.calls.append(QStringLiteral("ResolveDevice"));
         if (devspec.value(QStringLiteral("path")).toString() == kDevice)
-            return {QDBusObjectPath(QString::fromLatin1(StandInDesktop::BlockPath))};
+            return {QDBusObjectPath(kBlock)};
         return {};
     }
 };
@@ -57,7 +59,7 @@ class BlockAdaptor : public Adaptor {
     Q_PROPERTY(QDBusObjectPath Drive READ drive)
 public:
     using Adaptor::Adaptor;
-    QDBusObjectPath drive() const { return QDBusObjectPath(QString::fromLatin1(StandInDesktop::DrivePath)); }
+    QDBusObjectPath drive() const { return QDBusObjectPath(kDrive); }
 };
 
 class FilesystemAdaptor : public Adaptor {
@@ -105,25 +107,12 @@ bool setRunning(const QString &service, bool running)
 
 }  // namespace
 
-StandInDesktop::~StandInDesktop()
-{
-    quit();
-    wait();
-}
-
 bool StandInDesktop::usePrivateBus()
 {
     if (qEnvironmentVariableIsEmpty("VOXA_PRIVATE_BUS") || qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
         return false;
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", qgetenv("DBUS_SESSION_BUS_ADDRESS"));
     return true;
-}
-
-bool StandInDesktop::startServices()
-{
-    start();
-    m_ready.acquire();
-    return m_ok;
 }
 
 bool StandInDesktop::setNotificationsRunning(bool running) { return setRunning(kNotifications, running); }
@@ -140,9 +129,8 @@ void StandInDesktop::run()
     new DriveAdaptor(&drive, state);
     m_ok = bus.isConnected() && bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &notifications)
         && bus.registerObject(QStringLiteral("/org/freedesktop/UDisks2/Manager"), &manager)
-        && bus.registerObject(QString::fromLatin1(BlockPath), &block)
-        && bus.registerObject(QString::fromLatin1(DrivePath), &drive) && bus.registerService(kNotifications)
-        && bus.registerService(kDisks);
+        && bus.registerObject(kBlock, &block) && bus.registerObject(kDrive, &drive)
+        && bus.registerService(kNotifications) && bus.registerService(kDisks);
     m_ready.release();
     if (m_ok)
         exec();

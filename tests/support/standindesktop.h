@@ -32,15 +32,13 @@ struct StandInDesktopState {
 // The disk service knows one device, /dev/voxatest1.
 class StandInDesktop : public QThread {
 public:
-    static constexpr const char *BlockPath = "/org/freedesktop/UDisks2/block_devices/voxatest1";
-    static constexpr const char *DrivePath = "/org/freedesktop/UDisks2/drives/VOXA_Test_Disk";
     StandInDesktopState state;
 
-    ~StandInDesktop() override;
+    ~StandInDesktop() override { quit(); wait(); }
     // False without dbus-run-session's bus; otherwise points the system bus at it.
     static bool usePrivateBus();
     // Starts the thread and takes both services' names; false when the bus refused.
-    bool startServices();
+    bool startServices() { start(); m_ready.acquire(); return m_ok; }
     // Gives up or takes again a service's name.
     bool setNotificationsRunning(bool running);
     bool setDisksRunning(bool running);
