@@ -15,13 +15,22 @@ endif()
 # the offscreen platform (no display needed), with its own empty home folder
 # so that no user drive table or letter memory leaks into it.
 function(voxa_add_test name)
-  cmake_parse_arguments(T "SANITIZED" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SANITIZED;BUS" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE voxa_flags voxatestsupport Qt6::Test ${T_LIBS})
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VOXA_DRIVE_TABLE=;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/testhome/${name}"
-    TIMEOUT 300)
+  set(env "QT_QPA_PLATFORM=offscreen;VOXA_DRIVE_TABLE=;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/testhome/${name}")
+  # BUS: the test runs on a private session bus of its own, never on the
+  # user's desktop (it skips where dbus-run-session is missing).
+  if(T_BUS)
+    find_program(VOXA_DBUS_RUN_SESSION dbus-run-session)
+    list(APPEND env "VOXA_PRIVATE_BUS=1")
+  endif()
+  if(T_BUS AND VOXA_DBUS_RUN_SESSION)
+    add_test(NAME ${name} COMMAND ${VOXA_DBUS_RUN_SESSION} -- $<TARGET_FILE:${name}>)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
   # Fuzz tests (named so) and tests marked SANITIZED (threads sharing data)
   # run a second time in the sanitizer build: label "sanitized", and the
   # target "sanitized_tests" builds just them.
