@@ -498,52 +498,49 @@ bool syncFileSystem(const QString &path)
     return ok;
 }
 
+namespace {
+
+// Keeps fd in held when its lock is taken; closes it otherwise (errno kept).
+FolderLock::Result takeLock(int fd, int &held)
+{
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        held = fd;
+        return FolderLock::Result::Taken;
+    }
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    return err == EWOULDBLOCK ? FolderLock::Result::Busy : FolderLock::Result::Failed;
+}
+
+}  // namespace
+
 FolderLock::Result FolderLock::tryLock(const QString &folder)
 {
     release();
     const QByteArray p = native(folder);
-    int fd = p.isEmpty() ? -1 : ::open(p.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    const int fd = p.isEmpty() ? -1 : ::open(p.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
         fail();
+        if (fd >= 0)
+            ::close(fd);
         return Result::Failed;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        m_fd = fd;
-        return Result::Taken;
-    }
-    if (errno == EWOULDBLOCK) {
-        ::close(fd);
-        return Result::Busy;
-    }
+    if (const Result r = takeLock(fd, m_fd); r != Result::Failed)
+        return r;
     // The folder's file system cannot lock a folder: lock a local file that
     // stands for it.
-    struct stat st {};
-    const bool statted = ::fstat(fd, &st) == 0;
-    ::close(fd);
-    if (!statted) {
-        fail();
-        return Result::Failed;
-    }
     QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty())
         dir = QDir::tempPath();
     const QString name = QStringLiteral("voxa-lock-%1-%2").arg(quint64(st.st_dev), 0, 16).arg(quint64(st.st_ino));
     const QByteArray lockFile = QFile::encodeName(dir + QLatin1Char('/') + name);
-    fd = ::open(lockFile.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
-    if (fd < 0) {
+    const int local = ::open(lockFile.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+    const Result r = local < 0 ? Result::Failed : takeLock(local, m_fd);
+    if (r == Result::Failed)
         fail();
-        return Result::Failed;
-    }
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        m_fd = fd;
-        return Result::Taken;
-    }
-    const int err = errno;
-    ::close(fd);
-    if (err == EWOULDBLOCK)
-        return Result::Busy;
-    t_errno = err;
-    return Result::Failed;
+    return r;
 }
 
 void FolderLock::release()

@@ -108,9 +108,9 @@ QString blockObjectOf(const QString &device, QDBusMessage &reply)
     QString node = QFileInfo(device).canonicalFilePath();
     if (node.isEmpty())
         node = device;
-    QVariantMap spec;
-    spec.insert(QStringLiteral("path"), node);
-    reply = call(kManagerPath, kManager, QStringLiteral("ResolveDevice"), {spec, QVariantMap()});
+    QVariantMap lookup;
+    lookup.insert(QStringLiteral("path"), node);
+    reply = call(kManagerPath, kManager, QStringLiteral("ResolveDevice"), {lookup, QVariantMap()});
     if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
         const auto paths = qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().constFirst());
         if (!paths.isEmpty())
