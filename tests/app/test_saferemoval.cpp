@@ -76,7 +76,6 @@ private slots:
         QFETCH(bool, closed);
         const bool enabled = !device.isEmpty(), runsFromDisk = enabled && calls.isEmpty();
         state.reset(Unmount(unmount));
-        // Running from the disk: its root holds the program and a manager folder for the settings.
         const QString programFolder = QFileInfo(platform::runningProgramFile()).path();
         QDir voxaFolder(programFolder + QStringLiteral("/voxa"));
         QVERIFY(!voxaFolder.exists());
@@ -102,8 +101,7 @@ private slots:
         QCOMPARE(prompts->pending(), 0);
         for (const QString &part : message)
             QVERIFY2(prompts->lastMessage().text.contains(part), qPrintable(prompts->lastMessage().text));
-
-        // Closing starts a copy of the program off the disk, from the root folder, and saves the settings.
+        // Closing starts a copy of the program off the disk, from "/", and saves the settings.
         QCOMPARE(processes.calls.size(), closed ? 1 : 0);
         if (closed) {
             const test::ProcessCall call = processes.calls.constFirst();
@@ -119,7 +117,7 @@ private slots:
         }
     }
 
-    // Both language files carry every own text (English the built-in one), the item's caption too.
+    // Both language files carry every own text, the item's caption too.
     void captionsFromTheLanguageFiles()
     {
         QVERIFY(item());

@@ -60,7 +60,6 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::newRow("alone") << words("frobnicate");
-        QTest::newRow("with arguments") << words("frobnicate x --help");
         QTest::newRow("letter case counts") << words("SCAN /tmp");
         QTest::newRow("help for it") << words("help frobnicate");
     }
@@ -74,7 +73,7 @@ private slots:
         QCOMPARE(out, QString());
     }
 
-    // COMMAND --help (and help COMMAND) explains each argument and option below the usage, with an example.
+    // COMMAND --help (= help COMMAND) explains each argument and option, with an example.
     void commandHelp_data()
     {
         QTest::addColumn<QString>("command");
@@ -216,8 +215,8 @@ private slots:
         QFETCH(QStringList, recordKeys);
         QFETCH(int, records);
         TestDriveTable table;
-        QVERIFY(QDir(table.add(QLatin1Char('E'))).mkpath("voxa/config"));
-        QVERIFY(QDir(table.root(QLatin1Char('E'))).mkpath("voxa/myradio"));
+        const QDir e(table.add(QLatin1Char('E')));
+        QVERIFY(e.mkpath("voxa/config") && e.mkpath("voxa/myradio"));
         table.add(QLatin1Char('F'));
         QString out, err;
         for (const char *made : {"make-mp3 E:\\music\\b.mp3", "make-mp3 E:\\music\\a.mp3", "make-mp3 E:\\music\\c.mp3",
@@ -232,17 +231,13 @@ private slots:
         QCOMPARE(run({args[0], "--help"}, help, err), 0);
         for (const QString &key : keys + recordKeys)
             QVERIFY2(help.contains('"' + key + '"'), qPrintable(args[0] + " does not document " + key));
+        QCOMPARE(keys.isEmpty() ? QStringList() : doc.object().keys(), keys);
         QVERIFY(keys.isEmpty() ? doc.isArray() : doc.isObject());
-        if (!keys.isEmpty())
-            QCOMPARE(doc.object().keys(), keys);
         const QJsonArray list = keys.isEmpty() ? doc.array() : doc.object().value(recordsKey).toArray();
         QCOMPARE(list.size(), records);
-        for (const QJsonValue &record : list) {
-            if (recordKeys.isEmpty())
-                QVERIFY(record.isString());
-            else
-                QCOMPARE(record.toObject().keys(), recordKeys);
-        }
+        for (const QJsonValue &record : list)
+            QVERIFY2(recordKeys.isEmpty() ? record.isString() : record.toObject().keys() == recordKeys,
+                     qPrintable(QJsonDocument(list).toJson()));
     }
 
     // sort --dry-run moves nothing and says why a real sort would not run (a forced plan: jsonLayouts).
