@@ -1,6 +1,4 @@
-// The captions of the skinned buttons stay readable: each dialog (and a
-// button on a tinted skin panel, as on the frames) is rendered offscreen and
-// the caption's contrast against the face is measured in every state.
+// Skinned button captions reach 4.5:1 against their face on the dialogs and frames, in every state.
 #include "app/features.h"
 #include "app/frametable.h"
 #include "app/mainform.h"
@@ -10,11 +8,11 @@
 #include "ui/skinpanel.h"
 #include "update/proxydialog.h"
 
-#include <QApplication>
 #include <QMouseEvent>
 #include <QScopeGuard>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -24,21 +22,13 @@ using namespace voxa;
 
 namespace {
 
-double channel(int c)
+double lum(QRgb c)
 {
-    const double v = c / 255.0;
-    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    auto ch = [](int v) { const double d = v / 255.0; return d <= 0.04045 ? d / 12.92 : std::pow((d + 0.055) / 1.055, 2.4); };
+    return 0.2126 * ch(qRed(c)) + 0.7152 * ch(qGreen(c)) + 0.0722 * ch(qBlue(c));
 }
 
-double ratio(QRgb a, QRgb b)
-{
-    auto lum = [](QRgb c) { return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c)); };
-    const double la = lum(a), lb = lum(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-// The face is the commonest colour of the button's picture; the caption's
-// colour is the pixel that stands out most from it.
+// Face = commonest colour of the picture; result = best contrast of any pixel against it.
 double captionContrast(const QImage &picture)
 {
     const QImage img = picture.convertToFormat(QImage::Format_RGB32);
@@ -46,53 +36,39 @@ double captionContrast(const QImage &picture)
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
             ++counts[img.pixel(x, y)];
-    QRgb face = 0;
-    int most = 0;
-    for (const auto &[colour, n] : counts)
-        if (n > most)
-            most = n, face = colour;
+    const double lf = lum(std::max_element(counts.begin(), counts.end(), [](auto &a, auto &b) { return a.second < b.second; })->first);
     double best = 1.0;
-    for (const auto &entry : counts)
-        best = std::max(best, ratio(entry.first, face));
+    for (const auto &entry : counts) {
+        const double l = lum(entry.first);
+        best = std::max(best, (std::max(l, lf) + 0.05) / (std::min(l, lf) + 0.05));
+    }
     return best;
 }
 
-void send(QWidget *w, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons)
+void send(QWidget *w, QEvent::Type type, Qt::MouseButton button = Qt::NoButton)
 {
     const QPointF at(w->width() / 2.0, w->height() / 2.0);
-    QMouseEvent e(type, at, w->mapToGlobal(at), button, buttons, Qt::NoModifier);
+    QMouseEvent e(type, at, w->mapToGlobal(at), button, button, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &e);
 }
 
 enum class State { Normal, Hovered, Pressed, Disabled, Focused };
-
-void putInto(TSkinButton *b, State state)
-{
-    b->setEnabled(state != State::Disabled);
-    if (state == State::Hovered || state == State::Pressed)
-        send(b, QEvent::MouseMove, Qt::NoButton, Qt::NoButton);
-    if (state == State::Pressed)
-        send(b, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
-    if (state == State::Focused) {
-        b->setFocusPolicy(Qt::StrongFocus);
-        b->setFocus();
-    }
-}
+const std::pair<const char *, State> kStates[] = {{"normal", State::Normal},     {"hovered", State::Hovered},
+                                                  {"pressed", State::Pressed},   {"disabled", State::Disabled},
+                                                  {"focused", State::Focused}};
 
 using Maker = std::function<QWidget *()>;
 
-// A frame's look: a skin panel with the skin's colour or a picture, and a
-// button with the blue face of the light pages.
+// A frame's look: a skin panel (colour or picture) holding a button, optionally with a blue face.
 QWidget *panelWith(const QColor &panelColour, const QColor &baseColour, bool picture)
 {
     auto *panel = new TSkinPanel;
     panel->resize(200, 60);
     panel->setColor(panelColour);
-    if (picture) {
-        QImage bg(200, 60, QImage::Format_RGB32);
-        bg.fill(panelColour);
+    QImage bg(200, 60, QImage::Format_RGB32);
+    bg.fill(panelColour);
+    if (picture)
         panel->setBackground(bg);
-    }
     auto *b = new TSkinButton(panel);
     b->setAutoSize(false);
     b->setGeometry(10, 10, 110, 25);
@@ -110,8 +86,7 @@ Q_DECLARE_METATYPE(State)
 class TestCaptionContrast : public QObject, private test::FrameWindow {
     Q_OBJECT
 
-    // Each shown button with a caption of its own, in each state, as the
-    // window shows it.
+    // Puts each shown, captioned button into the state and measures it as it paints itself.
     void measureButtons(QWidget *window, State state)
     {
         int measured = 0;
@@ -120,16 +95,21 @@ class TestCaptionContrast : public QObject, private test::FrameWindow {
                 continue;
             ++measured;
             const bool wasEnabled = b->isEnabled();
-            putInto(b, state);
+            b->setEnabled(state != State::Disabled);
+            if (state == State::Focused)
+                b->setFocusPolicy(Qt::StrongFocus), b->setFocus();
+            if (state == State::Hovered || state == State::Pressed)
+                send(b, QEvent::MouseMove);
             if (state == State::Hovered && b->isEnabled() && !b->Skinned())
                 QVERIFY(b->Hovered());
-            if (state == State::Pressed && b->Hovered())
-                QCOMPARE(b->CurrentLook(), TSkinButton::Look::Pressed);
-            // The button as it paints itself: a frame may lie over another.
-            const QImage shot = b->grab().toImage();
-            const double c = captionContrast(shot);
+            if (state == State::Pressed) {
+                send(b, QEvent::MouseButtonPress, Qt::LeftButton);
+                if (b->Hovered())
+                    QCOMPARE(b->CurrentLook(), TSkinButton::Look::Pressed);
+            }
+            const double c = captionContrast(b->grab().toImage());
             if (state == State::Pressed)
-                send(b, QEvent::MouseButtonRelease, Qt::NoButton, Qt::NoButton);
+                send(b, QEvent::MouseButtonRelease);
             b->setEnabled(wasEnabled);
             QVERIFY2(c >= 4.5, qPrintable(QStringLiteral("%1: contrast %2").arg(b->Caption()).arg(c, 0, 'f', 2)));
         }
@@ -151,16 +131,10 @@ private slots:
             {"pale panel", [] { return panelWith(QColor(239, 239, 239), QColor(), false); }},
             {"blue face", [] { return panelWith(QColor(239, 239, 239), QColor(28, 96, 160), false); }},
         };
-        const std::pair<const char *, State> states[] = {{"normal", State::Normal},
-                                                         {"hovered", State::Hovered},
-                                                         {"pressed", State::Pressed},
-                                                         {"disabled", State::Disabled},
-                                                         {"focused", State::Focused}};
         for (const auto &[wname, make] : windows)
-            for (const auto &[sname, state] : states)
+            for (const auto &[sname, state] : kStates)
                 QTest::addRow("%s %s", wname, sname) << make << state;
     }
-
     void everyButtonReadable()
     {
         QFETCH(Maker, make);
@@ -168,22 +142,16 @@ private slots:
         std::unique_ptr<QWidget> window(make());
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        for (TSkinButton *b : window->findChildren<TSkinButton *>())
-            QVERIFY2(!b->Caption().isEmpty(), "every dialog button has a caption");
         measureButtons(window.get(), state);
     }
 
-    // Every frame of the main window, its buttons in each state.
     void everyFrameReadable_data()
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<State>("state");
-        const std::pair<const char *, State> states[] = {
-            {"normal", State::Normal}, {"hovered", State::Hovered}, {"pressed", State::Pressed},
-            {"disabled", State::Disabled}};
         for (const FrameRow &row : FrameTable())
             if (row.status)
-                for (const auto &[sname, state] : states)
+                for (const auto &[sname, state] : kStates)
                     QTest::addRow("%s %s", row.status, sname) << int(row.kind) << state;
     }
     void everyFrameReadable()
@@ -195,9 +163,8 @@ private slots:
         QVERIFY(showMainWindow());
         auto done = qScopeGuard([this] { tearDown(); });
         form->EnsureFrame(FrameKind(kind), false);
-        QWidget *frame = form->Frame(FrameKind(kind));
-        QVERIFY(frame);
-        form->ShowFrame(frame);
+        QVERIFY(form->Frame(FrameKind(kind)));
+        form->ShowFrame(form->Frame(FrameKind(kind)));
         QTRY_VERIFY(!form->Busy());
         measureButtons(form, state);
     }
