@@ -55,8 +55,8 @@ bool TEditorFrame::Load()
 
 bool TEditorFrame::Save()
 {
-    if (!m_fileName.isEmpty() && fs::exists(m_fileName) && fs::isReadOnly(m_fileName))
-        fs::clearReadOnly(m_fileName);
+    if (!m_fileName.isEmpty())
+        fs::makeWritable(m_fileName);
     return true;
 }
 

@@ -255,8 +255,7 @@ void TDeleteFile::DeleteButtonClick()
         != Button::Yes)
         return;
     const QString path = DeviceFilePath(m_folder, row, m_extension);
-    if (fs::isReadOnly(path))
-        fs::clearReadOnly(path);
+    fs::makeWritable(path);
     if (!fs::removeFile(path)) {
         MessageBox box;
         box.title = QStringLiteral("Error");

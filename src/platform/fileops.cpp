@@ -189,6 +189,11 @@ bool setReadOnly(const QString &path)
     return changeModeNoFollow(p, (st.st_mode & 07777) & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH));
 }
 
+bool makeWritable(const QString &path)
+{
+    return !isReadOnly(path) || clearReadOnly(path);
+}
+
 bool rename(const QString &from, const QString &to)
 {
     const QByteArray a = native(from);

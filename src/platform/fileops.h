@@ -40,6 +40,10 @@ QDateTime modified(const QString &path);
 bool isReadOnly(const QString &path);
 bool clearReadOnly(const QString &path);
 bool setReadOnly(const QString &path);
+// The one step before a file is overwritten: a read-only file gets its flag
+// cleared, anything else (writable, missing) is left alone. False only when
+// a flag was there and could not be cleared.
+bool makeWritable(const QString &path);
 
 // Rename or move a file or a folder within one volume; fails rather than
 // overwrite an existing target.

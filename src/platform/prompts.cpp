@@ -1,5 +1,7 @@
 #include "platform/prompts.h"
 
+#include "platform/fileops.h"
+
 namespace voxa {
 namespace {
 
@@ -37,6 +39,24 @@ Button Prompts::ask(const QString &title, const QString &text, Buttons buttons, 
                     Placement p)
 {
     return message({title, text, BoxIcon::Question, buttons, defaultButton, p});
+}
+
+Button askToMakeWritable(const QString &path, const std::function<Button()> &ask)
+{
+    if (!fs::isReadOnly(path))
+        return Button::Yes;
+    const Button answer = ask();
+    if (answer == Button::Yes)
+        fs::clearReadOnly(path);
+    return answer;
+}
+
+bool askToMakeWritable(const QString &path, const QString &title, const QString &text, Placement p)
+{
+    return askToMakeWritable(path, [&] {
+               return prompts().ask(title, text, Button::Yes | Button::No, Button::No, p);
+           })
+        == Button::Yes;
 }
 
 Prompts &prompts()

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace voxa {
 
 enum class Button {
@@ -81,6 +83,16 @@ public:
     Button ask(const QString &title, const QString &text, Buttons buttons, Button defaultButton,
                Placement p = Placement::frameBox());
 };
+
+// Overwriting a read-only file: the file is asked about and its flag cleared
+// on Yes; a writable or missing file is not asked about. Returns Yes when
+// the path may now be written, else the answer that stopped it (No, Cancel,
+// None...). `ask` poses the question, so a worker can route it to the window
+// thread and a "Yes/No to all" switch can answer without a box.
+Button askToMakeWritable(const QString &path, const std::function<Button()> &ask);
+// The usual form: `text` with Yes and No, No by default, through prompts().
+bool askToMakeWritable(const QString &path, const QString &title, const QString &text,
+                       Placement p = Placement::frameBox());
 
 Prompts &prompts();
 // Installs the implementation; the application installs the real one, tests

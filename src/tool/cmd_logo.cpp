@@ -140,8 +140,7 @@ int logo(const QStringList &args, Io &io)
     const LogoCompanion companion{selection, threshold, sourcePathOf(picturePath)};
 
     // The player's own file: a read-only attribute does not stop the save.
-    if (fs::exists(out) && fs::isReadOnly(out))
-        fs::clearReadOnly(out);
+    fs::makeWritable(out);
     const WriteResult w = SaveLogoWithCompanion(out, result, &companion);
     if (w.failed()) {
         io.err << out << ": " << w.text() << "\n";

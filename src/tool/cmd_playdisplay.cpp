@@ -217,8 +217,7 @@ int playdisplay(const QStringList &args, Io &io)
         return 1;
     }
 
-    if (fs::exists(out) && fs::isReadOnly(out))
-        fs::clearReadOnly(out);
+    fs::makeWritable(out);
     const WriteResult w = SavePlaydisplayFile(out, layout);
     if (w.failed()) {
         io.err << out << ": " << w.text() << "\n";

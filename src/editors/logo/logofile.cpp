@@ -198,8 +198,7 @@ WriteResult SaveLogoCompanion(const QString &logoPath, const LogoCompanion &comp
     if (!bytes)
         return bytes.error();
     const QString path = LogoCompanionPath(logoPath);
-    if (fs::exists(path) && fs::isReadOnly(path))
-        fs::clearReadOnly(path);
+    fs::makeWritable(path);
     return playerfile::writeWhole(path, *bytes);
 }
 
@@ -219,8 +218,7 @@ WriteResult SaveLogoWithCompanion(const QString &logoPath, const LogoBitmap &log
     const QString companionNative = platform::toNative(companionPath);
     if (logoNative.isEmpty() || companionNative.isEmpty())
         return fail(FileFailure::CannotCreate);
-    if (fs::exists(companionPath) && fs::isReadOnly(companionPath))
-        fs::clearReadOnly(companionPath);
+    fs::makeWritable(companionPath);
 
     // Each file is replaced whole. A logo that cannot be written changes
     // nothing; a companion that cannot be written goes, since an old one

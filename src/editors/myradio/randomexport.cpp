@@ -179,12 +179,8 @@ std::optional<ExportTable> PrepareRandomExport(const QList<MyRadioRow> &rows, co
 RandomExportResult WriteRandomExport(ExportTable &table, const QString &path, RandomSource &random,
                                      const std::function<void()> &tick, ExportPaths paths)
 {
-    if (fs::exists(path) && fs::isReadOnly(path)) {
-        if (prompts().ask(QString(), msg(Msg::OverwriteExisting), Button::Yes | Button::No, Button::No)
-            != Button::Yes)
-            return RandomExportResult::Declined;
-        fs::clearReadOnly(path);
-    }
+    if (!askToMakeWritable(path, QString(), msg(Msg::OverwriteExisting)))
+        return RandomExportResult::Declined;
     const QList<int> picks = PickAll(table, random);
     const QStringList lines = ExportLines(table, picks, random, [&tick](const QString &folder) {
         return CollectMp3(folder, CollectMp3Limit, tick);

@@ -352,13 +352,8 @@ bool TPlaydisplayEditor::Save()
 {
     TEditorFrame::Save();
     WriteTitle();
-    if (fs::exists(FileName()) && fs::isReadOnly(FileName())) {
-        if (prompts().ask(QString(), msg(Msg::OverwriteExisting), Button::Yes | Button::No, Button::No,
-                          Placement::centered())
-            != Button::Yes)
-            return false;
-        fs::clearReadOnly(FileName());
-    }
+    if (!askToMakeWritable(FileName(), QString(), msg(Msg::OverwriteExisting), Placement::centered()))
+        return false;
     const WriteResult written = SavePlaydisplayFile(FileName(), layout());
     if (written.failed()) {
         prompts().warning(written.reason == FileFailure::CannotCreate ? msg(Msg::OpenForWriteError) : written.text());
