@@ -44,16 +44,37 @@ ready=
 for _ in $(seq 300); do xdpyinfo >/dev/null 2>&1 && { ready=1; break; }; sleep 0.1; done
 [ -n "$ready" ] || fail "Xvfb did not start on $DISP"
 
-# The id of the manager's window once it shows, or nothing.
+# The id of the manager's window once it shows (within 30 s), or nothing.
 manager_window() {
   local w=
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     w=$(xdotool search --onlyvisible --name '^VOXA Manager$' 2>/dev/null | head -1 || true)
     [ -n "$w" ] && break
     sleep 0.1
   done
   echo "$w"
 }
+# Waits up to 30 s until window $1 is $2 x $3 pixels and has stayed so for a
+# few polls: the animation that brings a frame in has ended and its last
+# step, which shows the frame, has run. The chooser's frame at (35, 89),
+# 436 x 180, makes the window 471 x 269; the start panel is 380 x 240.
+window_sized() {
+  local WINDOW X Y WIDTH HEIGHT SCREEN held=0
+  for _ in $(seq 300); do
+    WIDTH= HEIGHT=
+    eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)" || true
+    if [ "$WIDTH" = "$2" ] && [ "$HEIGHT" = "$3" ]; then
+      held=$((held + 1))
+      [ $held -ge 3 ] && return 0
+    else
+      held=0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+chooser_shown() { window_sized "$1" 471 269; }
+start_panel_shown() { window_sized "$1" 380 240; }
 # Presses the chooser's OK as a person would: frame at (35, 89) in the
 # window, OK 81 x 25 at the frame's bottom right.
 press_chooser_ok() {
@@ -61,7 +82,7 @@ press_chooser_ok() {
   xdotool mousemove $((X + 35 + 436 - 6 - 40)) $((Y + 89 + 180 - 30 - 12)) click 1
 }
 ends() {
-  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  for _ in $(seq 300); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
   return 1
 }
 # Ends every manager this test started.
@@ -74,14 +95,9 @@ stop_managers() {
 # The chooser lists the drive; the installer check needs the drive letter in it.
 (cd "$WORK/dist" && exec ./voxam2) >"$WORK/installer.log" 2>&1 &
 INSTALLER=$!
-win=
-for _ in $(seq 100); do
-  win=$(xdotool search --onlyvisible --name '^VOXA Manager$' 2>/dev/null | head -1 || true)
-  [ -n "$win" ] && break
-  sleep 0.1
-done
+win=$(manager_window)
 [ -n "$win" ] || fail "the installer's window did not appear"
-sleep 3   # opening animation and the chooser
+chooser_shown "$win" || fail "the installer's chooser did not open"
 [ -z "$SHOT" ] || import -window root "${SHOT%.png}-chooser.png"
 # Press OK as a person would: frame at (35, 89) in the window, OK 81 x 25 at
 # the frame's bottom right.
@@ -89,7 +105,7 @@ eval "$(xdotool getwindowgeometry --shell "$win")"
 xdotool mousemove $((X + 35 + 436 - 6 - 40)) $((Y + 89 + 180 - 30 - 12)) click 1
 
 # The installing copy ends; the installed one starts and completes.
-for _ in $(seq 100); do kill -0 $INSTALLER 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 300); do kill -0 $INSTALLER 2>/dev/null || break; sleep 0.1; done
 kill -0 $INSTALLER 2>/dev/null && fail "the installing copy did not end"
 M="$WORK/player/voxa/manager"
 for f in voxam2 default.mgs defaultskin.bmp voxam2.ini Language/English.lng; do
@@ -98,7 +114,7 @@ done
 for d in config myradio; do [ -d "$WORK/player/voxa/$d" ] || fail "no voxa/$d"; done
 grep -q 'Version = 30101' "$M/voxam2.ini" || fail "voxam2.ini has no version"
 
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   [ ! -e "$M/copy.his" ] && [ ! -e "$WORK/dist/voxam2" ] && break
   sleep 0.1
 done
@@ -106,14 +122,9 @@ done
 [ -e "$WORK/dist/voxam2" ] && fail "the distribution files were not removed"
 [ -e "$WORK/dist/Language" ] && fail "the distribution's Language folder was not removed"
 pgrep -f "$M/voxam2" >/dev/null || fail "the installed copy is not running"
-win=
-for _ in $(seq 100); do
-  win=$(xdotool search --onlyvisible --name '^VOXA Manager$' 2>/dev/null | head -1 || true)
-  [ -n "$win" ] && break
-  sleep 0.1
-done
+win=$(manager_window)
 [ -n "$win" ] || fail "the installed copy shows no window"
-sleep 3
+start_panel_shown "$win" || fail "the installed copy shows no start panel"
 [ -z "$SHOT" ] || import -window root "$SHOT"
 echo "installed onto the folder drive and completed"
 
@@ -128,7 +139,7 @@ cp -r "$BUILD/dist" "$WORK/dist2"
 UPGRADER=$!
 win=$(manager_window)
 [ -n "$win" ] || fail "the upgrading copy's window did not appear"
-sleep 3
+chooser_shown "$win" || fail "the upgrading copy's chooser did not open"
 press_chooser_ok "$win"
 ends $UPGRADER || fail "the upgrading copy did not end"
 names=$(ls "$M" "$M/language")
@@ -151,7 +162,7 @@ cp -r "$BUILD/dist" "$WORK/player/dist3"
 (cd "$WORK/player/dist3" && exec ./voxam2) >"$WORK/handover.log" 2>&1 &
 HANDER=$!
 ends $HANDER || fail "the copy that hands over did not end (settings with a byte-order mark misread?)"
-for _ in $(seq 100); do pgrep -f "$M/voxam2" >/dev/null && break; sleep 0.1; done
+for _ in $(seq 300); do pgrep -f "$M/voxam2" >/dev/null && break; sleep 0.1; done
 pgrep -f "$M/voxam2" >/dev/null || fail "the drive's copy without execute permission did not start"
 [ -n "$(manager_window)" ] || fail "the drive's copy shows no window"
 echo "handed over to a program without execute permission"
@@ -167,10 +178,12 @@ echo old >"$WORK/player/dist5/voxam2"
 printf 'D:\\dist5\\voxam2\r\nD:\\dist5\\Language\\\r\n' >"$M/copy.his"
 "$BUILD/bin/voxam2-disk" >"$WORK/starter.log" 2>&1 &
 STARTER=$!
-for _ in $(seq 100); do [ ! -e "$M/copy.his" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ ! -e "$M/copy.his" ] && break; sleep 0.1; done
 [ -e "$M/copy.his" ] && fail "the copy started from the disk did not complete its start-up"
 [ -e "$WORK/player/dist5/voxam2" ] || fail "a copy.his found without an installation's hand-over deleted a file"
-sleep 2
+# Once its start panel shows, its start-up (and any hand-over) is over.
+win=$(manager_window)
+[ -n "$win" ] && start_panel_shown "$win" || fail "the copy started from the disk shows no start panel"
 kill -0 $STARTER 2>/dev/null || fail "the copy started from the disk ended"
 [ "$(pgrep -fc "$M/voxam2")" = 1 ] || fail "the copy started another copy of itself"
 echo "started from the disk without execute permission; no hand-over to itself"
@@ -187,17 +200,17 @@ cp -r "$BUILD/dist" "$WORK/dist4"
 OTHER=$!
 win=$(manager_window)
 [ -n "$win" ] || fail "the copy started in the other drive's folder shows no window"
-sleep 3
+chooser_shown "$win" || fail "the chooser of the copy started in the other drive's folder did not open"
 press_chooser_ok "$win"
 ends $OTHER || fail "the copy started in the other drive's folder did not end"
 N="$WORK/new/voxa/manager"
 for f in voxam2 default.mgs defaultskin.bmp voxam2.ini; do
   [ -e "$N/$f" ] || fail "not installed on the new drive: $f"
 done
-for _ in $(seq 100); do pgrep -f "$N/voxam2" >/dev/null && break; sleep 0.1; done
+for _ in $(seq 300); do pgrep -f "$N/voxam2" >/dev/null && break; sleep 0.1; done
 pgrep -f "$N/voxam2" >/dev/null || fail "the new drive's copy is not running"
-[ -n "$(manager_window)" ] || fail "the new drive's copy shows no window"
-sleep 2
+win=$(manager_window)
+[ -n "$win" ] && start_panel_shown "$win" || fail "the new drive's copy shows no start panel"
 [ -e "$N/copy.his" ] && fail "an installation from a manager folder kept a history"
 [ "$(snapshot)" = "$before" ] || fail "the other drive's files changed: $(diff <(echo "$before") <(snapshot))"
 [ -e "$WORK/dist4/voxam2" ] || fail "the program's own folder was emptied"
