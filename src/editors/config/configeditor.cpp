@@ -34,11 +34,6 @@ constexpr int UnchangedWord = ConfigUnchanged;
 constexpr const char *BuiltInFMLabels[16] = {"88.0", "88.2", "88.4", "88.6", "88.8", "89.0", "89.2", "87.9",
                                              "88.1", "88.3", "88.5", "88.7", "88.9", "89.1", "89.3", "89.5"};
 
-QString signedText(int v)
-{
-    return v > 0 ? QLatin1Char('+') + QString::number(v) : QString::number(v);
-}
-
 // Which setting of an audio page a word is: 1 Volume ... 8 Auto Volume.
 int audioSetting(int word)
 {
@@ -150,23 +145,102 @@ QGridLayout *gridOf(QWidget *panel)
     return static_cast<QGridLayout *>(panel->layout());
 }
 
+// The editor's pages in tab order: the four the settings table names, then
+// the setup files.
+struct PageLayout {
+    const char *caption;
+    int stretchRow;            // takes the height left below the controls
+    int stretchColumns[2];     // take the width left (-1: none)
+    int minimumColumn, minimumWidth;
+};
+
+constexpr PageLayout Pages[] = {
+    {"Party Audio", 6, {1, 4}, 3, 10},
+    {"Car Audio", 6, {1, 4}, 3, 10},
+    {"Playmode", 4, {1, 3}, 1, 260},
+    {"Hardware", 6, {1, 4}, 3, 10},
+    {"Setup Files", 3, {3, -1}, 1, 260},
+};
+constexpr int PageCount = int(std::size(Pages));
+
+int pageOf(const char *caption)
+{
+    for (int i = 0; i < PageCount; ++i)
+        if (qstrcmp(Pages[i].caption, caption) == 0)
+            return i;
+    return -1;
+}
+
+// Where a setting's controls sit on its page. A track bar fills a row:
+// label, bar and Change box in columns 0..2. A choice group's box spans its
+// cells and its Change box the column after them. Levels and two-state
+// groups go on the left, the wide groups on the right.
+struct SettingPlace {
+    int word = 0;
+    int row = 0, column = 0, rowSpan = 1, columnSpan = 1;
+    int itemColumns = 0;   // 0: a track bar
+    bool starred = false;  // "* ": unused by the VOXA-C
+};
+
+constexpr SettingPlace Places[] = {
+    {1, 0, 0, 1, 1, 0, false},  {2, 1, 0, 1, 1, 0, false},  {3, 2, 0, 1, 1, 0, false},
+    {4, 3, 0, 1, 1, 0, false},  {5, 0, 4, 3, 1, 3, false},  {6, 4, 0, 1, 2, 2, false},
+    {7, 3, 4, 2, 1, 4, false},  {8, 5, 0, 1, 2, 2, false},  {18, 1, 0, 1, 2, 2, false},
+    {19, 2, 0, 1, 2, 2, false}, {20, 3, 0, 1, 1, 0, false}, {21, 0, 0, 1, 1, 0, true},
+    {22, 1, 0, 1, 1, 0, true},  {23, 2, 0, 1, 1, 0, true},  {24, 3, 0, 1, 1, 0, false},
+    {25, 4, 0, 1, 1, 0, true},  {26, 0, 4, 2, 1, 2, true},  {27, 2, 4, 2, 1, 2, true},
+    {28, 4, 4, 2, 1, 2, true},
+};
+
+// The second audio page repeats the first, starred. Word 17 has no place of
+// its own: the MyRadio combo sets it.
+SettingPlace placeOf(int word)
+{
+    const int own = word >= 9 && word <= 16 ? word - 8 : word;
+    for (SettingPlace p : Places) {
+        if (p.word != own)
+            continue;
+        p.starred = p.starred || own != word;
+        p.word = word;
+        return p;
+    }
+    return {};
+}
+
+// The file-name rows: which of the editor's names, on which page and row,
+// choosing among which files.
+struct NamePlace {
+    int name;  // index into m_names
+    int slot;
+    int page, row;
+    const char *label;
+    const char *folder;
+    const char *extension;
+};
+
+constexpr NamePlace NamePlaces[] = {
+    {3, MyRadioSlot, 2, 0, "MyRadio", "voxa\\myradio", "mra"},
+    {2, MessageSlot, 4, 0, "Message", "voxa\\config", "mgs"},
+    {1, LogoSlot, 4, 1, "Logo", "voxa\\config", "lce"},
+    {0, PlaydisplaySlot, 4, 2, "Playdisplay", "voxa\\config", "ply"},
+};
+
 }  // namespace
 
-TConfigEditor::Track &TConfigEditor::addTrack(QWidget *panel, int word, int min, int max, int resetPosition,
-                                              std::function<QString(int)> display)
+TConfigEditor::Track &TConfigEditor::addTrack(QWidget *panel, int word)
 {
+    const ConfigSetting &s = *configSetting(word);
     auto *t = new Track;
     t->word = word;
     t->label = new QLabel(panel);
     t->track = new TSkinSlider(panel);
-    t->track->setMin(min);
-    t->track->setMax(max);
+    t->track->setMin(s.minimum);
+    t->track->setMax(s.maximum);
     t->track->setFrequency(1);
     t->track->setMinimumSize(140, 20);
     t->track->setMaximumHeight(20);
     t->change = changeBox(panel);
-    t->resetPosition = resetPosition;
-    t->display = std::move(display);
+    t->resetPosition = s.defaultValue;
     connect(t->track, &TSkinSlider::OnChange, this, [this, t] { trackChanged(*t); });
     connect(t->change, &QCheckBox::clicked, this, [this, t](bool on) { ChangeClick(t->change, on); });
     m_tracks << t;
@@ -175,10 +249,9 @@ TConfigEditor::Track &TConfigEditor::addTrack(QWidget *panel, int word, int min,
     return *t;
 }
 
-TConfigEditor::Group &TConfigEditor::addGroup(QWidget *panel, int word, const QStringList &items, int columns,
-                                              int tickDefault, std::function<int(int)> encode,
-                                              std::function<int(int)> decode)
+TConfigEditor::Group &TConfigEditor::addGroup(QWidget *panel, int word, int columns)
 {
+    const ConfigSetting &s = *configSetting(word);
     auto *g = new Group;
     g->word = word;
     g->box = new QGroupBox(panel);
@@ -188,18 +261,17 @@ TConfigEditor::Group &TConfigEditor::addGroup(QWidget *panel, int word, const QS
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(0);
     // Items fill the columns one after the other, top to bottom.
-    const int perColumn = (int(items.size()) + columns - 1) / columns;
-    for (int i = 0; i < items.size(); ++i) {
-        auto *item = new QRadioButton(items[i], g->box);
+    const int count = int(s.choices.size());
+    const int perColumn = (count + columns - 1) / columns;
+    for (int i = 0; i < count; ++i) {
+        auto *item = new QRadioButton(QString::fromLatin1(s.choices[i].label), g->box);
         g->buttons->addButton(item, i);
         grid->addWidget(item, i % perColumn, i / perColumn);
         g->items << item;
         connect(item, &QRadioButton::clicked, this, [this, g, i] { GroupClick(g->word, i); });
     }
     g->change = changeBox(panel);
-    g->tickDefault = tickDefault;
-    g->encode = std::move(encode);
-    g->decode = std::move(decode);
+    g->tickDefault = configChoiceIndex(word, s.defaultValue);
     connect(g->change, &QCheckBox::clicked, this, [this, g](bool on) { ChangeClick(g->change, on); });
     m_groups << g;
     m_groupOf[size_t(word)] = g;
@@ -207,189 +279,76 @@ TConfigEditor::Group &TConfigEditor::addGroup(QWidget *panel, int word, const QS
     return *g;
 }
 
+void TConfigEditor::addName(QWidget *panel, int name, int slot, int row, const char *label, const char *folder,
+                            const char *extension)
+{
+    NameChoice &n = m_names[size_t(name)];
+    n.slot = slot;
+    n.label = new QLabel(QString::fromLatin1(label), panel);
+    n.combo = new QComboBox(panel);
+    n.change = changeBox(panel);
+    n.folder = QString::fromLatin1(folder);
+    n.extension = QString::fromLatin1(extension);
+    QGridLayout *grid = gridOf(panel);
+    grid->addWidget(n.label, row, 0);
+    grid->addWidget(n.combo, row, 1);
+    grid->addWidget(n.change, row, 2);
+}
+
+void TConfigEditor::buildPage(int page, QWidget *panel)
+{
+    for (const NamePlace &p : NamePlaces)
+        if (p.page == page)
+            addName(panel, p.name, p.slot, p.row, p.label, p.folder, p.extension);
+    QGridLayout *grid = gridOf(panel);
+    for (int word = 1; word <= ConfigUsedWords; ++word) {
+        const ConfigSetting &s = *configSetting(word);
+        const SettingPlace p = placeOf(word);
+        if (p.word == 0 || pageOf(s.page) != page)
+            continue;
+        const QString caption = (p.starred ? QStringLiteral("* ") : QString()) + QString::fromLatin1(s.name);
+        if (p.itemColumns == 0) {
+            Track &t = addTrack(panel, word);
+            t.label->setText(caption);
+            grid->addWidget(t.label, p.row, 0);
+            grid->addWidget(t.track, p.row, 1);
+            grid->addWidget(t.change, p.row, 2);
+        } else {
+            Group &g = addGroup(panel, word, p.itemColumns);
+            g.box->setTitle(caption);
+            grid->addWidget(g.box, p.row, p.column, p.rowSpan, p.columnSpan);
+            grid->addWidget(g.change, p.row, p.column + p.columnSpan, p.rowSpan, 1);
+        }
+    }
+    const PageLayout &layout = Pages[page];
+    grid->setRowStretch(layout.stretchRow, 1);
+    for (int column : layout.stretchColumns)
+        if (column >= 0)
+            grid->setColumnStretch(column, 1);
+    grid->setColumnMinimumWidth(layout.minimumColumn, layout.minimumWidth);
+}
+
 void TConfigEditor::buildPages()
 {
     ConfigPage = new QTabWidget(MainPanel());
     ConfigPage->setStyleSheet(PageStyle);
     ConfigPage->setGeometry(6, 6, FrameSize.width() - 12, FrameSize.height() - 68);
-    CarUsePanel = pagePanel(ConfigPage, PartyUsePage, QStringLiteral("Party Audio"));
-    PartyUsePanel = pagePanel(ConfigPage, CarUsePage, QStringLiteral("Car Audio"));
-    PlayHardwarePanel = pagePanel(ConfigPage, PlayHardwarePage, QStringLiteral("Playmode"));
-    BrowserDispPanel = pagePanel(ConfigPage, BrowserDispPage, QStringLiteral("Hardware"));
-    SetupPanel = pagePanel(ConfigPage, SetupPage, QStringLiteral("Setup Files"));
-
-    const auto linear = [](int base) { return [base](int item) { return base + item; }; };
-    const auto unlinear = [](int base) { return [base](int value) { return value - base; }; };
-    const QStringList offOn = {QStringLiteral("Off"), QStringLiteral("On")};
-
-    // The two audio pages: the same eight settings, the second starred.
-    for (int page = 0; page < 2; ++page) {
-        QWidget *panel = page == 0 ? static_cast<QWidget *>(CarUsePanel) : PartyUsePanel;
-        QGridLayout *grid = gridOf(panel);
-        const int b = page * 8;
-        const QString star = page ? QStringLiteral("* ") : QString();
-        const struct {
-            const char *name;
-            int min, max, reset;
-            std::function<QString(int)> display;
-        } tracks[] = {
-            {"Volume", -66, 12, 0, signedText},
-            {"Balance", 432, 450, 441, [](int v) { return signedText(v - 441); }},
-            {"Bass", -12, 12, 0, signedText},
-            {"Treble", -12, 12, 0, signedText},
-        };
-        for (int i = 0; i < 4; ++i) {
-            Track &t = addTrack(panel, b + 1 + i, tracks[i].min, tracks[i].max, tracks[i].reset, tracks[i].display);
-            t.label->setText(star + QString::fromLatin1(tracks[i].name));
-            grid->addWidget(t.label, i, 0);
-            grid->addWidget(t.track, i, 1);
-            grid->addWidget(t.change, i, 2);
-        }
-        Group &eq = addGroup(panel, b + 5,
-                             {QStringLiteral("User"), QStringLiteral("Flat"), QStringLiteral("Classic"),
-                              QStringLiteral("Pop"), QStringLiteral("Rock"), QStringLiteral("Jazz")},
-                             3, 1, linear(272), unlinear(272));
-        eq.box->setTitle(star + QStringLiteral("Equalizer"));
-        Group &loud = addGroup(panel, b + 6, offOn, 2, 1, linear(464), unlinear(464));
-        loud.box->setTitle(star + QStringLiteral("Loudness"));
-        Group &dyna = addGroup(panel, b + 7,
-                               {QStringLiteral("Off"), QStringLiteral("Soft"), QStringLiteral("Medium"),
-                                QStringLiteral("Hard")},
-                               4, 0, linear(352), unlinear(352));
-        dyna.box->setTitle(star + QStringLiteral("DynaBass"));
-        Group &autoVol = addGroup(panel, b + 8, offOn, 2, 1, linear(464), unlinear(464));
-        autoVol.box->setTitle(star + QStringLiteral("Auto Volume"));
-
-        // Levels and the two-state groups on the left, the wide groups on
-        // the right.
-        grid->setColumnMinimumWidth(3, 10);
-        grid->addWidget(loud.box, 4, 0, 1, 2);
-        grid->addWidget(loud.change, 4, 2);
-        grid->addWidget(autoVol.box, 5, 0, 1, 2);
-        grid->addWidget(autoVol.change, 5, 2);
-        grid->addWidget(eq.box, 0, 4, 3, 1);
-        grid->addWidget(eq.change, 0, 5, 3, 1);
-        grid->addWidget(dyna.box, 3, 4, 2, 1);
-        grid->addWidget(dyna.change, 3, 5, 2, 1);
-        grid->setRowStretch(6, 1);
-        grid->setColumnStretch(1, 1);
-        grid->setColumnStretch(4, 1);
-    }
-
-    // Playmode.
-    {
-        QGridLayout *grid = gridOf(PlayHardwarePanel);
-        NameChoice &radio = MyRadio();
-        radio.slot = MyRadioSlot;
-        radio.label = new QLabel(QStringLiteral("MyRadio"), PlayHardwarePanel);
-        radio.combo = new QComboBox(PlayHardwarePanel);
-        radio.change = changeBox(PlayHardwarePanel);
-        radio.folder = QStringLiteral("voxa\\myradio");
-        radio.extension = QStringLiteral("mra");
-        grid->addWidget(radio.label, 0, 0);
-        grid->addWidget(radio.combo, 0, 1);
-        grid->addWidget(radio.change, 0, 2);
-
-        Group &repeat = addGroup(
-            PlayHardwarePanel, 18,
-            {QStringLiteral("Repeat"), QStringLiteral("Track"), QStringLiteral("Random"), QStringLiteral("Off")}, 2,
-            0, [](int item) { return item == 3 ? 320 : 321 + item; },
-            [](int value) { return value == 320 ? 3 : value - 321; });
-        repeat.box->setTitle(QStringLiteral("Repeat Mode"));
-        Group &pause = addGroup(PlayHardwarePanel, 19, offOn, 2, 1, linear(0), unlinear(0));
-        pause.box->setTitle(QStringLiteral("Auto Pause"));
-        grid->addWidget(repeat.box, 1, 0, 1, 2);
-        grid->addWidget(repeat.change, 1, 2);
-        grid->addWidget(pause.box, 2, 0, 1, 2);
-        grid->addWidget(pause.change, 2, 2);
-
-        Track &intro = addTrack(PlayHardwarePanel, 20, 0, 60, 0, [](int v) {
-            return v == 0 ? QStringLiteral("off") : QString::number(v) + QStringLiteral(" sec");
-        });
-        intro.label->setText(QStringLiteral("Intro Play"));
-        grid->addWidget(intro.label, 3, 0);
-        grid->addWidget(intro.track, 3, 1);
-        grid->addWidget(intro.change, 3, 2);
-        grid->setRowStretch(4, 1);
-        grid->setColumnStretch(1, 1);
-        grid->setColumnMinimumWidth(1, 260);
-        grid->setColumnStretch(3, 1);
-    }
-
-    // Hardware.
-    {
-        QGridLayout *grid = gridOf(BrowserDispPanel);
-        const struct {
-            int word;
-            const char *name;
-            int min, max, reset;
-            std::function<QString(int)> display;
-        } tracks[] = {
-            {21, "* Contrast", 0, 31, 20, [](int v) { return QString::number(v); }},
-            {22, "* Back Light", 0, 31, 31, [](int v) { return QString::number(v); }},
-            {23, "* FM Channel", 288, 303, 291, [this](int v) { return FMLabel(v) + QStringLiteral(" MHz"); }},
-            {24, "HDD Standby", 0, 30, 5,
-             [](int v) { return v == 0 ? QStringLiteral("off") : QString::number(v) + QStringLiteral(" min"); }},
-            {25, "* Turn Off Delay", 1, 31, 3, [](int v) { return QString::number(v) + QStringLiteral(" sec"); }},
-        };
-        for (int i = 0; i < 5; ++i) {
-            Track &t = addTrack(BrowserDispPanel, tracks[i].word, tracks[i].min, tracks[i].max, tracks[i].reset,
-                                tracks[i].display);
-            t.label->setText(QString::fromLatin1(tracks[i].name));
-            grid->addWidget(t.label, i, 0);
-            grid->addWidget(t.track, i, 1);
-            grid->addWidget(t.change, i, 2);
-        }
-        Group &inv = addGroup(BrowserDispPanel, 26, {QStringLiteral("Normal"), QStringLiteral("Inverse")}, 2, 0,
-                              [](int item) { return 369 - item; }, [](int value) { return 369 - value; });
-        inv.box->setTitle(QStringLiteral("* Inverse Mode"));
-        Group &rot = addGroup(BrowserDispPanel, 27, {QStringLiteral("Left"), QStringLiteral("Right")}, 2, 0,
-                              linear(384), unlinear(384));
-        rot.box->setTitle(QStringLiteral("* Rotate Display"));
-        Group &scroll = addGroup(BrowserDispPanel, 28, {QStringLiteral("Normal"), QStringLiteral("Reverse")}, 2, 0,
-                                 linear(400), unlinear(400));
-        scroll.box->setTitle(QStringLiteral("* Scroll Mode"));
-        grid->setColumnMinimumWidth(3, 10);
-        int row = 0;
-        for (Group *g : {&inv, &rot, &scroll}) {
-            grid->addWidget(g->box, row, 4, row == 2 ? 2 : 2, 1);
-            grid->addWidget(g->change, row, 5, 2, 1);
-            row += 2;
-        }
-        grid->setRowStretch(6, 1);
-        grid->setColumnStretch(1, 1);
-        grid->setColumnStretch(4, 1);
-    }
-
-    // Setup files.
-    {
-        QGridLayout *grid = gridOf(SetupPanel);
-        const struct {
-            NameChoice *n;
-            int slot;
-            const char *label;
-        } rows[] = {
-            {&Message(), MessageSlot, "Message"},
-            {&Logo(), LogoSlot, "Logo"},
-            {&PlayDisp(), PlaydisplaySlot, "Playdisplay"},
-        };
-        const char *extensions[] = {"mgs", "lce", "ply"};
-        for (int i = 0; i < 3; ++i) {
-            NameChoice &n = *rows[i].n;
-            n.slot = rows[i].slot;
-            n.label = new QLabel(QString::fromLatin1(rows[i].label), SetupPanel);
-            n.combo = new QComboBox(SetupPanel);
-            n.change = changeBox(SetupPanel);
-            n.folder = QStringLiteral("voxa\\config");
-            n.extension = QString::fromLatin1(extensions[i]);
-            grid->addWidget(n.label, i, 0);
-            grid->addWidget(n.combo, i, 1);
-            grid->addWidget(n.change, i, 2);
-        }
-        grid->setRowStretch(3, 1);
-        grid->setColumnMinimumWidth(1, 260);
-        grid->setColumnStretch(3, 1);
-    }
+    std::array<QWidget *, PageCount> pages{};
+    std::array<TSkinPanel *, PageCount> panels{};
+    for (int i = 0; i < PageCount; ++i)
+        panels[size_t(i)] = pagePanel(ConfigPage, pages[size_t(i)], QString::fromLatin1(Pages[i].caption));
+    PartyUsePage = pages[0];
+    CarUsePanel = panels[0];
+    CarUsePage = pages[1];
+    PartyUsePanel = panels[1];
+    PlayHardwarePage = pages[2];
+    PlayHardwarePanel = panels[2];
+    BrowserDispPage = pages[3];
+    BrowserDispPanel = panels[3];
+    SetupPage = pages[4];
+    SetupPanel = panels[4];
+    for (int i = 0; i < PageCount; ++i)
+        buildPage(i, panels[size_t(i)]);
 
     for (NameChoice &n : m_names) {
         n.combo->setMaxVisibleItems(12);
@@ -516,7 +475,8 @@ void TConfigEditor::enableFor(QCheckBox *box)
 
 void TConfigEditor::showTrackCaption(Track &t, int value)
 {
-    t.track->setCaption(t.display(value));
+    // The FM channel is shown by the frequency the message set gives it.
+    t.track->setCaption(t.word == 23 ? FMLabel(value) + QStringLiteral(" MHz") : configValueText(t.word, value));
 }
 
 namespace {
@@ -637,7 +597,7 @@ void TConfigEditor::trackTicked(Track &t, bool ticked)
         Group &eq = *group(t.word - setting + 5);
         selectItem(eq.buttons, 0);
         setTicked(eq.change, true);
-        m_doc.setWord(eq.word, qint16(eq.encode(0)));
+        m_doc.setWord(eq.word, qint16(configChoiceValue(eq.word, 0)));
     }
 }
 
@@ -668,7 +628,7 @@ void TConfigEditor::groupTicked(Group &g, bool ticked)
         const int item = selectedItem(g.buttons);
         // A loaded value outside the choices stays as it is.
         if (item >= 0)
-            m_doc.setWord(g.word, qint16(g.encode(item)));
+            m_doc.setWord(g.word, qint16(configChoiceValue(g.word, item)));
     } else {
         m_doc.setWord(g.word, qint16(UnchangedWord));
     }
@@ -680,7 +640,7 @@ void TConfigEditor::groupClicked(Group &g, int index)
     selectItem(g.buttons, index);
     if (!g.change->isChecked())
         return;
-    m_doc.setWord(g.word, qint16(g.encode(index)));
+    m_doc.setWord(g.word, qint16(configChoiceValue(g.word, index)));
     touch();
     if (audioSetting(g.word) == 5) {
         const int base = g.word - 5;
@@ -702,7 +662,7 @@ bool TConfigEditor::storeName(NameChoice &n)
     }
     m_doc.setName(n.slot, name.isEmpty() ? ConfigName::empty() : ConfigName::fromBaseName(name));
     if (n.slot == MyRadioSlot)
-        m_doc.setWord(17, qint16(name.isEmpty() ? 337 : 336));
+        m_doc.setWord(17, name.isEmpty() ? MyRadioOffValue : MyRadioOnValue);
     return true;
 }
 
@@ -792,7 +752,7 @@ bool TConfigEditor::Load()
         const int v = m_doc.word(g->word);
         if (v == UnchangedWord)
             continue;
-        selectItem(g->buttons, g->decode(v));
+        selectItem(g->buttons, configChoiceIndex(g->word, v));
         setTicked(g->change, true);
     }
     for (NameChoice *n : {&PlayDisp(), &Logo(), &Message()}) {
@@ -819,12 +779,12 @@ bool TConfigEditor::Load()
     const int radio = m_doc.word(17);
     if (radio != UnchangedWord) {
         int index = 0;
-        if (radio == 336) {
+        if (radio == MyRadioOnValue) {
             const ConfigName name = m_doc.name(MyRadioSlot);
             index = name.isName() ? MyRadioCombo->findText(name.text(), Qt::MatchFixedString) : -1;
             if (index <= 0) {
                 index = 0;
-                m_doc.setWord(17, 337);
+                m_doc.setWord(17, MyRadioOffValue);
                 m_doc.setName(MyRadioSlot, ConfigName::empty());
             }
         }

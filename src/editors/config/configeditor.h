@@ -46,7 +46,6 @@ public:
         TSkinSlider *track = nullptr;
         QCheckBox *change = nullptr;
         int resetPosition = 0;
-        std::function<QString(int)> display;
     };
     // A choice group with its Change box.
     struct Group {
@@ -55,9 +54,7 @@ public:
         QButtonGroup *buttons = nullptr;
         QList<QRadioButton *> items;
         QCheckBox *change = nullptr;
-        int tickDefault = 0;
-        std::function<int(int)> encode;  // item -> word value
-        std::function<int(int)> decode;  // word value -> item (may be out of range)
+        int tickDefault = 0;  // the item ticking the Change box selects
     };
     // A file-name combo of the Setup files page (or MyRadio).
     struct NameChoice {
@@ -118,9 +115,11 @@ public:
 
 private:
     void buildPages();
-    Track &addTrack(QWidget *panel, int word, int min, int max, int resetPosition, std::function<QString(int)> display);
-    Group &addGroup(QWidget *panel, int word, const QStringList &items, int columns, int tickDefault,
-                    std::function<int(int)> encode, std::function<int(int)> decode);
+    void buildPage(int page, QWidget *panel);
+    Track &addTrack(QWidget *panel, int word);
+    Group &addGroup(QWidget *panel, int word, int columns);
+    void addName(QWidget *panel, int name, int slot, int row, const char *label, const char *folder,
+                 const char *extension);
     void registerLanguage();
 
     void trackChanged(Track &t);

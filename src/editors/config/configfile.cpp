@@ -20,15 +20,15 @@ QList<ConfigSetting> audioSettings(int firstWord, const char *page)
 {
     const QList<ConfigChoice> offOn = {{464, "Off"}, {465, "On"}};
     return {
-        {firstWord + 0, "Volume", page, -66, 12, {}},
-        {firstWord + 1, "Balance", page, 432, 450, {}},
-        {firstWord + 2, "Bass", page, -12, 12, {}},
-        {firstWord + 3, "Treble", page, -12, 12, {}},
+        {firstWord + 0, "Volume", page, -66, 12, {}, 0},
+        {firstWord + 1, "Balance", page, 432, 450, {}, 441},
+        {firstWord + 2, "Bass", page, -12, 12, {}, 0},
+        {firstWord + 3, "Treble", page, -12, 12, {}, 0},
         {firstWord + 4, "Equalizer", page, 0, 0,
-         {{272, "User"}, {273, "Flat"}, {274, "Classic"}, {275, "Pop"}, {276, "Rock"}, {277, "Jazz"}}},
-        {firstWord + 5, "Loudness", page, 0, 0, offOn},
-        {firstWord + 6, "DynaBass", page, 0, 0, {{352, "Off"}, {353, "Soft"}, {354, "Medium"}, {355, "Hard"}}},
-        {firstWord + 7, "Auto Volume", page, 0, 0, offOn},
+         {{272, "User"}, {273, "Flat"}, {274, "Classic"}, {275, "Pop"}, {276, "Rock"}, {277, "Jazz"}}, 273},
+        {firstWord + 5, "Loudness", page, 0, 0, offOn, 465},
+        {firstWord + 6, "DynaBass", page, 0, 0, {{352, "Off"}, {353, "Soft"}, {354, "Medium"}, {355, "Hard"}}, 352},
+        {firstWord + 7, "Auto Volume", page, 0, 0, offOn, 465},
     };
 }
 
@@ -38,18 +38,19 @@ const QList<ConfigSetting> &settings()
         QList<ConfigSetting> s = audioSettings(1, "Party Audio");
         s += audioSettings(9, "Car Audio");
         s += {
-            {17, "MyRadio", "Playmode", 0, 0, {{336, "On"}, {337, "Off"}}},
-            {18, "Repeat Mode", "Playmode", 0, 0, {{321, "Repeat"}, {322, "Track"}, {323, "Random"}, {320, "Off"}}},
-            {19, "Auto Pause", "Playmode", 0, 0, {{0, "Off"}, {1, "On"}}},
-            {20, "Intro Play", "Playmode", 0, 60, {}},
-            {21, "Contrast", "Hardware", 0, 31, {}},
-            {22, "Back Light", "Hardware", 0, 31, {}},
-            {23, "FM Channel", "Hardware", 288, 303, {}},
-            {24, "HDD Standby", "Hardware", 0, 30, {}},
-            {25, "Turn Off Delay", "Hardware", 1, 31, {}},
-            {26, "Inverse Mode", "Hardware", 0, 0, {{369, "Normal"}, {368, "Inverse"}}},
-            {27, "Rotate Display", "Hardware", 0, 0, {{384, "Left"}, {385, "Right"}}},
-            {28, "Scroll Mode", "Hardware", 0, 0, {{400, "Normal"}, {401, "Reverse"}}},
+            {17, "MyRadio", "Playmode", 0, 0, {{MyRadioOnValue, "On"}, {MyRadioOffValue, "Off"}}, MyRadioOffValue},
+            {18, "Repeat Mode", "Playmode", 0, 0,
+             {{321, "Repeat"}, {322, "Track"}, {323, "Random"}, {320, "Off"}}, 321},
+            {19, "Auto Pause", "Playmode", 0, 0, {{0, "Off"}, {1, "On"}}, 1},
+            {20, "Intro Play", "Playmode", 0, 60, {}, 0},
+            {21, "Contrast", "Hardware", 0, 31, {}, 20},
+            {22, "Back Light", "Hardware", 0, 31, {}, 31},
+            {23, "FM Channel", "Hardware", 288, 303, {}, 291},
+            {24, "HDD Standby", "Hardware", 0, 30, {}, 5},
+            {25, "Turn Off Delay", "Hardware", 1, 31, {}, 3},
+            {26, "Inverse Mode", "Hardware", 0, 0, {{369, "Normal"}, {368, "Inverse"}}, 369},
+            {27, "Rotate Display", "Hardware", 0, 0, {{384, "Left"}, {385, "Right"}}, 384},
+            {28, "Scroll Mode", "Hardware", 0, 0, {{400, "Normal"}, {401, "Reverse"}}, 400},
         };
         return s;
     }();
@@ -176,6 +177,23 @@ const ConfigSetting *configSetting(int word)
     if (word < 1 || word > ConfigUsedWords)
         return nullptr;
     return &settings()[word - 1];
+}
+
+int configChoiceValue(int word, int index)
+{
+    const ConfigSetting *s = configSetting(word);
+    return s && index >= 0 && index < s->choices.size() ? s->choices[index].value : ConfigUnchanged;
+}
+
+int configChoiceIndex(int word, int value)
+{
+    const ConfigSetting *s = configSetting(word);
+    if (!s)
+        return -1;
+    for (qsizetype i = 0; i < s->choices.size(); ++i)
+        if (s->choices[i].value == value)
+            return int(i);
+    return -1;
 }
 
 bool isValidConfigValue(int word, int value)

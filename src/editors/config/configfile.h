@@ -109,11 +109,20 @@ struct ConfigSetting {
     const char *page = "";     // "Party Audio", "Car Audio", "Playmode", "Hardware"
     int minimum = 0;           // for levels and counts; unused for choices
     int maximum = 0;
-    QList<ConfigChoice> choices;  // empty for levels and counts
+    QList<ConfigChoice> choices;  // empty for levels and counts, else in the editor's order
+    int defaultValue = 0;      // the player's own value, where the editor's control starts
 };
+
+// Word 17 follows the MyRadio name slot: a profile chosen, or none.
+constexpr qint16 MyRadioOnValue = 336;
+constexpr qint16 MyRadioOffValue = 337;
 
 // The setting of word n (1..28); nullptr for the unused words.
 const ConfigSetting *configSetting(int word);
+// A choice setting's value of item index, and back (-1 for a value that is
+// no choice of the word).
+int configChoiceValue(int word, int index);
+int configChoiceIndex(int word, int value);
 // True when the value is one the setting can hold (32767 included).
 bool isValidConfigValue(int word, int value);
 // The value as the user knows it: "Flat", "-5", "+3" for Balance 444,
