@@ -83,6 +83,7 @@ struct Mp3Finder::Walk {
     // entered, so no file off the drive is listed (and then moved or
     // deleted). Empty: no limit.
     QByteArray bound;
+    std::function<bool()> jobTick;
 };
 
 namespace {
@@ -143,7 +144,10 @@ Mp3Finder::~Mp3Finder() = default;
 
 bool Mp3Finder::tick(Walk &walk)
 {
-    if (ProgressTick && !ProgressTick()) {
+    bool go = !ProgressTick || ProgressTick();
+    if (walk.jobTick)
+        go = walk.jobTick() && go;
+    if (!go) {
         walk.stop = true;
         walk.result.Cancelled = true;
     }
@@ -187,9 +191,10 @@ Mp3SearchResult Mp3Finder::Search(const QString &rootPath)
     return Search(ResolveRoot(rootPath));
 }
 
-Mp3SearchResult Mp3Finder::Search(const Mp3SearchRoot &root)
+Mp3SearchResult Mp3Finder::Search(const Mp3SearchRoot &root, const std::function<bool()> &jobTick)
 {
     auto walk = std::make_unique<Walk>();
+    walk->jobTick = jobTick;
     ::tzset();  // once a search: the zone in force now
     FoundCount = 1;
     EntryCount = 0;

@@ -131,7 +131,9 @@ public:
     // thread that owns the table, then runs the walk, which touches
     // nothing but the file system and this finder.
     Mp3SearchRoot ResolveRoot(const QString &rootPath) const;
-    Mp3SearchResult Search(const Mp3SearchRoot &root);
+    // jobTick, when given, runs at each tick after ProgressTick, so a job
+    // can watch the walk without changing the finder; false stops it too.
+    Mp3SearchResult Search(const Mp3SearchRoot &root, const std::function<bool()> &jobTick = {});
 
     int Capacity() const { return m_capacity; }
     // Records 1 to FoundCount - 1 whose Selected flag is set, in order.

@@ -1,5 +1,5 @@
 #pragma once
-// An MP3 search on a worker thread, for the find and export frame: the
+// An MP3 search off the window thread, for the find and export frame: the
 // window stays responsive while the walk runs, a progress tick reaches the
 // frame on its own thread, and the user can cancel.
 //
@@ -8,13 +8,9 @@
 // comes on the task's thread after the worker has ended; from then on the
 // table is the caller's again.
 #include "music/mp3finder.h"
+#include "platform/job.h"
 
 #include <QObject>
-
-#include <atomic>
-#include <memory>
-
-class QThread;
 
 namespace voxa {
 
@@ -23,7 +19,7 @@ class Mp3SearchTask : public QObject {
 public:
     explicit Mp3SearchTask(Mp3Finder &finder, QObject *parent = nullptr);
     // Cancels a running search and waits for its end.
-    ~Mp3SearchTask() override;
+    ~Mp3SearchTask() override = default;
 
     // Starts a search below rootPath (as Mp3Finder::Search) with the
     // finder's FindFilter as it is now. The start folder is resolved here,
@@ -32,11 +28,11 @@ public:
     bool Start(const QString &rootPath);
     // Asks the running search to stop at its next tick; the records found
     // so far are filtered and Finished reports Cancelled.
-    void Cancel();
-    bool IsRunning() const { return m_running; }
+    void Cancel() { m_job.cancel(); }
+    bool IsRunning() const { return m_job.isRunning(); }
     // Blocks until the worker has ended and Finished has been sent (for
     // shut-down and tests).
-    void Wait();
+    void Wait() { m_job.wait(); }
 
     Mp3Finder &Finder() { return m_finder; }
 
@@ -51,14 +47,8 @@ signals:
     void Finished(const voxa::Mp3SearchResult &result);
 
 private:
-    void workerEnded();
-
     Mp3Finder &m_finder;
-    std::unique_ptr<QThread> m_thread;
-    Mp3SearchResult m_result;
-    bool m_running = false;
-    std::atomic<bool> m_cancel{false};
-    std::atomic<bool> m_tickPending{false};
+    Job m_job;
 };
 
 }  // namespace voxa

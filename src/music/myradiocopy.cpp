@@ -5,9 +5,7 @@
 #include "platform/paths.h"
 
 #include <QFileInfo>
-#include <QMutexLocker>
 #include <QSet>
-#include <QWaitCondition>
 
 #include <atomic>
 #include <cerrno>
@@ -774,108 +772,84 @@ bool MyRadioCopyJob::cancelRequested() const
 }
 
 // ---------------------------------------------------------------------------
-// The thread
+// The task
 
 // Runs on the worker: passes questions to the user-interface thread and
 // progress out as signals.
-class TCopyThread::Bridge : public CopyQuestions, public CopyObserver {
+class TCopyTask::Bridge : public CopyQuestions, public CopyObserver {
 public:
-    Bridge(TCopyThread *thread, CopyQuestions &ui) : m_thread(thread), m_ui(ui) {}
+    Bridge(TCopyTask *task, CopyQuestions &ui) : m_task(task), m_ui(ui) {}
+
+    JobControl *control = nullptr;  // set while the worker runs
 
     Button ask(CopyQuestion question, const QString &path, const QString &systemText) override
     {
-        if (QThread::currentThread() == m_thread->thread())
-            return m_ui.ask(question, path, systemText);
-        struct Call {
-            QMutex lock;
-            QWaitCondition answered;
-            bool done = false;
-            bool abandoned = false;
-            Button answer = Button::None;
-        };
-        auto call = std::make_shared<Call>();
         CopyQuestions *ui = &m_ui;
-        QMetaObject::invokeMethod(
-            m_thread,
-            [call, ui, question, path, systemText] {
-                {
-                    QMutexLocker l(&call->lock);
-                    if (call->abandoned)
-                        return;
-                }
-                const Button b = ui->ask(question, path, systemText);
-                QMutexLocker l(&call->lock);
-                call->answer = b;
-                call->done = true;
-                call->answered.wakeAll();
-            },
-            Qt::QueuedConnection);
-        QMutexLocker l(&call->lock);
-        while (!call->done) {
-            // A Cancel while the question waits in the queue (the window may
-            // be closing and waiting for this thread) answers for it.
-            if (m_thread->m_job->cancelRequested()) {
-                call->abandoned = true;
-                return Button::None;
-            }
-            call->answered.wait(&call->lock, 50);
-        }
-        return call->answer;
+        const QVariant answer = control->ask(
+            [ui, question, path, systemText] { return QVariant(int(ui->ask(question, path, systemText))); });
+        return answer.isValid() ? Button(answer.toInt()) : Button::None;
     }
 
-    void progressCleared() override { emit m_thread->progressCleared(); }
-    void progressStarted(qint64 maximum) override { emit m_thread->progressStarted(maximum); }
+    void progressCleared() override { emit m_task->progressCleared(); }
+    void progressStarted(qint64 maximum) override { emit m_task->progressStarted(maximum); }
     void progressChanged(qint64 position, qint64 maximum) override
     {
-        emit m_thread->progressChanged(position, maximum);
+        emit m_task->progressChanged(position, maximum);
     }
     void profileStarted(int index, const QString &fileName) override
     {
-        emit m_thread->profileStarted(index, fileName);
+        emit m_task->profileStarted(index, fileName);
     }
     void profileFinished(int index, const ProfileCopyResult &result) override
     {
-        emit m_thread->profileFinished(index, result.copied);
+        emit m_task->profileFinished(index, result.copied);
     }
 
 private:
-    TCopyThread *m_thread;
+    TCopyTask *m_task;
     CopyQuestions &m_ui;
 };
 
-TCopyThread::TCopyThread(MyRadioCopyRequest request, CopyQuestions &uiQuestions, QObject *parent)
-    : QThread(parent), m_bridge(std::make_unique<Bridge>(this, uiQuestions))
+TCopyTask::TCopyTask(MyRadioCopyRequest request, CopyQuestions &uiQuestions, QObject *parent)
+    : QObject(parent), m_bridge(std::make_unique<Bridge>(this, uiQuestions))
 {
-    m_job = std::make_unique<MyRadioCopyJob>(std::move(request), *m_bridge, m_bridge.get());
+    m_copy = std::make_unique<MyRadioCopyJob>(std::move(request), *m_bridge, m_bridge.get());
+    connect(&m_job, &Job::finished, this, &TCopyTask::finished);
 }
 
-TCopyThread::~TCopyThread()
+TCopyTask::~TCopyTask()
 {
-    cancelAndWait();
+    // The job, the last member, goes first: it cancels and waits for the
+    // worker, which still uses the bridge and the copy, and sends nothing.
+    m_copy->cancel();
 }
 
-void TCopyThread::cancel()
+void TCopyTask::start()
 {
-    m_job->cancel();
+    m_started = true;
+    Bridge *bridge = m_bridge.get();
+    MyRadioCopyJob *copy = m_copy.get();
+    m_job.start([bridge, copy](JobControl &control) {
+        bridge->control = &control;
+        return JobResult::success(QVariant::fromValue(copy->run()));
+    });
 }
 
-void TCopyThread::cancelAndWait()
+void TCopyTask::cancel()
+{
+    m_copy->cancel();
+    m_job.cancel();
+}
+
+void TCopyTask::cancelAndWait()
 {
     cancel();
-    wait();
+    m_job.wait();
 }
 
-MyRadioCopyResult TCopyThread::result() const
+MyRadioCopyResult TCopyTask::result() const
 {
-    QMutexLocker l(&m_resultLock);
-    return m_result;
-}
-
-void TCopyThread::run()
-{
-    MyRadioCopyResult r = m_job->run();
-    QMutexLocker l(&m_resultLock);
-    m_result = std::move(r);
+    return m_job.result().value.value<MyRadioCopyResult>();
 }
 
 }  // namespace voxa

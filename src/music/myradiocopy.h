@@ -5,18 +5,17 @@
 // written to the target drive's voxa\myradio with its paths changed to point
 // at the copies.
 //
-// The job runs on a worker thread (TCopyThread) so the window stays alive
+// The job runs off the window thread (TCopyTask) so the window stays alive
 // without nested event loops. It asks its questions through CopyQuestions;
-// TCopyThread hands each question to the user-interface thread and waits for
+// TCopyTask hands each question to the user-interface thread and waits for
 // the answer. Cancel only sets a flag that the job checks before each file,
 // between blocks, before each question and between directory entries.
 #include "editors/myradio/myradiofile.h"
+#include "platform/job.h"
 #include "platform/prompts.h"
 
 #include <QList>
-#include <QMutex>
 #include <QString>
-#include <QThread>
 
 #include <memory>
 
@@ -60,7 +59,7 @@ public:
 };
 
 // Asks through the prompts seam. Call it on the user-interface thread
-// (TCopyThread takes care of that).
+// (TCopyTask takes care of that).
 class PromptCopyQuestions : public CopyQuestions {
 public:
     Button ask(CopyQuestion question, const QString &path, const QString &systemText) override;
@@ -174,19 +173,25 @@ private:
     std::unique_ptr<Impl> d;
 };
 
-// The thread that runs one copy job. Create it on the user-interface thread
-// with the questions object that lives there, connect its signals, start()
-// it. Each question is handed to the user-interface thread and answered
-// there while the worker waits; a Cancel meanwhile answers for it, so
-// cancelAndWait() from the user-interface thread never dead-locks.
-class TCopyThread : public QThread {
+// Runs one copy job off the window thread. Create it on the user-interface
+// thread with the questions object that lives there, connect its signals,
+// start() it. Each question is handed to the user-interface thread and
+// answered there while the worker waits; a Cancel meanwhile answers for it,
+// so cancelAndWait() from the user-interface thread never dead-locks. The
+// progress signals are sent from the worker (queued to the window's
+// receivers), so a direct connection sees the exact moment.
+class TCopyTask : public QObject {
     Q_OBJECT
 public:
-    TCopyThread(MyRadioCopyRequest request, CopyQuestions &uiQuestions, QObject *parent = nullptr);
-    ~TCopyThread() override;  // cancels and waits
+    TCopyTask(MyRadioCopyRequest request, CopyQuestions &uiQuestions, QObject *parent = nullptr);
+    ~TCopyTask() override;  // cancels and waits
 
+    void start();
     void cancel();
+    // Cancels, waits for the worker and sends finished().
     void cancelAndWait();
+    // Started once and ended.
+    bool isFinished() const { return m_started && !m_job.isRunning(); }
     // The outcome; valid once finished() was emitted.
     MyRadioCopyResult result() const;
 
@@ -197,16 +202,14 @@ signals:
     void progressChanged(qint64 position, qint64 maximum);
     void profileStarted(int index, const QString &fileName);
     void profileFinished(int index, bool copied);
-
-protected:
-    void run() override;
+    void finished();
 
 private:
     class Bridge;
     std::unique_ptr<Bridge> m_bridge;
-    std::unique_ptr<MyRadioCopyJob> m_job;
-    mutable QMutex m_resultLock;
-    MyRadioCopyResult m_result;
+    std::unique_ptr<MyRadioCopyJob> m_copy;
+    Job m_job;
+    bool m_started = false;
 };
 
 }  // namespace voxa

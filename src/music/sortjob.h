@@ -1,52 +1,49 @@
 #pragma once
-// Runs a directory sort or a roll-back on a worker thread. The job emits its
-// progress and its outcome as signals; a frame living on the user-interface
-// thread receives them queued, so the window stays responsive and no widget
-// is touched from the worker. Progress is sent only when the percentage
-// changes, so a large folder does not flood the event queue.
+// Runs a directory sort or a roll-back off the window thread. The job emits
+// its progress and its outcome as signals on the thread that owns it, so the
+// window stays responsive and no widget is touched from the worker.
+// Progress is sent only when the percentage changes, so a large folder does
+// not flood the event queue.
 //
-//   auto *job = TSortJob::sort(plan);            // or TSortJob::rollBack(drive)
-//   connect(job, &TSortJob::progress, frame, ...);
-//   connect(job, &TSortJob::finished, frame, ...);
-//   TSortJob::startOnWorker(job);                 // job and thread delete themselves
-//   ... job->requestCancel();                     // from any thread
+//   TSortJob job;
+//   connect(&job, &TSortJob::progress, frame, ...);
+//   connect(&job, &TSortJob::finished, frame, ...);
+//   job.startSort(plan);                          // or job.startRollBack(drive)
+//   ... job.requestCancel();
 #include "music/dirsort.h"
+#include "platform/job.h"
 
 #include <QObject>
-
-class QThread;
 
 namespace voxa {
 
 class TSortJob : public QObject {
     Q_OBJECT
 public:
-    static TSortJob *sort(SortPlan plan, SortFileOps &ops = defaultSortFileOps());
-    static TSortJob *rollBack(QChar drive, SortFileOps &ops = defaultSortFileOps());
+    explicit TSortJob(QObject *parent = nullptr);
+    // A running sort is cancelled (its files go back) and waited for; a
+    // roll-back runs to its end first.
+    ~TSortJob() override = default;
 
-    // Moves the job to a new thread and runs it there. When the job has
-    // finished, the thread ends and both are deleted.
-    static QThread *startOnWorker(TSortJob *job);
+    // False, and nothing started, while a job runs.
+    bool startSort(SortPlan plan, SortFileOps &ops = defaultSortFileOps());
+    bool startRollBack(QChar drive, SortFileOps &ops = defaultSortFileOps());
 
     // Stops a sort between two files; the files moved so far are rolled
-    // back. A roll-back is never cancelled. Safe from any thread.
-    void requestCancel() { m_cancel = true; }
-
-public slots:
-    // Runs the job on the calling thread.
-    void run();
+    // back. A roll-back is never cancelled.
+    void requestCancel() { m_job.cancel(); }
+    bool isRunning() const { return m_job.isRunning(); }
+    // Blocks until the job has ended and finished has been sent.
+    void wait() { m_job.wait(); }
 
 signals:
     void progress(const voxa::SortProgress &progress);
     void finished(const voxa::SortOutcome &outcome);
 
 private:
-    TSortJob(SortFileOps &ops);
-    SortFileOps &m_ops;
-    bool m_isSort = true;
-    SortPlan m_plan;
-    QChar m_drive;
-    std::atomic_bool m_cancel = false;
+    bool start(std::function<SortOutcome(const SortProgressFn &report, const std::atomic<bool> &cancel)> work);
+
+    Job m_job;
 };
 
 }  // namespace voxa

@@ -36,6 +36,11 @@ bool JobControl::cancelled() const
     return m_state->cancel.load(std::memory_order_relaxed);
 }
 
+const std::atomic<bool> &JobControl::cancelFlag() const
+{
+    return m_state->cancel;
+}
+
 QThread *JobControl::ownerThread() const
 {
     return m_job->thread();

@@ -24,6 +24,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -48,6 +49,8 @@ class JobControl {
 public:
     // True once cancel() was called; the work stops at its next check.
     bool cancelled() const;
+    // The same, for lower layers that take a stop flag of their own.
+    const std::atomic<bool> &cancelFlag() const;
     // Sends a report; reports arrive on the owner's thread as progress(),
     // in the order they were sent.
     void report(const QVariant &value);

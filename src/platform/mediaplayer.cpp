@@ -13,7 +13,6 @@
 #include <QDBusVariant>
 #include <QFileInfo>
 #include <QMutex>
-#include <QThread>
 #include <QUrl>
 
 #include <utility>
@@ -359,24 +358,21 @@ PlayedBy PlayFiles(const QStringList &paths, const QString &playListPath)
 MediaHandOver::MediaHandOver(QObject *parent) : QObject(parent)
 {
     qRegisterMetaType<voxa::platform::PlayedBy>();
+    connect(&m_job, &Job::finished, this, &MediaHandOver::workerEnded);
 }
 
 MediaHandOver::~MediaHandOver()
 {
-    m_next = nullptr;
-    if (m_thread) {
-        m_stop = true;
-        m_thread->wait();
-    }
+    m_next = nullptr;  // the job stops and waits for its worker
 }
 
 void MediaHandOver::Start(Work work)
 {
-    if (m_thread) {
+    if (m_job.isRunning()) {
         // The newest request wins: the running one stops at its next call
         // and this one follows it.
         m_next = std::move(work);
-        m_stop = true;
+        m_job.cancel();
         return;
     }
     run(std::move(work));
@@ -395,31 +391,21 @@ void MediaHandOver::StartFiles(const QStringList &paths, const QString &playList
 void MediaHandOver::Cancel()
 {
     m_next = nullptr;
-    if (m_thread)
-        m_stop = true;
+    m_job.cancel();
 }
 
 void MediaHandOver::run(Work work)
 {
-    m_stop = false;
-    const quint64 generation = ++m_generation;
-    m_thread.reset(QThread::create([this, work = std::move(work), generation] {
-        m_step = work(m_stop);
-        QMetaObject::invokeMethod(this, [this, generation] { workerEnded(generation); }, Qt::QueuedConnection);
-    }));
-    m_thread->start();
+    m_job.start([work = std::move(work)](JobControl &control) {
+        return JobResult::success(QVariant::fromValue(work(control.cancelFlag())));
+    });
 }
 
-void MediaHandOver::workerEnded(quint64 generation)
+void MediaHandOver::workerEnded(const JobResult &result)
 {
-    // A late notice of a worker that Wait() has already delivered.
-    if (!m_thread || generation != m_generation)
-        return;
-    m_thread->wait();
-    m_thread.reset();
-    const HandOverStep step = m_step;
+    const auto step = result.value.value<HandOverStep>();
     // Stopped or overtaken: nothing more is opened for it.
-    const bool cancelled = m_stop.load() || step.playedBy == PlayedBy::Cancelled;
+    const bool cancelled = m_job.isCancelled() || step.playedBy == PlayedBy::Cancelled;
     if (m_next)
         run(std::exchange(m_next, nullptr));
     emit Finished(cancelled ? PlayedBy::Cancelled : FinishHandOver(step));
@@ -427,10 +413,8 @@ void MediaHandOver::workerEnded(quint64 generation)
 
 void MediaHandOver::Wait()
 {
-    while (m_thread) {
-        m_thread->wait();
-        workerEnded(m_generation);
-    }
+    while (m_job.isRunning())
+        m_job.wait();
 }
 
 }  // namespace voxa::platform

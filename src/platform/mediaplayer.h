@@ -9,6 +9,8 @@
 //
 // A hand-over runs off the window thread (MediaHandOver below): the player
 // may be slow or hang, and the list may be long.
+#include "platform/job.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -20,7 +22,6 @@
 #include <memory>
 
 class QDBusMessage;
-class QThread;
 
 namespace voxa::platform {
 
@@ -158,7 +159,7 @@ public:
     void StartFiles(const QStringList &paths, const QString &playListPath);
     // Stops the running hand-over and drops one waiting to follow it.
     void Cancel();
-    bool IsRunning() const { return bool(m_thread); }
+    bool IsRunning() const { return m_job.isRunning(); }
     // Blocks until every started hand-over has ended and its Finished has
     // been sent (shut-down and tests).
     void Wait();
@@ -168,13 +169,10 @@ signals:
 
 private:
     void run(Work work);
-    void workerEnded(quint64 generation);
+    void workerEnded(const JobResult &result);
 
-    std::unique_ptr<QThread> m_thread;
-    quint64 m_generation = 0;  // of the running worker
+    Job m_job;
     Work m_next;
-    HandOverStep m_step;
-    std::atomic<bool> m_stop{false};
 };
 
 // The play list handed to a desktop program: one native path per line, in

@@ -197,33 +197,15 @@ QString RemovalMessage(const RemovalResult &result, const RemovalTexts &texts)
 SafeRemovalJob::SafeRemovalJob(QObject *parent) : QObject(parent)
 {
     qRegisterMetaType<RemovalResult>();
-}
-
-SafeRemovalJob::~SafeRemovalJob()
-{
-    Wait();
+    connect(&m_job, &Job::finished, this,
+            [this](const JobResult &r) { emit Finished(r.value.value<RemovalResult>()); });
 }
 
 bool SafeRemovalJob::Start(const QString &device, const QString &mountPoint)
 {
-    if (m_thread)
-        return false;
-    m_thread.reset(QThread::create([this, device, mountPoint] { m_result = SafelyRemoveVolume(device, mountPoint); }));
-    connect(m_thread.get(), &QThread::finished, this, [this] {
-        if (!m_thread)
-            return;
-        m_thread->wait();
-        m_thread.release()->deleteLater();
-        emit Finished(m_result);
-    }, Qt::QueuedConnection);
-    m_thread->start();
-    return true;
-}
-
-void SafeRemovalJob::Wait()
-{
-    if (m_thread)
-        m_thread->wait();
+    return m_job.start([device, mountPoint](JobControl &) {
+        return JobResult::success(QVariant::fromValue(SafelyRemoveVolume(device, mountPoint)));
+    });
 }
 
 // ------------------------------------------------- the step after the exit

@@ -10,13 +10,10 @@
 // of the program off the disk, waits until the manager has ended, removes
 // the disk and tells the result in a desktop notification.
 #include "platform/drives.h"
+#include "platform/job.h"
 
 #include <QObject>
 #include <QString>
-
-#include <memory>
-
-class QThread;
 
 namespace voxa::platform {
 
@@ -57,18 +54,19 @@ class SafeRemovalJob : public QObject {
     Q_OBJECT
 public:
     explicit SafeRemovalJob(QObject *parent = nullptr);
-    ~SafeRemovalJob() override;  // waits for a running removal
+    // A running removal cannot be stopped: the job waits for its end.
+    ~SafeRemovalJob() override = default;
     // False when one is running already.
     bool Start(const QString &device, const QString &mountPoint);
-    bool IsRunning() const { return bool(m_thread); }
-    void Wait();
+    bool IsRunning() const { return m_job.isRunning(); }
+    // Blocks until a running removal has ended and Finished has been sent.
+    void Wait() { m_job.wait(); }
 
 signals:
     void Finished(const voxa::platform::RemovalResult &result);
 
 private:
-    std::unique_ptr<QThread> m_thread;
-    RemovalResult m_result;
+    Job m_job;
 };
 
 // Starts the removal step for when this program has ended: a copy of the

@@ -1,63 +1,44 @@
 #include "update/downloadjob.h"
 
-#include <QMetaObject>
-
 namespace voxa {
+
+namespace {
+
+// The start of the response travels as its own report type; the bytes
+// received so far as a plain count.
+struct TransferBegin {
+    qint64 expected = 0;
+};
+
+}  // namespace
 
 TDownloadJob::TDownloadJob(QObject *parent) : QObject(parent)
 {
     qRegisterMetaType<voxa::TransferResult>();
-}
-
-TDownloadJob::~TDownloadJob()
-{
-    abort();
-    if (m_thread.joinable())
-        m_thread.join();
+    connect(&m_job, &Job::progress, this, [this](const QVariant &report) {
+        if (report.metaType() == QMetaType::fromType<TransferBegin>())
+            emit workBegin(report.value<TransferBegin>().expected);
+        else
+            emit work(report.toLongLong());
+    });
+    connect(&m_job, &Job::finished, this,
+            [this](const JobResult &result) { emit finished(result.value.value<TransferResult>()); });
 }
 
 bool TDownloadJob::start(const DownloadRequest &request)
 {
-    if (m_thread.joinable())
+    if (m_job.isRunning())
         return false;
-    m_abort = false;
-    m_received = 0;
-    m_workPending = false;
     const DownloadRequest resolved = ResolveDownload(request);
-    m_thread = std::thread([this, resolved] {
+    return m_job.start([resolved](JobControl &control) {
         TransferCallbacks callbacks;
-        callbacks.abort = &m_abort;
-        callbacks.begin = [this](qint64 expected) {
-            QMetaObject::invokeMethod(this, [this, expected] { emit workBegin(expected); }, Qt::QueuedConnection);
-        };
-        callbacks.work = [this](qint64 received) {
-            m_received = received;
-            if (!m_workPending.exchange(true))
-                QMetaObject::invokeMethod(this, &TDownloadJob::deliverWork, Qt::QueuedConnection);
-        };
+        callbacks.abort = &control.cancelFlag();
+        callbacks.begin = [&control](qint64 expected) { control.report(QVariant::fromValue(TransferBegin{expected})); };
+        callbacks.work = [&control](qint64 received) { control.reportLatest(QVariant::fromValue(received)); };
         const TransferResult result = DownloadFile(resolved, callbacks);
-        // The queued call runs after every report posted before it.
-        QMetaObject::invokeMethod(
-            this,
-            [this, result] {
-                if (m_thread.joinable())
-                    m_thread.join();
-                emit finished(result);
-            },
-            Qt::QueuedConnection);
+        return result.ok() ? JobResult::success(QVariant::fromValue(result))
+                           : JobResult::failure(result.detail, QVariant::fromValue(result));
     });
-    return true;
-}
-
-void TDownloadJob::abort()
-{
-    m_abort = true;
-}
-
-void TDownloadJob::deliverWork()
-{
-    m_workPending = false;
-    emit work(m_received.load());
 }
 
 }  // namespace voxa

@@ -1,14 +1,12 @@
 #pragma once
-// One download on a worker thread. The blocking transfer runs there; its
-// progress and its end arrive as signals in the thread that owns the job
-// (the user-interface thread), so the window stays alive without processing
-// events inside the transfer.
+// One download off the window thread. The blocking transfer runs in a job;
+// its progress and its end arrive as signals in the thread that owns the
+// download (the user-interface thread), so the window stays alive without
+// processing events inside the transfer.
+#include "platform/job.h"
 #include "update/httpdownload.h"
 
 #include <QObject>
-
-#include <atomic>
-#include <thread>
 
 namespace voxa {
 
@@ -16,15 +14,15 @@ class TDownloadJob : public QObject {
     Q_OBJECT
 public:
     explicit TDownloadJob(QObject *parent = nullptr);
-    // Cuts a running transfer and waits for its thread.
-    ~TDownloadJob() override;
+    // Cuts a running transfer and waits for its end.
+    ~TDownloadJob() override = default;
 
     // Starts a download; false while another one is running. The target is
     // resolved here, on the owner's thread.
     bool start(const DownloadRequest &request);
     // Cuts the running transfer; it then finishes as Aborted.
-    void abort();
-    bool running() const { return m_thread.joinable(); }
+    void abort() { m_job.cancel(); }
+    bool running() const { return m_job.isRunning(); }
 
 signals:
     // The response began; the announced size, 0 when none.
@@ -36,12 +34,7 @@ signals:
     void finished(const voxa::TransferResult &result);
 
 private:
-    void deliverWork();
-
-    std::thread m_thread;
-    std::atomic<bool> m_abort{false};
-    std::atomic<qint64> m_received{0};
-    std::atomic<bool> m_workPending{false};
+    Job m_job;
 };
 
 }  // namespace voxa
