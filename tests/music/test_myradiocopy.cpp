@@ -810,17 +810,29 @@ private slots:
         QCOMPARE(TestDriveTable::readFile(QStringLiteral("D:\\music\\d.mp3")), QByteArray("old"));
     }
 
-    // Cancel while a question waits for the interface thread: no dead-lock,
-    // and the question is never shown.
+    // Cancel from the interface thread while the worker waits for a
+    // question's answer: no dead-lock, the answer that comes after the
+    // cancel is not acted on, and no message box is shown.
     void threadCancelWhileAsking()
     {
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("D:\\music\\d.mp3"), "old"));
         ScriptedPrompts prompts;
-        PromptCopyQuestions questions;
+        // Reached on the interface thread exactly while the worker waits:
+        // cancels and waits for the worker there, then says overwrite.
+        struct CancelWhenAsked : CopyQuestions {
+            std::function<void()> cancel;
+            int asked = 0;
+            Button ask(CopyQuestion, const QString &, const QString &) override
+            {
+                ++asked;
+                cancel();
+                return Button::Yes;
+            }
+        } questions;
         TCopyThread thread(request({QStringLiteral("music\\d.mp3")}), questions);
+        questions.cancel = [&thread] { thread.cancelAndWait(); };
         thread.start();
-        QThread::msleep(200);  // the worker reaches the overwrite question
-        thread.cancelAndWait();
+        QTRY_COMPARE_WITH_TIMEOUT(questions.asked, 1, 30000);
         QVERIFY(thread.isFinished());
         QCoreApplication::processEvents();
         QCOMPARE(prompts.records().size(), 0);
