@@ -1,7 +1,7 @@
 #include "app/aboutframe.h"
 
 #include "app/languagetargets.h"
-#include "app/mainform.h"
+#include "app/framehost.h"
 #include "app/version.h"
 #include "ui/artwork.h"
 #include "ui/skinbutton.h"
@@ -12,8 +12,8 @@
 
 namespace voxa {
 
-TAboutFrame::TAboutFrame(TMainForm *main)
-    : TOtherFrame(main, FrameSize)
+TAboutFrame::TAboutFrame(FrameHost *host, QWidget *parent)
+    : TOtherFrame(host, parent, FrameSize)
 {
     AboutImage = new QLabel(MainPanel);
     AboutImage->setGeometry(2, 2, 402, 206);

@@ -9,7 +9,7 @@ namespace voxa {
 class TAboutFrame : public TOtherFrame {
     Q_OBJECT
 public:
-    explicit TAboutFrame(TMainForm *main);
+    TAboutFrame(FrameHost *host, QWidget *parent);
 
     static constexpr QSize FrameSize{408, 296};
 

@@ -7,6 +7,9 @@
 #include "ui/skinbutton.h"
 #include "ui/skinpanel.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace voxa {
 
 TControlFrame::TControlFrame(TMainForm *main)
@@ -17,32 +20,24 @@ TControlFrame::TControlFrame(TMainForm *main)
     ButtonPanel = new TSkinPanel(this);
     ButtonPanel->setGeometry(0, 0, FrameSize.width(), FrameSize.height());
 
-    struct Place {
-        skin::StartButton which;
-        TSkinButton **field;
-        QPoint at;
-        const char *caption;
-        int number;
-    };
-    const Place places[] = {
-        {skin::StartButton::Config, &ConfigButton, {16, 2}, "Config Editor", 11},
-        {skin::StartButton::Playdisplay, &PlaydisplayButton, {191, 40}, "Playdisplay Editor", 15},
-        {skin::StartButton::Logo, &LogoButton, {16, 40}, "Logo Editor", 12},
-        {skin::StartButton::Message, &MessageButton, {16, 78}, "Message Editor", 13},
-        {skin::StartButton::MyRadio, &MyRadioButton, {191, 2}, "MyRadio Editor", 14},
-        {skin::StartButton::Update, &UpdateButton, {191, 78}, "Update", 50},
-    };
-    for (const Place &s : places) {
+    std::vector<const FrameRow *> rows;
+    for (const FrameRow &row : FrameTable())
+        if (row.startButton.name)
+            rows.push_back(&row);
+    std::sort(rows.begin(), rows.end(), [](auto *x, auto *y) { return x->startButton.order < y->startButton.order; });
+    for (const FrameRow *row : rows) {
+        const StartButtonPlace &place = row->startButton;
         auto *b = new TSkinButton(ButtonPanel);
+        b->setObjectName(QString::fromLatin1(place.name));
         b->setSkinned(true);
         b->setTransparent(true);
         b->setShowCaption(false);  // the caption is painted into the pictures
-        b->setGeometry(QRect(s.at, skin::StartButtonSize));
-        b->setCaption(QString::fromLatin1(s.caption));
+        b->setGeometry(QRect(place.at, skin::StartButtonSize));
+        b->setCaption(QString::fromLatin1(row->showItem.text).remove(QLatin1Char('&')));
         b->setClickHandler([this, b] { ButtonClick(b); });
-        LanguageTargets::instance().add(s.number, b, [b](const QString &t) { b->setCaption(t); });
-        *s.field = b;
-        m_buttons[size_t(s.which)] = b;
+        LanguageTargets::instance().add(row->showCaption, b, [b](const QString &t) { b->setCaption(t); });
+        m_buttons[size_t(place.picture)] = b;
+        m_byKind[size_t(row->kind)] = b;
     }
 }
 
@@ -68,8 +63,8 @@ void TControlFrame::ButtonClick(TSkinButton *button)
     if (!m_main)
         return;
     for (const FrameRow &row : FrameTable())
-        if (row.startButton && this->*row.startButton == button && row.showItem) {
-            QAction *item = m_main->*row.showItem;
+        if (button && Button(row.kind) == button) {
+            QAction *item = m_main->ShowItem(row.kind);
             m_main->RunCommand([this, item] { m_main->MenuItemClick(item); });
             return;
         }

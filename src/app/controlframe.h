@@ -1,6 +1,7 @@
 #pragma once
-// The start panel: one big button per editor and one for the update, with
-// their captions painted into their pictures.
+// The start panel: one big button per frame row that has one (the editors
+// and the update), with their captions painted into their pictures.
+#include "app/framecatalog.h"
 #include "ui/skinregions.h"
 
 #include <QWidget>
@@ -22,24 +23,21 @@ public:
     static constexpr QSize FrameSize{345, 151};
 
     TSkinPanel *ButtonPanel = nullptr;
-    TSkinButton *ConfigButton = nullptr;
-    TSkinButton *LogoButton = nullptr;
-    TSkinButton *MessageButton = nullptr;
-    TSkinButton *MyRadioButton = nullptr;
-    TSkinButton *PlaydisplayButton = nullptr;
-    TSkinButton *UpdateButton = nullptr;
 
+    // The button that shows a frame kind; nullptr when the kind has none.
+    TSkinButton *Button(FrameKind kind) const { return m_byKind[size_t(kind)]; }
     // The button cut from a row of the skin.
     TSkinButton *Button(skin::StartButton which) const;
     // Rebuilds the three pictures of every button with its current caption.
     void SkinButtons(bool smallFontSet);
 
-    // Forwards to the main window's command of the matching VOXA menu item.
+    // Forwards to the main window's command of the frame's show item.
     void ButtonClick(TSkinButton *button);
 
 private:
     TMainForm *m_main;
     std::array<TSkinButton *, skin::StartButtonCount> m_buttons{};
+    std::array<TSkinButton *, FrameKindCount> m_byKind{};
 };
 
 }  // namespace voxa

@@ -1,12 +1,8 @@
 #include "app/drivelocator.h"
 
 #include "app/appstate.h"
-#include "app/controlframe.h"
-#include "app/mainform.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
-#include "ui/skinmenu.h"
-#include "ui/skinpanel.h"
 
 namespace voxa {
 namespace {
@@ -32,32 +28,30 @@ void setDriveLocator(DriveLocator *locator)
     g_locator = locator;
 }
 
-TOtherFrame *RunningDriveLocator::createChooser(TMainForm &)
+TOtherFrame *RunningDriveLocator::createChooser(StartupHost &, QWidget *)
 {
     return nullptr;
 }
 
-bool RunningDriveLocator::LocateManager(TMainForm &main, bool chooserMode)
+bool RunningDriveLocator::LocateManager(StartupHost &host, bool chooserMode)
 {
-    main.MenuBar->setEnabled(false);
-    main.ToolPanel->setEnabled(false);
+    host.setNavigationEnabled(false);
     AppState &state = appState();
     state.DriveLetter = runningDrive();
     if (chooserMode) {
         // Nothing to choose from: back to where the user was.
-        main.MenuBar->show();
-        main.MenuBar->setEnabled(true);
-        main.ToolPanel->setEnabled(true);
-        main.ShowFrame(main.StartPanel);
+        host.showMenuBar();
+        host.setNavigationEnabled(true);
+        host.ShowStartPanel();
         return true;
     }
     state.MessageEditorDisabled =
         !fs::exists(QString(state.DriveLetter) + QStringLiteral(":\\voxa\\manager\\default.mgs"));
-    main.LoadWindowSettings();
+    host.loadWindowSettings();
     return true;
 }
 
-void RunningDriveLocator::CompleteInstallation(TMainForm &)
+void RunningDriveLocator::CompleteInstallation(StartupHost &)
 {
 }
 

@@ -19,18 +19,11 @@ TEditorFrame::TEditorFrame(FrameHost *host, QWidget *parent)
     : QWidget(parent), m_host(host), m_mainPanel(new TSkinPanel(this))
 {
     hide();
-    auto button = [this](const QString &caption) {
-        auto *b = new TSkinButton(m_mainPanel);
-        b->setAutoSize(false);
-        b->resize(81, 25);
-        b->setCaption(caption);
-        return b;
-    };
-    EditOKButton = button(QStringLiteral("OK"));
+    EditOKButton = MakeCaptionButton(m_mainPanel, QStringLiteral("OK"), QRect(0, 0, 81, 25),
+                                     [this] { EditOKButtonClick(); });
     EditOKButton->hide();
-    EditOKButton->setClickHandler([this] { EditOKButtonClick(); });
-    CancelButton = button(QStringLiteral("Close"));
-    CancelButton->setClickHandler([this] { CancelButtonClick(); });
+    CancelButton = MakeCaptionButton(m_mainPanel, QStringLiteral("Close"), QRect(0, 0, 81, 25),
+                                     [this] { CancelButtonClick(); });
     // Every editor's OK and Close take the language file's texts.
     auto &targets = LanguageTargets::instance();
     targets.add(146, this, [this](const QString &t) { EditOKButton->setCaption(t); });

@@ -15,7 +15,7 @@ class QWidget;
 
 namespace voxa {
 
-class TMainForm;
+class FrameHost;
 
 // The frames created by the start-up sequence (the start panel and the drive
 // chooser are created before, see drivelocator.h).
@@ -35,10 +35,11 @@ enum class FrameKind {
 };
 inline constexpr int FrameKindCount = int(FrameKind::Count);
 
-// Creates a frame as a hidden child of the main window. The five editors
-// return a TEditorFrame (app/editorframe.h), the others a TOtherFrame
-// (app/otherframe.h). Chooser factories are not registered here.
-using FrameFactory = std::function<QWidget *(TMainForm &main)>;
+// Creates a frame as a hidden child of parent (the main window), seeing the
+// window only through host. The five editors return a TEditorFrame
+// (app/editorframe.h), the others a TOtherFrame (app/otherframe.h). Chooser
+// factories are not registered here.
+using FrameFactory = std::function<QWidget *(FrameHost &host, QWidget *parent)>;
 void RegisterFrame(FrameKind kind, FrameFactory factory);
 FrameFactory FrameFactoryFor(FrameKind kind);
 
@@ -88,14 +89,14 @@ public:
 };
 
 // Each factory returns the dialog, which must itself be the widget that
-// Window() returns; the main window becomes its parent and owner. The element
+// Window() returns; parent (the main window) becomes its owner. The element
 // prompt (TGetElement) is used by the MyRadio editor only; the main window
 // just keeps it in front.
 struct DialogFactories {
-    std::function<DeviceFileDialog *(TMainForm &)> fileDialog;
-    std::function<QWidget *(TMainForm &)> elementPrompt;
-    std::function<DeleteFileDialog *(TMainForm &)> deleteDialog;
-    std::function<ProxyDialog *(TMainForm &)> proxyDialog;
+    std::function<DeviceFileDialog *(FrameHost &host, QWidget *parent)> fileDialog;
+    std::function<QWidget *(FrameHost &host, QWidget *parent)> elementPrompt;
+    std::function<DeleteFileDialog *(FrameHost &host, QWidget *parent)> deleteDialog;
+    std::function<ProxyDialog *(FrameHost &host, QWidget *parent)> proxyDialog;
 };
 DialogFactories &RegisteredDialogs();
 

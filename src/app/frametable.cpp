@@ -1,9 +1,10 @@
 #include "app/frametable.h"
 
-#include "app/controlframe.h"
-#include "app/mainform.h"
+#include "app/picturechooser.h"
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 namespace voxa {
 namespace {
@@ -11,53 +12,67 @@ namespace {
 constexpr const char *ConfigFolder = ":\\voxa\\config";
 constexpr const char *MyRadioFolder = ":\\voxa\\myradio";
 
-using M = TMainForm;
-using C = TControlFrame;
+using B = skin::StartButton;
 
 // clang-format off
 constexpr std::array<FrameRow, FrameKindCount> Rows = {{
     {.kind = FrameKind::Chooser, .closeRank = 5, .returnRank = 3},
     {.kind = FrameKind::Sort, .status = "Initializing Sort Directory...",
-     .showItem = &M::SortDirectory1, .showCaption = 190, .closeRank = 6, .returnRank = 2},
+     .menu = FrameMenu::Options, .menuOrder = 0, .showItem = {"Sort Directory", "SortDirectory1"},
+     .showCaption = 190, .closeRank = 6, .returnRank = 2},
     {.kind = FrameKind::PlaydisplayEditor, .status = "Initializing Playdisplay Editor...",
      .folder = ConfigFolder, .extension = "ply",
-     .showItem = &M::PlayDisplEditorItem, .openItem = &M::PlaydisplayFileOpen,
-     .popupItem = &M::PlaydisplayFilePopUp, .deleteItem = &M::PlaydisplayFile1,
-     .startButton = &C::PlaydisplayButton, .showCaption = 15, .fileCaption = 10,
-     .closeRank = 0, .takesKeys = true},
+     .menu = FrameMenu::Voxa, .menuOrder = 4, .showItem = {"&Playdisplay Editor", "PlayDisplEditorItem"},
+     .openItem = {"&Playdisplay File...", "PlaydisplayFileOpen"},
+     .popupItem = {"Playdisplay File...", "PlaydisplayFilePopUp"},
+     .deleteItem = {"&Playdisplay File...", "PlaydisplayFile1"},
+     .startButton = {"PlaydisplayButton", B::Playdisplay, {191, 40}, 1},
+     .showCaption = 15, .fileCaption = 10, .closeRank = 0, .takesKeys = true},
     {.kind = FrameKind::MyRadioEditor, .status = "Initializing MyRadio Editor...",
      .folder = MyRadioFolder, .extension = "mra",
-     .showItem = &M::MyProfileEditMenuItem, .openItem = &M::MyRadioProfOpen,
-     .popupItem = &M::MyRadioProfPopUp, .deleteItem = &M::MyRadioFile1,
-     .startButton = &C::MyRadioButton, .showCaption = 14, .fileCaption = 9,
-     .closeRank = 1, .returnReachesFrame = true},
+     .menu = FrameMenu::Voxa, .menuOrder = 3, .showItem = {"My&Radio Editor", "MyProfileEditMenuItem"},
+     .openItem = {"My&Radio File..", "MyRadioProfOpen"},
+     .popupItem = {"MyRadio File...", "MyRadioProfPopUp"},
+     .deleteItem = {"My&Radio File...", "MyRadioFile1"},
+     .startButton = {"MyRadioButton", B::MyRadio, {191, 2}, 4},
+     .showCaption = 14, .fileCaption = 9, .closeRank = 1, .returnReachesFrame = true},
     {.kind = FrameKind::LogoEditor, .status = "Initializing Logo Editor...",
      .folder = ConfigFolder, .extension = "lce",
-     .showItem = &M::LogoEditorItem, .openItem = &M::LoadLogoFile,
-     .popupItem = &M::LogoPopupItem, .deleteItem = &M::LogoFile1,
-     .startButton = &C::LogoButton, .showCaption = 12, .fileCaption = 7,
-     .closeRank = 4, .picksPicture = true},
+     .menu = FrameMenu::Voxa, .menuOrder = 1, .showItem = {"&Logo Editor", "LogoEditorItem"},
+     .openItem = {"&Logo File...", "LoadLogoFile"},
+     .popupItem = {"Logo File...", "LogoPopupItem"},
+     .deleteItem = {"&Logo File...", "LogoFile1"},
+     .startButton = {"LogoButton", B::Logo, {16, 40}, 2},
+     .showCaption = 12, .fileCaption = 7, .closeRank = 4, .showStep = ChoosePictureThenShow},
     {.kind = FrameKind::ConfigEditor, .status = "Initializing Config Editor...",
      .folder = ConfigFolder, .extension = "cfg",
-     .showItem = &M::ConfigEditMenuItem, .openItem = &M::ConfigFileOpen,
-     .popupItem = &M::ConfigFilePopUp, .deleteItem = &M::ConfigFile1,
-     .startButton = &C::ConfigButton, .showCaption = 11, .fileCaption = 6,
-     .closeRank = 2},
+     .menu = FrameMenu::Voxa, .menuOrder = 0, .showItem = {"&Config Editor", "ConfigEditMenuItem"},
+     .openItem = {"&Config File..", "ConfigFileOpen"},
+     .popupItem = {"Config File...", "ConfigFilePopUp"},
+     .deleteItem = {"&Config File...", "ConfigFile1"},
+     .startButton = {"ConfigButton", B::Config, {16, 2}, 0},
+     .showCaption = 11, .fileCaption = 6, .closeRank = 2},
     {.kind = FrameKind::MessageEditor, .status = "Initializing Message Editor...",
      .folder = ConfigFolder, .extension = "mgs",
-     .showItem = &M::MSGEditMenuItem, .openItem = &M::LoadMGSFile,
-     .popupItem = &M::MessagePopupItem, .deleteItem = &M::MessageFile1,
-     .startButton = &C::MessageButton, .showCaption = 13, .fileCaption = 8,
-     .closeRank = 3},
+     .menu = FrameMenu::Voxa, .menuOrder = 2, .showItem = {"&Message Editor", "MSGEditMenuItem"},
+     .openItem = {"&Message File...", "LoadMGSFile"},
+     .popupItem = {"Message File...", "MessagePopupItem"},
+     .deleteItem = {"&Message File...", "MessageFile1"},
+     .startButton = {"MessageButton", B::Message, {16, 78}, 3},
+     .showCaption = 13, .fileCaption = 8, .closeRank = 3},
     {.kind = FrameKind::About, .status = "Initializing About...",
-     .showItem = &M::AboutMenuItem, .showCaption = 191, .closeRank = 8, .returnRank = 0},
+     .menu = FrameMenu::Help, .menuOrder = 0, .showItem = {"&About VOXA Manager", "AboutMenuItem"},
+     .showCaption = 191, .closeRank = 8, .returnRank = 0},
     {.kind = FrameKind::Update, .status = "Initializing Updater...",
-     .showItem = &M::Update1, .startButton = &C::UpdateButton, .showCaption = 50,
-     .closeRank = 7, .returnRank = 1},
+     .menu = FrameMenu::Voxa, .menuOrder = 5, .separatorBefore = true, .showItem = {"&Update", "Update1"},
+     .startButton = {"UpdateButton", B::Update, {191, 78}, 5},
+     .showCaption = 50, .closeRank = 7, .returnRank = 1},
     {.kind = FrameKind::FindExport, .status = "Initializing Find/Export...",
-     .showItem = &M::FindExportMenu, .showCaption = 200, .closeRank = 9},
+     .menu = FrameMenu::Options, .menuOrder = 1, .showItem = {"MP3 Find/Export", "FindExportMenu"},
+     .showCaption = 200, .closeRank = 9},
     {.kind = FrameKind::MyRadioCopy, .status = "Initializing MyRadio Copy...",
-     .showItem = &M::MyRadioCopyMenu, .showCaption = 243, .closeRank = 10},
+     .menu = FrameMenu::Options, .menuOrder = 2, .showItem = {"MyRadio Copy", "MyRadioCopyMenu"},
+     .showCaption = 243, .closeRank = 10},
 }};
 // clang-format on
 
@@ -69,6 +84,16 @@ constexpr bool rowsInKindOrder()
     return true;
 }
 static_assert(rowsInKindOrder(), "one row per frame kind, in the order of FrameKind");
+
+std::vector<const FrameRow *> sortedBy(auto keep)
+{
+    std::vector<const FrameRow *> rows;
+    for (const FrameRow &row : Rows)
+        if (keep(row))
+            rows.push_back(&row);
+    std::stable_sort(rows.begin(), rows.end(), [](auto *a, auto *b) { return a->menuOrder < b->menuOrder; });
+    return rows;
+}
 
 }  // namespace
 
@@ -85,6 +110,16 @@ const FrameRow &RowOf(FrameKind kind)
 bool IsEditorKind(FrameKind kind)
 {
     return RowOf(kind).extension != nullptr;
+}
+
+std::vector<const FrameRow *> RowsInMenu(FrameMenu menu)
+{
+    return sortedBy([menu](const FrameRow &row) { return row.menu == menu && row.showItem.text; });
+}
+
+std::vector<const FrameRow *> EditorRowsInMenuOrder()
+{
+    return sortedBy([](const FrameRow &row) { return row.extension != nullptr; });
 }
 
 }  // namespace voxa

@@ -43,7 +43,9 @@ bool chmViewerAvailable()
 
 void TMainForm::RunCommand(const std::function<void()> &command)
 {
-    if (Busy())
+    // Nothing runs while the window animates or starts, nor while a frame
+    // works (its menus and buttons are disabled too, to show it).
+    if (Busy() || frameBusy())
         return;
     MenuBar->CloseMenus();
     command();
@@ -54,8 +56,8 @@ const FrameRow *TMainForm::rowOfItem(QAction *item) const
     if (!item)
         return nullptr;
     for (const FrameRow &row : FrameTable())
-        for (QAction *TMainForm::*member : {row.showItem, row.openItem, row.popupItem, row.deleteItem})
-            if (member && this->*member == item)
+        for (const ItemsByKind *items : {&m_showItems, &m_openItems, &m_popupItems, &m_deleteItems})
+            if ((*items)[size_t(row.kind)] == item)
                 return &row;
     return nullptr;
 }
@@ -80,30 +82,11 @@ void TMainForm::MenuItemClick(QAction *item)
         return;
     if (!CloseActiveFrame(true))
         return;
-    if (row->picksPicture) {
-        pictureChooser();
+    if (row->showStep) {
+        row->showStep(*this, target);
         return;
     }
     ShowFrame(target);
-}
-
-void TMainForm::pictureChooser()
-{
-    FileRequest request;
-    request.mode = FileRequest::Open;
-    request.title = msg(Msg::ChooseLogoImage);
-    request.folder = m_lastPictureFolder.isEmpty() ? QString(appState().DriveLetter) + QStringLiteral(":\\")
-                                                   : m_lastPictureFolder;
-    request.filters = LoadablePictureFilters();
-    const QString path = prompts().chooseFile(request);
-    if (!path.isEmpty())
-        m_lastPictureFolder = QFileInfo(path).absolutePath();
-    QWidget *logo = Frame(FrameKind::LogoEditor);
-    auto *import = dynamic_cast<PictureImport *>(logo);
-    if (!path.isEmpty() && import && import->ImportPicture(path))
-        ShowFrame(logo);
-    else
-        ShowFrame(StartPanel);
 }
 
 void TMainForm::SubMenuClick(QAction *item)
@@ -146,8 +129,8 @@ void TMainForm::ToolButtonClick(ToolCommand command)
             OpenPopup->popup(OpenButton->mapToGlobal(QPoint(OpenButton->width(), 0)));
             return;
         }
-        if (const FrameRow &row = RowOf(KindOf(ActiveEditor)); row.openItem)
-            SubMenuClick(this->*row.openItem);
+        if (QAction *open = m_openItems[size_t(KindOf(ActiveEditor))])
+            SubMenuClick(open);
         return;
     case ToolCommand::Save:
         if (ActiveEditor)

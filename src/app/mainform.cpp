@@ -33,6 +33,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <cmath>
 
 namespace voxa {
@@ -66,20 +67,6 @@ bool LoadSkinForStartup()
     return false;
 }
 
-QStringList LoadablePictureFilters()
-{
-    QStringList patterns;
-    for (const QByteArray &format : QImageReader::supportedImageFormats())
-        patterns << QStringLiteral("*.") + QString::fromLatin1(format);
-    // JPEG pictures are decoded by the logo editor itself.
-    for (const QString &jpeg : {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg")})
-        if (!patterns.contains(jpeg))
-            patterns << jpeg;
-    patterns.sort();
-    return {QStringLiteral("Pictures (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'),
-            QStringLiteral("JPEG (*.jpg *.jpeg)"), QStringLiteral("Bitmaps (*.bmp)")};
-}
-
 // ===================================================================== create
 TMainForm::TMainForm(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
@@ -93,6 +80,10 @@ TMainForm::~TMainForm()
 {
     qApp->removeEventFilter(this);
     RemoveActivationHandler();
+    // The frames go while the window is still whole: a frame that works
+    // lets go of the busy state as it ends.
+    for (QPointer<QWidget> &frame : m_frames)
+        delete frame;
 }
 
 void TMainForm::FormCreate()
@@ -139,17 +130,20 @@ void TMainForm::createControls()
     Header->installEventFilter(this);
 
     HeaderCaption = new QLabel(Header);
+    HeaderCaption->setObjectName(QStringLiteral("HeaderCaption"));
     HeaderCaption->setGeometry(0, 0, FullWidth, 21);
     HeaderCaption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     HeaderCaption->setAttribute(Qt::WA_TransparentForMouseEvents, true);
     setHeaderCaption(QStringLiteral("      VOXA Manager"));
 
     IconImage = new QLabel(Header);
+    IconImage->setObjectName(QStringLiteral("IconImage"));
     IconImage->setGeometry(2, 3, 16, 16);
     IconImage->setPixmap(QPixmap::fromImage(ManagerIcon(16)));
     IconImage->setAttribute(Qt::WA_TransparentForMouseEvents, true);
 
     XButton = new TSkinButton(Header);
+    XButton->setObjectName(QStringLiteral("XButton"));
     XButton->setSkinned(true);
     XButton->setTransparent(true);
     XButton->setBaseColor(HeaderColor);
@@ -161,18 +155,24 @@ void TMainForm::createControls()
     Border->setBackground(MakeBorderBackground(FullWidth, 68));
 
     MenuBar = new TSkinMenu(Border);
+    MenuBar->setObjectName(QStringLiteral("MenuBar"));
     MenuBar->setGeometry(1, 1, 760, 20);
     FileMenu = new TSkinMenuButton(MenuBar);
+    FileMenu->setObjectName(QStringLiteral("FileMenu"));
     FileMenu->setCaption(QStringLiteral("File"));
     VOXAMenu = new TSkinMenuButton(MenuBar);
+    VOXAMenu->setObjectName(QStringLiteral("VOXAMenu"));
     VOXAMenu->setCaption(QStringLiteral("VOXA"));
     OptionsMenu = new TSkinMenuButton(MenuBar);
+    OptionsMenu->setObjectName(QStringLiteral("OptionsMenu"));
     OptionsMenu->setCaption(QStringLiteral("Options"));
     HelpMenu = new TSkinMenuButton(MenuBar);
+    HelpMenu->setObjectName(QStringLiteral("HelpMenu"));
     HelpMenu->setCaption(QStringLiteral("Help"));
     MenuBar->LayoutButtons();
 
     FileNameLabel = new QLabel(Border);
+    FileNameLabel->setObjectName(QStringLiteral("FileNameLabel"));
     FileNameLabel->setGeometry(4, 42, 368, 23);
     FileNameLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     QPalette white = FileNameLabel->palette();
@@ -191,14 +191,16 @@ void TMainForm::createControls()
         int top;
         const char *hint;
         ToolCommand command;
+        const char *name;
     } tools[] = {
-        {&OpenButton, 8, "Open", ToolCommand::Open},
-        {&SaveButton, 36, "Save", ToolCommand::Save},
-        {&SaveAsButton, 64, "Save As", ToolCommand::SaveAs},
-        {&ExitButton, 92, "Exit", ToolCommand::Exit},
+        {&OpenButton, 8, "Open", ToolCommand::Open, "OpenButton"},
+        {&SaveButton, 36, "Save", ToolCommand::Save, "SaveButton"},
+        {&SaveAsButton, 64, "Save As", ToolCommand::SaveAs, "SaveAsButton"},
+        {&ExitButton, 92, "Exit", ToolCommand::Exit, "ExitButton"},
     };
     for (const auto &t : tools) {
         auto *b = new TSkinButton(ToolPanel);
+        b->setObjectName(QString::fromLatin1(t.name));
         b->setSkinned(true);
         b->setTransparent(true);
         b->setShowHint(true);
@@ -212,82 +214,69 @@ void TMainForm::createControls()
 
 void TMainForm::createMenus()
 {
-    auto popup = [this](QMenu *&menu, const QString &title) {
+    auto popup = [this](QMenu *&menu, const QString &title, const char *name) {
         menu = new QMenu(title, this);
+        menu->setObjectName(QString::fromLatin1(name));
         menu->setStyleSheet(QString::fromLatin1(MenuStyle));
         return menu;
-    };
-    auto item = [this](QMenu *menu, const char *caption, auto handler) {
-        QAction *a = menu->addAction(QString::fromLatin1(caption));
-        a->setIconVisibleInMenu(true);
-        a->setShortcutContext(Qt::WidgetShortcut);  // the window's key preview handles the keys
-        QObject::connect(a, &QAction::triggered, menu, [this, handler, a] { RunCommand([&] { handler(a); }); });
-        return a;
     };
     auto menuClick = [this](QAction *a) { MenuItemClick(a); };
     auto subMenuClick = [this](QAction *a) { SubMenuClick(a); };
     auto deleteClick = [this](QAction *a) { DeleteFileClick(a); };
+    auto item = [this](QMenu *menu, const char *caption, const char *name, auto handler) {
+        return addItem(menu, caption, name, handler);
+    };
+    // The editors' file items, in their menu order, into one array by kind.
+    auto fileItems = [this](QMenu *menu, ItemText FrameRow::*text, ItemsByKind &items, auto handler) {
+        for (const FrameRow *row : EditorRowsInMenuOrder())
+            items[size_t(row->kind)] = addItem(menu, (row->*text).text, (row->*text).name, handler);
+    };
 
-    popup(FilePopup, QStringLiteral("File"));
-    LoadMenu = FilePopup->addMenu(popup(LoadSubMenu, QStringLiteral("&Open")));
+    popup(FilePopup, QStringLiteral("File"), "FilePopup");
+    LoadMenu = FilePopup->addMenu(popup(LoadSubMenu, QStringLiteral("&Open"), "LoadSubMenu"));
+    LoadMenu->setObjectName(QStringLiteral("LoadMenu"));
     LoadMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     LoadMenu->setShortcutContext(Qt::WidgetShortcut);
-    ConfigFileOpen = item(LoadSubMenu, "&Config File..", subMenuClick);
-    LoadLogoFile = item(LoadSubMenu, "&Logo File...", subMenuClick);
-    LoadMGSFile = item(LoadSubMenu, "&Message File...", subMenuClick);
-    MyRadioProfOpen = item(LoadSubMenu, "My&Radio File..", subMenuClick);
-    PlaydisplayFileOpen = item(LoadSubMenu, "&Playdisplay File...", subMenuClick);
-    SaveMenu = item(FilePopup, "&Save", [this](QAction *) { ToolButtonClick(ToolCommand::Save); });
+    fileItems(LoadSubMenu, &FrameRow::openItem, m_openItems, subMenuClick);
+    SaveMenu = item(FilePopup, "&Save", "SaveMenu", [this](QAction *) { ToolButtonClick(ToolCommand::Save); });
     SaveMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    SaveAsMenuItem = item(FilePopup, "Save &As...", [this](QAction *) { ToolButtonClick(ToolCommand::SaveAs); });
-    DeleteMenu = FilePopup->addMenu(popup(DeleteSubMenu, QStringLiteral("&Delete")));
-    ConfigFile1 = item(DeleteSubMenu, "&Config File...", deleteClick);
-    LogoFile1 = item(DeleteSubMenu, "&Logo File...", deleteClick);
-    MessageFile1 = item(DeleteSubMenu, "&Message File...", deleteClick);
-    MyRadioFile1 = item(DeleteSubMenu, "My&Radio File...", deleteClick);
-    PlaydisplayFile1 = item(DeleteSubMenu, "&Playdisplay File...", deleteClick);
+    SaveAsMenuItem = item(FilePopup, "Save &As...", "SaveAsMenuItem",
+                          [this](QAction *) { ToolButtonClick(ToolCommand::SaveAs); });
+    DeleteMenu = FilePopup->addMenu(popup(DeleteSubMenu, QStringLiteral("&Delete"), "DeleteSubMenu"));
+    DeleteMenu->setObjectName(QStringLiteral("DeleteMenu"));
+    fileItems(DeleteSubMenu, &FrameRow::deleteItem, m_deleteItems, deleteClick);
     FilePopup->addSeparator();
-    ExitMenuItem = item(FilePopup, "&Exit", [this](QAction *) {
+    ExitMenuItem = item(FilePopup, "&Exit", "ExitMenuItem", [this](QAction *) {
         MenuBar->CloseMenus();
         close();
     });
 
-    popup(VOXAPopup, QStringLiteral("VOXA"));
-    ConfigEditMenuItem = item(VOXAPopup, "&Config Editor", menuClick);
-    LogoEditorItem = item(VOXAPopup, "&Logo Editor", menuClick);
-    MSGEditMenuItem = item(VOXAPopup, "&Message Editor", menuClick);
-    MyProfileEditMenuItem = item(VOXAPopup, "My&Radio Editor", menuClick);
-    PlayDisplEditorItem = item(VOXAPopup, "&Playdisplay Editor", menuClick);
-    VOXAPopup->addSeparator();
-    Update1 = item(VOXAPopup, "&Update", menuClick);
+    popup(VOXAPopup, QStringLiteral("VOXA"), "VOXAPopup");
+    addFrameItems(VOXAPopup, FrameMenu::Voxa);
 
-    popup(OptionsPopup, QStringLiteral("Options"));
-    SortDirectory1 = item(OptionsPopup, "Sort Directory", menuClick);
-    FindExportMenu = item(OptionsPopup, "MP3 Find/Export", menuClick);
-    MyRadioCopyMenu = item(OptionsPopup, "MyRadio Copy", menuClick);
-    ChooseVOXADrive1 = item(OptionsPopup, "Choose VOXA Drive", menuClick);
+    popup(OptionsPopup, QStringLiteral("Options"), "OptionsPopup");
+    addFrameItems(OptionsPopup, FrameMenu::Options);
+    ChooseVOXADrive1 = item(OptionsPopup, "Choose VOXA Drive", "ChooseVOXADrive1", menuClick);
     OptionsPopup->addSeparator();
-    ProxySettingsMenu = item(OptionsPopup, "Proxy Settings", [this](QAction *) {
+    ProxySettingsMenu = item(OptionsPopup, "Proxy Settings", "ProxySettingsMenu", [this](QAction *) {
         ToolButtonClick(ToolCommand::ProxySettings);
     });
-    VOXATypeMenu = OptionsPopup->addMenu(popup(VOXATypeSubMenu, QStringLiteral("Default Display Type")));
-    VOXAA = item(VOXATypeSubMenu, "VOXA-A Display", [this](QAction *a) { VOXATypeChoose(a); });
-    VOXAC1 = item(VOXATypeSubMenu, "VA-DA Front Panel", [this](QAction *a) { VOXATypeChoose(a); });
-    LanguageMenu = OptionsPopup->addMenu(popup(LanguageSubMenu, QStringLiteral("Language")));
+    VOXATypeMenu = OptionsPopup->addMenu(
+        popup(VOXATypeSubMenu, QStringLiteral("Default Display Type"), "VOXATypeSubMenu"));
+    VOXATypeMenu->setObjectName(QStringLiteral("VOXATypeMenu"));
+    VOXAA = item(VOXATypeSubMenu, "VOXA-A Display", "VOXAA", [this](QAction *a) { VOXATypeChoose(a); });
+    VOXAC1 = item(VOXATypeSubMenu, "VA-DA Front Panel", "VOXAC1", [this](QAction *a) { VOXATypeChoose(a); });
+    LanguageMenu = OptionsPopup->addMenu(popup(LanguageSubMenu, QStringLiteral("Language"), "LanguageSubMenu"));
+    LanguageMenu->setObjectName(QStringLiteral("LanguageMenu"));
 
-    popup(HelpPopup, QStringLiteral("Help"));
-    MarlekVOXAManager20Help1 = item(HelpPopup, "&Marlek VOXA Manager Help", [this](QAction *) {
-        MarlekVOXAManager20Help1Click();
-    });
+    popup(HelpPopup, QStringLiteral("Help"), "HelpPopup");
+    MarlekVOXAManager20Help1 = item(HelpPopup, "&Marlek VOXA Manager Help", "MarlekVOXAManager20Help1",
+                                    [this](QAction *) { MarlekVOXAManager20Help1Click(); });
     MarlekVOXAManager20Help1->setShortcut(QKeySequence(Qt::Key_F1));
-    AboutMenuItem = item(HelpPopup, "&About VOXA Manager", menuClick);
+    addFrameItems(HelpPopup, FrameMenu::Help);
 
-    popup(OpenPopup, QString());
-    ConfigFilePopUp = item(OpenPopup, "Config File...", subMenuClick);
-    LogoPopupItem = item(OpenPopup, "Logo File...", subMenuClick);
-    MessagePopupItem = item(OpenPopup, "Message File...", subMenuClick);
-    MyRadioProfPopUp = item(OpenPopup, "MyRadio File...", subMenuClick);
-    PlaydisplayFilePopUp = item(OpenPopup, "Playdisplay File...", subMenuClick);
+    popup(OpenPopup, QString(), "OpenPopup");
+    fileItems(OpenPopup, &FrameRow::popupItem, m_popupItems, subMenuClick);
 
     for (QMenu *m : {FilePopup, VOXAPopup, OptionsPopup, HelpPopup, OpenPopup, LoadSubMenu, DeleteSubMenu,
                      VOXATypeSubMenu, LanguageSubMenu})
@@ -298,7 +287,28 @@ void TMainForm::createMenus()
     VOXAMenu->setPopupMenu(VOXAPopup);
     OptionsMenu->setPopupMenu(OptionsPopup);
     HelpMenu->setPopupMenu(HelpPopup);
-    AddSafeRemovalCommand(*this);
+    AddSafeRemovalCommand(*this, VOXAPopup);
+}
+
+QAction *TMainForm::addItem(QMenu *menu, const char *caption, const char *name,
+                            const std::function<void(QAction *)> &handler)
+{
+    QAction *a = menu->addAction(QString::fromLatin1(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    a->setIconVisibleInMenu(true);
+    a->setShortcutContext(Qt::WidgetShortcut);  // the window's key preview handles the keys
+    QObject::connect(a, &QAction::triggered, menu, [this, handler, a] { RunCommand([&] { handler(a); }); });
+    return a;
+}
+
+void TMainForm::addFrameItems(QMenu *menu, FrameMenu which)
+{
+    for (const FrameRow *row : RowsInMenu(which)) {
+        if (row->separatorBefore)
+            menu->addSeparator();
+        m_showItems[size_t(row->kind)] = addItem(menu, row->showItem.text, row->showItem.name,
+                                                 [this](QAction *a) { MenuItemClick(a); });
+    }
 }
 
 void TMainForm::registerLanguageTargets()
@@ -316,10 +326,11 @@ void TMainForm::registerLanguageTargets()
     caption(5, {ExitMenuItem});
     // The items of each frame kind come from its row.
     for (const FrameRow &row : FrameTable()) {
-        if (row.showItem && row.showCaption >= 0)
-            caption(row.showCaption, {this->*row.showItem});
+        const size_t k = size_t(row.kind);
+        if (m_showItems[k] && row.showCaption >= 0)
+            caption(row.showCaption, {m_showItems[k]});
         if (row.fileCaption >= 0)
-            caption(row.fileCaption, {this->*row.openItem, this->*row.deleteItem, this->*row.popupItem});
+            caption(row.fileCaption, {m_openItems[k], m_deleteItems[k], m_popupItems[k]});
     }
     caption(103, {LanguageMenu});
     caption(192, {MarlekVOXAManager20Help1});
@@ -446,6 +457,12 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *e)
         if (Busy())
             return false;
         auto *key = static_cast<QKeyEvent *>(e);
+        if (ClaimsKey(w, key->key()))
+            return false;
+        // While a frame works, Escape would leave it and Return press its
+        // Close; the frame's own controls still get every other key.
+        if (frameBusy())
+            return key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         MenuBar->CloseMenus();
         return FormKeyDown(key->key(), key->modifiers());
     }
@@ -477,6 +494,23 @@ void TMainForm::SkinToolButtons()
 // ================================================================= language
 
 // ================================================================ FrameHost
+
+namespace {
+const char *const ClaimedKeysProperty = "claimedKeys";
+}
+
+void ClaimKeys(QWidget *control, const QList<int> &keys)
+{
+    QVariantList list;
+    for (int key : keys)
+        list << key;
+    control->setProperty(ClaimedKeysProperty, list);
+}
+
+bool ClaimsKey(const QWidget *control, int key)
+{
+    return control && control->property(ClaimedKeysProperty).toList().contains(QVariant(key));
+}
 
 void TMainForm::ShowStartPanel()
 {
@@ -513,7 +547,49 @@ void TMainForm::setMenusEnabled(bool enabled)
 
 QString TMainForm::messageEditorCaption() const
 {
-    return MSGEditMenuItem->text();
+    const QAction *item = ShowItem(FrameKind::MessageEditor);
+    return item ? item->text() : QString();
+}
+
+QString TMainForm::frameCaption(FrameKind kind) const
+{
+    const QAction *item = ShowItem(kind);
+    return item ? item->text().remove(QLatin1Char('&')) : QString();
+}
+
+void TMainForm::restoreTitleFont()
+{
+    FileNameLabel->setFont(ShellDlgFont(font().pointSize() == 8 ? 12 : 10, true));
+}
+
+void TMainForm::setBusy(bool busy)
+{
+    const int before = m_busyFrames;
+    m_busyFrames = std::max(0, m_busyFrames + (busy ? 1 : -1));
+    if ((before > 0) == (m_busyFrames > 0))
+        return;
+    // Nothing may leave the working frame or end the program halfway
+    // through: the keys and closeEvent look at frameBusy() as well.
+    const bool enabled = m_busyFrames == 0;
+    setMenusEnabled(enabled);
+    XButton->setEnabled(enabled);
+    ExitButton->setEnabled(enabled);
+}
+
+void TMainForm::closeLater()
+{
+    QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void TMainForm::setNavigationEnabled(bool enabled)
+{
+    MenuBar->setEnabled(enabled);
+    ToolPanel->setEnabled(enabled);
+}
+
+void TMainForm::showMenuBar()
+{
+    MenuBar->show();
 }
 
 }  // namespace voxa

@@ -3,8 +3,10 @@
 // frame it shows. It owns the menus, the four tool buttons, the keys, the
 // start-up sequence, frame switching and the shutdown.
 #include "app/controlframe.h"
+#include "app/drivelocator.h"
 #include "app/framecatalog.h"
 #include "app/framehost.h"
+#include "app/frametable.h"
 #include "app/languagefile.h"
 #include "app/settings.h"
 
@@ -32,7 +34,7 @@ class TSkinPanel;
 
 class StepAnimation;
 
-class TMainForm : public QWidget, public FrameHost {
+class TMainForm : public QWidget, public StartupHost {
     Q_OBJECT
 public:
     // FormCreate runs here: the window is a 3 x 3 square until the first
@@ -43,72 +45,10 @@ public:
     static constexpr int FullWidth = 380;
     static constexpr int FullHeight = 240;
 
-    // --------------------------------------------------------- controls
-    TSkinPanel *Header = nullptr;
-    QLabel *HeaderCaption = nullptr;
-    QLabel *IconImage = nullptr;
-    TSkinButton *XButton = nullptr;
-    TSkinPanel *Border = nullptr;
-    TSkinMenu *MenuBar = nullptr;
-    TSkinMenuButton *FileMenu = nullptr;
-    TSkinMenuButton *VOXAMenu = nullptr;
-    TSkinMenuButton *OptionsMenu = nullptr;
-    TSkinMenuButton *HelpMenu = nullptr;
-    QLabel *FileNameLabel = nullptr;
-    TSkinPanel *ToolPanel = nullptr;
-    TSkinButton *OpenButton = nullptr;
-    TSkinButton *SaveButton = nullptr;
-    TSkinButton *SaveAsButton = nullptr;
-    TSkinButton *ExitButton = nullptr;
-
-    // ------------------------------------------------------------ menus
-    QMenu *FilePopup = nullptr;
-    QMenu *VOXAPopup = nullptr;
-    QMenu *OptionsPopup = nullptr;
-    QMenu *HelpPopup = nullptr;
-    QMenu *OpenPopup = nullptr;
-    QMenu *LoadSubMenu = nullptr;
-    QMenu *DeleteSubMenu = nullptr;
-    QMenu *VOXATypeSubMenu = nullptr;
-    QMenu *LanguageSubMenu = nullptr;
-
-    QAction *LoadMenu = nullptr;
-    QAction *ConfigFileOpen = nullptr;
-    QAction *LoadLogoFile = nullptr;
-    QAction *LoadMGSFile = nullptr;
-    QAction *MyRadioProfOpen = nullptr;
-    QAction *PlaydisplayFileOpen = nullptr;
-    QAction *SaveMenu = nullptr;
-    QAction *SaveAsMenuItem = nullptr;
-    QAction *DeleteMenu = nullptr;
-    QAction *ConfigFile1 = nullptr;
-    QAction *LogoFile1 = nullptr;
-    QAction *MessageFile1 = nullptr;
-    QAction *MyRadioFile1 = nullptr;
-    QAction *PlaydisplayFile1 = nullptr;
-    QAction *ExitMenuItem = nullptr;
-    QAction *ConfigEditMenuItem = nullptr;
-    QAction *LogoEditorItem = nullptr;
-    QAction *MSGEditMenuItem = nullptr;
-    QAction *MyProfileEditMenuItem = nullptr;
-    QAction *PlayDisplEditorItem = nullptr;
-    QAction *Update1 = nullptr;
-    QAction *SortDirectory1 = nullptr;
-    QAction *FindExportMenu = nullptr;
-    QAction *MyRadioCopyMenu = nullptr;
-    QAction *ChooseVOXADrive1 = nullptr;
-    QAction *ProxySettingsMenu = nullptr;
-    QAction *VOXATypeMenu = nullptr;
-    QAction *VOXAA = nullptr;
-    QAction *VOXAC1 = nullptr;
-    QAction *LanguageMenu = nullptr;
-    QAction *MarlekVOXAManager20Help1 = nullptr;
-    QAction *AboutMenuItem = nullptr;
-    QAction *ConfigFilePopUp = nullptr;
-    QAction *LogoPopupItem = nullptr;
-    QAction *MessagePopupItem = nullptr;
-    QAction *MyRadioProfPopUp = nullptr;
-    QAction *PlaydisplayFilePopUp = nullptr;
+    // The window's own controls and menu items are private: tests find them
+    // by object name. The items that show a frame, and its file items, come
+    // from the frame table and are kept by kind.
+    QAction *ShowItem(FrameKind kind) const { return m_showItems[size_t(kind)]; }
 
     // The picture of the window's image list that an item shows (-1: none;
     // 12: the check mark).
@@ -257,9 +197,27 @@ public:
     QWidget *hostWindow() override { return this; }
     DeviceFileDialog *fileDialog() const override { return m_fileDialog; }
     QWidget *elementPrompt() const override { return m_elementPrompt; }
+    ProxyDialog *proxyDialog() const override { return m_proxyDialog; }
     void setFileToolsEnabled(bool enabled) override;
     void setMenusEnabled(bool enabled) override;
     QString messageEditorCaption() const override;
+    QString frameCaption(FrameKind kind) const override;
+    void restoreTitleFont() override;
+    bool smallFontSet() const override { return m_smallFontSet; }
+    QWidget *frame(FrameKind kind) const override { return Frame(kind); }
+    void showFrame(QWidget *frame, std::function<void()> then = {}) override { ShowFrame(frame, std::move(then)); }
+    TIniFileHandler &settings() override { return m_settings; }
+    void saveSettings() override { SaveSettings(); }
+    void setBusy(bool busy) override;
+    bool frameBusy() const override { return m_busyFrames > 0; }
+    void closeLater() override;
+    // StartupHost
+    void setNavigationEnabled(bool enabled) override;
+    void showMenuBar() override;
+    void loadWindowSettings() override { LoadWindowSettings(); }
+    void writeInstallSettings() override { WriteInstallSettings(); }
+    void removeActivationHandler() override { RemoveActivationHandler(); }
+    void endEventLoop() override { EndEventLoop(); }
 
 signals:
     // The start-up sequence has ended (in any of its three ways).
@@ -275,6 +233,57 @@ protected:
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
+    // --------------------------------------------------------- controls
+    TSkinPanel *Header = nullptr;
+    QLabel *HeaderCaption = nullptr;
+    QLabel *IconImage = nullptr;
+    TSkinButton *XButton = nullptr;
+    TSkinPanel *Border = nullptr;
+    TSkinMenu *MenuBar = nullptr;
+    TSkinMenuButton *FileMenu = nullptr;
+    TSkinMenuButton *VOXAMenu = nullptr;
+    TSkinMenuButton *OptionsMenu = nullptr;
+    TSkinMenuButton *HelpMenu = nullptr;
+    QLabel *FileNameLabel = nullptr;
+    TSkinPanel *ToolPanel = nullptr;
+    TSkinButton *OpenButton = nullptr;
+    TSkinButton *SaveButton = nullptr;
+    TSkinButton *SaveAsButton = nullptr;
+    TSkinButton *ExitButton = nullptr;
+
+    // ------------------------------------------------------------ menus
+    QMenu *FilePopup = nullptr;
+    QMenu *VOXAPopup = nullptr;
+    QMenu *OptionsPopup = nullptr;
+    QMenu *HelpPopup = nullptr;
+    QMenu *OpenPopup = nullptr;
+    QMenu *LoadSubMenu = nullptr;
+    QMenu *DeleteSubMenu = nullptr;
+    QMenu *VOXATypeSubMenu = nullptr;
+    QMenu *LanguageSubMenu = nullptr;
+
+    QAction *LoadMenu = nullptr;
+    QAction *SaveMenu = nullptr;
+    QAction *SaveAsMenuItem = nullptr;
+    QAction *DeleteMenu = nullptr;
+    QAction *ExitMenuItem = nullptr;
+    QAction *ChooseVOXADrive1 = nullptr;
+    QAction *ProxySettingsMenu = nullptr;
+    QAction *VOXATypeMenu = nullptr;
+    QAction *VOXAA = nullptr;
+    QAction *VOXAC1 = nullptr;
+    QAction *LanguageMenu = nullptr;
+    QAction *MarlekVOXAManager20Help1 = nullptr;
+
+    // By FrameKind: the items that show a frame, and the editors' items of
+    // File > Open, the Open popup and File > Delete; nullptr where a kind
+    // has none.
+    using ItemsByKind = std::array<QAction *, FrameKindCount>;
+    ItemsByKind m_showItems{};
+    ItemsByKind m_openItems{};
+    ItemsByKind m_popupItems{};
+    ItemsByKind m_deleteItems{};
+
     void FormCreate();
     void createControls();
     void createMenus();
@@ -284,7 +293,10 @@ private:
     void runNormalStartup();
     void finishStartup();
     void setPaintOrigin();
-    void pictureChooser();
+    QAction *addItem(QMenu *menu, const char *caption, const char *name,
+                     const std::function<void(QAction *)> &handler);
+    // Adds the items of the frames shown from a menu, in their order.
+    void addFrameItems(QMenu *menu, FrameMenu which);
     // The row whose show, open, popup or delete item this is.
     const struct FrameRow *rowOfItem(QAction *item) const;
     QAction *languageItem(int index) const;
@@ -310,6 +322,7 @@ private:
     bool m_closing = false;
     bool m_closed = false;
     bool m_starting = false;
+    int m_busyFrames = 0;  // setBusy(true) calls not yet ended
     QPoint m_paintOrigin;
     StepAnimation *m_animation = nullptr;
     QPoint m_dragOffset;
@@ -320,7 +333,6 @@ private:
     QPoint m_dragFrom;  // the pointer where the press or the system move began
     QPoint m_systemMoveFrom;  // the window where the system move began
     QString m_status;
-    QString m_lastPictureFolder;
     const QEvent *m_lastKeyEvent = nullptr;
     QPointer<QWidget> m_lastKeyTarget;
 
@@ -344,7 +356,5 @@ QPoint KeepOnScreen(QPoint topLeft, QSize window, const QList<QRect> &available)
 // The available areas of all screens, in desktop coordinates.
 QList<QRect> AvailableScreenAreas();
 
-// Picture formats the logo editor's picture chooser offers.
-QStringList LoadablePictureFilters();
 
 }  // namespace voxa

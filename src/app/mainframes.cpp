@@ -70,12 +70,12 @@ void TMainForm::EnsureFrame(FrameKind kind, bool announce)
         return;
     FrameFactory factory = FrameFactoryFor(kind);
     if (!factory && kind == FrameKind::About)
-        factory = [](TMainForm &m) -> QWidget * { return new TAboutFrame(&m); };
+        factory = [](FrameHost &host, QWidget *parent) -> QWidget * { return new TAboutFrame(&host, parent); };
     if (!factory)
         return;
     if (announce)
         ShowStartupStatus(QString::fromLatin1(row.status));
-    QWidget *frame = factory(*this);
+    QWidget *frame = factory(*this, this);
     if (!frame)
         return;
     if (frame->parentWidget() != this)

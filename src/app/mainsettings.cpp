@@ -173,13 +173,13 @@ void TMainForm::CreateDialogs()
         if (w)
             w->hide();
     };
-    if (f.fileDialog && (m_fileDialog = f.fileDialog(*this)))
+    if (f.fileDialog && (m_fileDialog = f.fileDialog(*this, this)))
         adopt(m_fileDialog->Window());
-    if (f.elementPrompt && (m_elementPrompt = f.elementPrompt(*this)))
+    if (f.elementPrompt && (m_elementPrompt = f.elementPrompt(*this, this)))
         adopt(m_elementPrompt);
-    if (f.deleteDialog && (m_deleteDialog = f.deleteDialog(*this)))
+    if (f.deleteDialog && (m_deleteDialog = f.deleteDialog(*this, this)))
         adopt(m_deleteDialog->Window());
-    if (f.proxyDialog && (m_proxyDialog = f.proxyDialog(*this))) {
+    if (f.proxyDialog && (m_proxyDialog = f.proxyDialog(*this, this))) {
         adopt(m_proxyDialog->Window());
         ProxyValues initial = m_proxyDialog->Values();
         initial.Port = 8080;

@@ -84,7 +84,7 @@ void TMainForm::startupSteps()
     StartPanel = new TControlFrame(this);
     StartPanel->ButtonPanel->setBackground(MakeFrameBackground(StartPanel->width(), StartPanel->height()));
     StartPanel->SkinButtons(m_smallFontSet);
-    if (TOtherFrame *chooser = driveLocator().createChooser(*this)) {
+    if (TOtherFrame *chooser = driveLocator().createChooser(*this, this)) {
         if (chooser->parentWidget() != this)
             chooser->setParent(this);
         chooser->hide();
@@ -141,9 +141,10 @@ void TMainForm::runNormalStartup()
             if (auto *reference = dynamic_cast<MessageReferenceSet *>(Frame(FrameKind::MessageEditor)))
                 reference->LoadReferenceSet(onDrive(QStringLiteral("voxa\\manager\\default.mgs")), true);
         }
-        for (QAction *a : {MSGEditMenuItem, MessagePopupItem, LoadMGSFile})
+        const size_t message = size_t(FrameKind::MessageEditor);
+        for (QAction *a : {m_showItems[message], m_popupItems[message], m_openItems[message]})
             a->setEnabled(messageEditor);
-        StartPanel->MessageButton->setEnabled(messageEditor);
+        StartPanel->Button(FrameKind::MessageEditor)->setEnabled(messageEditor);
     });
     steps->push_back([this] {
         if (fs::exists(onDrive(QStringLiteral("voxa\\manager\\copy.his")))) {
@@ -211,7 +212,7 @@ void TMainForm::closeEvent(QCloseEvent *e)
     // through the start-up or an animation would leave it running on a
     // closed window.
     e->ignore();
-    if (Busy())
+    if (Busy() || frameBusy())
         return;
     MenuBar->CloseMenus();
     if (!FormCloseQuery())

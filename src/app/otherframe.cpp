@@ -1,6 +1,6 @@
 #include "app/otherframe.h"
 
-#include "app/mainform.h"
+#include "app/framehost.h"
 #include "ui/skinbutton.h"
 #include "ui/skinpanel.h"
 
@@ -8,27 +8,19 @@
 
 namespace voxa {
 
-TOtherFrame::TOtherFrame(TMainForm *main, QSize size)
-    : QWidget(main), m_main(main)
+TOtherFrame::TOtherFrame(FrameHost *host, QWidget *parent, QSize size)
+    : QWidget(parent), m_host(host)
 {
     hide();
     MainPanel = new TSkinPanel(this);
-    OKButton = new TSkinButton(MainPanel);
-    OKButton->setAutoSize(false);
-    OKButton->resize(81, 25);
-    OKButton->setCaption(QStringLiteral("OK"));
+    OKButton = MakeCaptionButton(MainPanel, QStringLiteral("OK"), QRect(0, 0, 81, 25));
     resize(size);
 }
 
 void TOtherFrame::OnShowFrame()
 {
-    if (m_main)
-        Host()->setFileToolsEnabled(false);
-}
-
-FrameHost *TOtherFrame::Host() const
-{
-    return m_main;
+    if (m_host)
+        m_host->setFileToolsEnabled(false);
 }
 
 void TOtherFrame::OnCloseFrame()
@@ -55,8 +47,8 @@ bool TOtherFrame::CloseFrame(bool keepHidden)
         return false;
     hide();
     OnCloseFrame();
-    if (!keepHidden && m_main)
-        Host()->ShowStartPanel();
+    if (!keepHidden && m_host)
+        m_host->ShowStartPanel();
     return true;
 }
 

@@ -8,15 +8,15 @@
 namespace voxa {
 
 class FrameHost;
-class TMainForm;
 class TSkinButton;
 class TSkinPanel;
 
 class TOtherFrame : public QWidget {
     Q_OBJECT
 public:
-    // Created hidden, as a child of the main window, at the given size.
-    TOtherFrame(TMainForm *main, QSize size);
+    // Created hidden, as a child of parent (the main window), at the given
+    // size; it sees the window through host.
+    TOtherFrame(FrameHost *host, QWidget *parent, QSize size);
 
     TSkinPanel *MainPanel = nullptr;
     TSkinButton *OKButton = nullptr;  // "OK", 81 x 25
@@ -41,16 +41,15 @@ public:
     // unless keepHidden, shows the start panel. False when refused.
     bool CloseFrame(bool keepHidden);
 
-    TMainForm *Main() const { return m_main; }
     // The main window as a frame sees it.
-    FrameHost *Host() const;
+    FrameHost *Host() const { return m_host; }
 
 protected:
     void showEvent(QShowEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
 
 private:
-    TMainForm *m_main;
+    FrameHost *m_host;
 };
 
 }  // namespace voxa

@@ -93,13 +93,12 @@ void SafeRemovalCommand::jobFinished(const platform::RemovalResult &result)
     emit Finished(result.outcome);
 }
 
-QAction *AddSafeRemovalCommand(TMainForm &form)
+QAction *AddSafeRemovalCommand(TMainForm &form, QMenu *menu)
 {
     auto *command = new SafeRemovalCommand(
         {[&form] { return form.CloseActiveFrame(true); }, [&form] { form.ShowStartPanel(); },
          [&form] { form.close(); }},
         &form);
-    QMenu *menu = form.VOXAPopup;
     auto *item = new QAction(ownText(OwnText::SafelyRemoveDisk), menu);
     item->setObjectName(QStringLiteral("SafelyRemoveDisk"));
     item->setShortcutContext(Qt::WidgetShortcut);

@@ -10,6 +10,7 @@
 #include <functional>
 
 class QAction;
+class QMenu;
 
 namespace voxa {
 
@@ -48,8 +49,8 @@ private:
     platform::SafeRemovalJob m_job;
 };
 
-// Adds the command to the main window's VOXA menu, with its language
+// Adds the command to the main window's menu (the VOXA menu), with its language
 // number; the item is enabled only for a drive that can be removed.
-QAction *AddSafeRemovalCommand(TMainForm &form);
+QAction *AddSafeRemovalCommand(TMainForm &form, QMenu *menu);
 
 }  // namespace voxa

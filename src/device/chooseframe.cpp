@@ -3,7 +3,6 @@
 #include "app/appstate.h"
 #include "app/captionfit.h"
 #include "app/languagetargets.h"
-#include "app/mainform.h"
 #include "app/messagetable.h"
 #include "app/owntexts.h"
 #include "app/settings.h"
@@ -24,23 +23,19 @@ namespace {
 
 class MainFormHost : public DeviceHost {
 public:
-    MainFormHost(TMainForm &main, TChooseFrame *chooser) : m_main(main), m_chooser(chooser) {}
-    TIniFileHandler &settings() override { return m_main.Settings(); }
-    void setMenusEnabled(bool enabled) override
-    {
-        m_main.MenuBar->setEnabled(enabled);
-        m_main.ToolPanel->setEnabled(enabled);
-    }
-    void showMenuBar() override { m_main.MenuBar->show(); }
+    MainFormHost(StartupHost &main, TChooseFrame *chooser) : m_main(main), m_chooser(chooser) {}
+    TIniFileHandler &settings() override { return m_main.settings(); }
+    void setMenusEnabled(bool enabled) override { m_main.setNavigationEnabled(enabled); }
+    void showMenuBar() override { m_main.showMenuBar(); }
     void showChooser() override
     {
         if (m_chooser)
-            m_main.ShowFrame(m_chooser);
+            m_main.showFrame(m_chooser);
     }
-    void loadWindowSettings() override { m_main.LoadWindowSettings(); }
-    void writeInstallSettings() override { m_main.WriteInstallSettings(); }
-    void removeActivationHandler() override { m_main.RemoveActivationHandler(); }
-    void quit() override { m_main.EndEventLoop(); }
+    void loadWindowSettings() override { m_main.loadWindowSettings(); }
+    void writeInstallSettings() override { m_main.writeInstallSettings(); }
+    void removeActivationHandler() override { m_main.removeActivationHandler(); }
+    void quit() override { m_main.endEventLoop(); }
     void paintInstallText() override
     {
         if (m_chooser)
@@ -53,7 +48,7 @@ public:
     }
 
 private:
-    TMainForm &m_main;
+    StartupHost &m_main;
     TChooseFrame *m_chooser;
 };
 
@@ -82,13 +77,13 @@ void whiteText(QLabel *label)
 
 }  // namespace
 
-std::unique_ptr<DeviceHost> MakeMainFormHost(TMainForm &main, TChooseFrame *chooser)
+std::unique_ptr<DeviceHost> MakeMainFormHost(StartupHost &main, TChooseFrame *chooser)
 {
     return std::make_unique<MainFormHost>(main, chooser);
 }
 
-TChooseFrame::TChooseFrame(TMainForm *main)
-    : TOtherFrame(main, FrameSize)
+TChooseFrame::TChooseFrame(StartupHost *host, QWidget *parent)
+    : TOtherFrame(host, parent, FrameSize)
 {
     MainPanel->setColor(QColor(47, 64, 106));
 
@@ -129,13 +124,10 @@ TChooseFrame::TChooseFrame(TMainForm *main)
 
     OKButton->move(OKButton->x(), 121);
     OKButton->setClickHandler([this] { OKButtonClick(); });
-    CloseButton = new TSkinButton(MainPanel);
-    CloseButton->setAutoSize(false);
-    CloseButton->setGeometry(326, 121, 81, 25);
-    CloseButton->setCaption(ownText(OwnText::ChooserClose));
-    CloseButton->setClickHandler([this] { CloseButtonClick(); });
+    CloseButton = MakeCaptionButton(MainPanel, ownText(OwnText::ChooserClose), QRect(326, 121, 81, 25),
+                                    [this] { CloseButtonClick(); });
 
-    m_host = MakeMainFormHost(*main, this);
+    m_host = MakeMainFormHost(*host, this);
 
     auto &targets = LanguageTargets::instance();
     auto column = [this](int c) {
@@ -179,8 +171,8 @@ void TChooseFrame::OnShowFrame()
         prompts().message({QString(), msg(Msg::Fat32NotFound), BoxIcon::Error, Button::Ok, Button::Ok,
                            Placement::centered()});
         // Closed once the start-up (which may be running us) has finished.
-        if (TMainForm *m = Main())
-            QTimer::singleShot(0, m, [m] { m->close(); });
+        if (FrameHost *host = TOtherFrame::Host())
+            host->closeLater();
         return;
     }
     DrivesView->setCurrentItem(firstManager ? firstManager : first);
@@ -227,20 +219,20 @@ void TChooseFrame::CloseButtonClick()
     CloseFrame(false);
 }
 
-TOtherFrame *DeviceDriveLocator::createChooser(TMainForm &main)
+TOtherFrame *DeviceDriveLocator::createChooser(StartupHost &host, QWidget *parent)
 {
-    return new TChooseFrame(&main);
+    return new TChooseFrame(&host, parent);
 }
 
-bool DeviceDriveLocator::LocateManager(TMainForm &main, bool chooserMode)
+bool DeviceDriveLocator::LocateManager(StartupHost &main, bool chooserMode)
 {
-    auto *chooser = qobject_cast<TChooseFrame *>(main.Frame(FrameKind::Chooser));
+    auto *chooser = qobject_cast<TChooseFrame *>(main.frame(FrameKind::Chooser));
     if (chooser)
         return voxa::LocateManager(chooser->Host(), chooserMode);
     return voxa::LocateManager(*MakeMainFormHost(main, nullptr), chooserMode);
 }
 
-void DeviceDriveLocator::CompleteInstallation(TMainForm &)
+void DeviceDriveLocator::CompleteInstallation(StartupHost &)
 {
     voxa::CompleteInstallation(appState().DriveLetter, startingInstallation());
     startingInstallation() = {};

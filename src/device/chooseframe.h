@@ -15,7 +15,7 @@ class TChooseFrame : public TOtherFrame {
     Q_OBJECT
 public:
     static constexpr QSize FrameSize{436, 180};
-    explicit TChooseFrame(TMainForm *main);
+    TChooseFrame(StartupHost *host, QWidget *parent);
 
     QLabel *TextLabel = nullptr;
     QTreeWidget *DrivesView = nullptr;
@@ -38,12 +38,12 @@ private:
 // check, hand-over, installation and its completion.
 class DeviceDriveLocator : public DriveLocator {
 public:
-    TOtherFrame *createChooser(TMainForm &main) override;
-    bool LocateManager(TMainForm &main, bool chooserMode) override;
-    void CompleteInstallation(TMainForm &main) override;
+    TOtherFrame *createChooser(StartupHost &host, QWidget *parent) override;
+    bool LocateManager(StartupHost &main, bool chooserMode) override;
+    void CompleteInstallation(StartupHost &main) override;
 };
 
 // DeviceHost over the main window.
-std::unique_ptr<DeviceHost> MakeMainFormHost(TMainForm &main, TChooseFrame *chooser);
+std::unique_ptr<DeviceHost> MakeMainFormHost(StartupHost &main, TChooseFrame *chooser);
 
 }  // namespace voxa

@@ -1,7 +1,7 @@
 #include "editors/devicedialogs.h"
 
 #include "app/languagetargets.h"
-#include "app/mainform.h"
+#include "app/framehost.h"
 #include "app/messagetable.h"
 #include "editors/devicefiles.h"
 #include "platform/fileops.h"
@@ -48,15 +48,6 @@ QString selectedRow(QTreeWidget *list)
     return items.isEmpty() ? QString() : items.first()->text(0);
 }
 
-TSkinButton *makeButton(QWidget *parent, const QString &caption, QRect geometry)
-{
-    auto *b = new TSkinButton(parent);
-    b->setAutoSize(false);
-    b->setGeometry(geometry);
-    b->setCaption(caption);
-    return b;
-}
-
 // Typing or pasting a character that would make the name a path is refused
 // at once; ".." is built of allowed characters, so it only keeps the name
 // from being accepted.
@@ -75,8 +66,8 @@ public:
 // also take the small resolution.
 void takeMainFont(QWidget *dialog, QWidget *parent)
 {
-    const auto *main = qobject_cast<TMainForm *>(parent);
-    dialog->setFont(ShellDlgFont(main && main->SmallFontSet() ? 6 : 8));
+    const auto *host = dynamic_cast<const FrameHost *>(parent);
+    dialog->setFont(ShellDlgFont(host && host->smallFontSet() ? 6 : 8));
 }
 
 }  // namespace
@@ -96,8 +87,8 @@ TFileDialog::TFileDialog(QWidget *parent) : QDialog(parent)
     FileNameEdit->setMaxLength(8);
     FileNameEdit->setValidator(new BaseNameValidator(FileNameEdit));
     FileNameEdit->installEventFilter(this);
-    OpenSaveButton = makeButton(this, msg(Msg::Open), QRect(62, 252, 81, 25));
-    CancelButton = makeButton(this, msg(Msg::Cancel), QRect(151, 252, 81, 25));
+    OpenSaveButton = MakeCaptionButton(this, msg(Msg::Open), QRect(62, 252, 81, 25));
+    CancelButton = MakeCaptionButton(this, msg(Msg::Cancel), QRect(151, 252, 81, 25));
     OpenSaveButton->setClickHandler([this] { OpenSaveButtonClick(); });
     CancelButton->setClickHandler([this] { CancelButtonClick(); });
     auto &targets = LanguageTargets::instance();
@@ -212,8 +203,8 @@ TDeleteFile::TDeleteFile(QWidget *parent) : QDialog(parent)
     setFixedSize(240, 262);
     FileList = makeFileList(this);
     FileList->setGeometry(8, 8, 224, 206);
-    DeleteButton = makeButton(this, QStringLiteral("Delete"), QRect(62, 226, 81, 25));
-    ExitButton = makeButton(this, QStringLiteral("Exit"), QRect(151, 226, 81, 25));
+    DeleteButton = MakeCaptionButton(this, QStringLiteral("Delete"), QRect(62, 226, 81, 25));
+    ExitButton = MakeCaptionButton(this, QStringLiteral("Exit"), QRect(151, 226, 81, 25));
     DeleteButton->setClickHandler([this] { DeleteButtonClick(); });
     ExitButton->setClickHandler([this] { accept(); });
     connect(FileList, &QTreeWidget::itemSelectionChanged, this,
@@ -227,8 +218,8 @@ TDeleteFile::TDeleteFile(QWidget *parent) : QDialog(parent)
 
 void TDeleteFile::PrepareShow()
 {
-    if (auto *main = qobject_cast<TMainForm *>(parentWidget()))
-        move(main->pos() + QPoint(70, 90));
+    if (auto *host = dynamic_cast<FrameHost *>(parentWidget()))
+        move(host->hostWindow()->pos() + QPoint(70, 90));
     DeleteButton->setEnabled(false);
     FillList();
 }
@@ -289,8 +280,8 @@ TGetElement::TGetElement(QWidget *parent) : QDialog(parent, Qt::Tool)
     PlayerPathsRadio->setChecked(true);
     LocalPathsRadio = new QRadioButton(QStringLiteral("This computer's paths"), this);
     LocalPathsRadio->setGeometry(148, 78, 144, 21);
-    OKButton = makeButton(this, QStringLiteral("OK"), QRect(122, 114, 81, 25));
-    Button1 = makeButton(this, QStringLiteral("Cancel"), QRect(211, 114, 81, 25));
+    OKButton = MakeCaptionButton(this, QStringLiteral("OK"), QRect(122, 114, 81, 25));
+    Button1 = MakeCaptionButton(this, QStringLiteral("Cancel"), QRect(211, 114, 81, 25));
     OKButton->setClickHandler([this] { accept(); });
     Button1->setClickHandler([this] { reject(); });
     connect(ElementEdit, &QLineEdit::returnPressed, this, [this] { OKButton->Click(); });
@@ -308,9 +299,9 @@ void TGetElement::showEvent(QShowEvent *e)
 void RegisterEditorDialogs()
 {
     DialogFactories &d = RegisteredDialogs();
-    d.fileDialog = [](TMainForm &main) -> DeviceFileDialog * { return new TFileDialog(&main); };
-    d.elementPrompt = [](TMainForm &main) -> QWidget * { return new TGetElement(&main); };
-    d.deleteDialog = [](TMainForm &main) -> DeleteFileDialog * { return new TDeleteFile(&main); };
+    d.fileDialog = [](FrameHost &, QWidget *parent) -> DeviceFileDialog * { return new TFileDialog(parent); };
+    d.elementPrompt = [](FrameHost &, QWidget *parent) -> QWidget * { return new TGetElement(parent); };
+    d.deleteDialog = [](FrameHost &, QWidget *parent) -> DeleteFileDialog * { return new TDeleteFile(parent); };
 }
 
 }  // namespace voxa

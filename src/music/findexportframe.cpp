@@ -2,7 +2,8 @@
 
 #include "app/appstate.h"
 #include "app/languagetargets.h"
-#include "app/mainform.h"
+#include "app/framehost.h"
+#include "app/settings.h"
 #include "app/messagetable.h"
 #include "app/owntexts.h"
 #include "editors/myradio/myradiomusic.h"
@@ -46,15 +47,6 @@ int lastYear()
     return std::max(2003, QDate::currentDate().year());
 }
 
-TSkinButton *makeButton(QWidget *parent, const QString &caption, QRect geometry)
-{
-    auto *b = new TSkinButton(parent);
-    b->setAutoSize(false);
-    b->setGeometry(geometry);
-    b->setCaption(caption);
-    return b;
-}
-
 QComboBox *makeBox(QWidget *parent, const QStringList &items, QRect geometry)
 {
     auto *box = new QComboBox(parent);
@@ -70,8 +62,8 @@ bool isLeapYear(int year)
 
 }  // namespace
 
-TFindExportFrame::TFindExportFrame(TMainForm *main)
-    : TOtherFrame(main, FrameSize)
+TFindExportFrame::TFindExportFrame(FrameHost *host, QWidget *parent)
+    : TOtherFrame(host, parent, FrameSize)
 {
     ProfileTree = new QTreeWidget(MainPanel);
     ProfileTree->setHeaderHidden(true);
@@ -146,7 +138,24 @@ TFindExportFrame::~TFindExportFrame()
 
 void TFindExportFrame::buildPages()
 {
-    // ---- Find
+    buildFindPage();
+    buildModifyPage();
+    buildMovePage();
+    // The captions a language file replaces; each page adds its own.
+    auto &targets = LanguageTargets::instance();
+    for (int page = 0; page < 3; ++page)
+        targets.add(211 + page, this, [this, page](const QString &t) { Pages->setTabText(page, t); });
+    targets.add(27, this, [this](const QString &t) { ItemsLabel->setText(t); });
+    targets.add(187, this, [this](const QString &t) { OKButton->setCaption(t); });
+
+    kindChosen();
+    dateChecked();
+    sizeChecked();
+}
+
+// The kind of list, the filters and Find.
+void TFindExportFrame::buildFindPage()
+{
     auto *find = new QWidget;
     m_listGroup = new QGroupBox(QStringLiteral("List Files"), find);
     m_listGroup->setGeometry(4, 4, 176, 76);
@@ -193,7 +202,7 @@ void TFindExportFrame::buildPages()
 
     // Beside the Find button the option has the page's width, which its
     // longer translations need.
-    FindButton = makeButton(find, QStringLiteral("Find"), QRect(8, 120, 81, 25));
+    FindButton = MakeCaptionButton(find, QStringLiteral("Find"), QRect(8, 120, 81, 25));
     FindButton->setClickHandler([this] { FindButtonClick(); });
     ExtendCheck = new QCheckBox(QStringLiteral("Extend to Whole Directory"), find);
     ExtendCheck->setGeometry(98, 122, 330, 20);
@@ -201,62 +210,9 @@ void TFindExportFrame::buildPages()
     SearchLabel->setGeometry(8, 88, 172, 18);
     Pages->addTab(find, QStringLiteral("Find"));
 
-    // ---- Modify
-    auto *modify = new QWidget;
-    auto *listOps = new QGroupBox(QStringLiteral("List Operation"), modify);
-    listOps->setGeometry(4, 4, 132, 116);
-    SelAllButton = makeButton(listOps, QStringLiteral("Select All"), QRect(10, 20, 110, 25));
-    SelNoneButton = makeButton(listOps, QStringLiteral("Select None"), QRect(10, 51, 110, 25));
-    RemoveButton = makeButton(listOps, QStringLiteral("Remove"), QRect(10, 82, 110, 25));
-    auto *fileOps = new QGroupBox(QStringLiteral("File Operation"), modify);
-    fileOps->setGeometry(142, 4, 132, 116);
-    PlayButton = makeButton(fileOps, QStringLiteral("Play"), QRect(10, 20, 110, 25));
-    UnMarkButton = makeButton(fileOps, QStringLiteral("UnMark"), QRect(10, 51, 110, 25));
-    DeleteButton = makeButton(fileOps, QStringLiteral("Delete"), QRect(10, 82, 110, 25));
-    SelAllButton->setClickHandler([this] { SelAllButtonClick(); });
-    SelNoneButton->setClickHandler([this] { SelNoneButtonClick(); });
-    RemoveButton->setClickHandler([this] { RemoveButtonClick(); });
-    PlayButton->setClickHandler([this] { PlayButtonClick(); });
-    UnMarkButton->setClickHandler([this] { UnMarkButtonClick(); });
-    DeleteButton->setClickHandler([this] { DeleteButtonClick(); });
-    Pages->addTab(modify, QStringLiteral("Modify"));
-
-    // ---- Move/Export
-    auto *move = new QWidget;
-    QuarantineLabel = new QLabel(QStringLiteral("Quarantine Directory"), move);
-    QuarantineLabel->setGeometry(8, 4, 200, 18);
-    QuarantineEdit = new QLineEdit(move);
-    QuarantineEdit->setReadOnly(true);
-    QuarantineEdit->setGeometry(8, 22, 220, 22);
-    CopyButton = makeButton(move, QStringLiteral("Change"), QRect(234, 20, 81, 25));
-    Move2QButton = makeButton(move, QStringLiteral("Move All to Quarantine"), QRect(8, 50, 170, 25));
-    CopyButton->setClickHandler([this] { CopyButtonClick(); });
-    Move2QButton->setClickHandler([this] { Move2QButtonClick(); });
-    auto *exportGroup = new QGroupBox(QStringLiteral("Export"), move);
-    exportGroup->setGeometry(4, 80, 320, 74);
-    M3UBox = new QCheckBox(QStringLiteral("M3U"), exportGroup);
-    PLSBox = new QCheckBox(QStringLiteral("PLS"), exportGroup);
-    TextBox = new QCheckBox(QStringLiteral("Text"), exportGroup);
-    CSVBox = new QCheckBox(QStringLiteral("CSV"), exportGroup);
-    // The four boxes are one choice: checking one clears the others, and
-    // the checked one cannot be cleared.
-    m_formats = new QButtonGroup(this);
-    m_formats->setExclusive(true);
-    int x = 10;
-    for (QCheckBox *box : {M3UBox, PLSBox, TextBox, CSVBox}) {
-        box->setGeometry(x, 20, 64, 20);
-        m_formats->addButton(box, int(m_formats->buttons().size()));
-        x += 70;
-    }
-    ExportButton = makeButton(exportGroup, QStringLiteral("Export"), QRect(10, 42, 81, 25));
-    ExportButton->setClickHandler([this] { ExportButtonClick(); });
-    Pages->addTab(move, QStringLiteral("Move/Export"));
-
-    // The captions a language file replaces. The header entries of the date
-    // lists are kept, since the year and day lists are filled again.
+    // The header entries of the date lists are kept, since the year and day
+    // lists are filled again.
     auto &targets = LanguageTargets::instance();
-    for (int page = 0; page < 3; ++page)
-        targets.add(211 + page, this, [this, page](const QString &t) { Pages->setTabText(page, t); });
     targets.add(214, this, [this](const QString &t) { m_listGroup->setTitle(t); });
     targets.add(215, this, [this](const QString &t) { m_filterGroup->setTitle(t); });
     targets.add(216, this, [this](const QString &t) { DateCheck->setText(t); });
@@ -277,25 +233,83 @@ void TFindExportFrame::buildPages()
         m_dayHeader = t;
         DayBox->setItemText(0, t);
     });
+}
+
+// Operations on the list and on the listed files.
+void TFindExportFrame::buildModifyPage()
+{
+    auto *modify = new QWidget;
+    auto *listOps = new QGroupBox(QStringLiteral("List Operation"), modify);
+    listOps->setGeometry(4, 4, 132, 116);
+    SelAllButton = MakeCaptionButton(listOps, QStringLiteral("Select All"), QRect(10, 20, 110, 25));
+    SelNoneButton = MakeCaptionButton(listOps, QStringLiteral("Select None"), QRect(10, 51, 110, 25));
+    RemoveButton = MakeCaptionButton(listOps, QStringLiteral("Remove"), QRect(10, 82, 110, 25));
+    auto *fileOps = new QGroupBox(QStringLiteral("File Operation"), modify);
+    fileOps->setGeometry(142, 4, 132, 116);
+    PlayButton = MakeCaptionButton(fileOps, QStringLiteral("Play"), QRect(10, 20, 110, 25));
+    UnMarkButton = MakeCaptionButton(fileOps, QStringLiteral("UnMark"), QRect(10, 51, 110, 25));
+    DeleteButton = MakeCaptionButton(fileOps, QStringLiteral("Delete"), QRect(10, 82, 110, 25));
+    SelAllButton->setClickHandler([this] { SelAllButtonClick(); });
+    SelNoneButton->setClickHandler([this] { SelNoneButtonClick(); });
+    RemoveButton->setClickHandler([this] { RemoveButtonClick(); });
+    PlayButton->setClickHandler([this] { PlayButtonClick(); });
+    UnMarkButton->setClickHandler([this] { UnMarkButtonClick(); });
+    DeleteButton->setClickHandler([this] { DeleteButtonClick(); });
+    Pages->addTab(modify, QStringLiteral("Modify"));
+
+
+    auto &targets = LanguageTargets::instance();
     targets.add(228, this, [listOps](const QString &t) { listOps->setTitle(t); });
     targets.add(229, this, [fileOps](const QString &t) { fileOps->setTitle(t); });
     const QList<TSkinButton *> operations{SelAllButton, SelNoneButton, RemoveButton,
                                           PlayButton,   UnMarkButton,  DeleteButton};
     for (int i = 0; i < operations.size(); ++i)
         targets.add(230 + i, this, [b = operations[i]](const QString &t) { b->setCaption(t); });
+}
+
+// The quarantine folder and the exports.
+void TFindExportFrame::buildMovePage()
+{
+    auto *move = new QWidget;
+    QuarantineLabel = new QLabel(QStringLiteral("Quarantine Directory"), move);
+    QuarantineLabel->setGeometry(8, 4, 200, 18);
+    QuarantineEdit = new QLineEdit(move);
+    QuarantineEdit->setReadOnly(true);
+    QuarantineEdit->setGeometry(8, 22, 220, 22);
+    CopyButton = MakeCaptionButton(move, QStringLiteral("Change"), QRect(234, 20, 81, 25));
+    Move2QButton = MakeCaptionButton(move, QStringLiteral("Move All to Quarantine"), QRect(8, 50, 170, 25));
+    CopyButton->setClickHandler([this] { CopyButtonClick(); });
+    Move2QButton->setClickHandler([this] { Move2QButtonClick(); });
+    auto *exportGroup = new QGroupBox(QStringLiteral("Export"), move);
+    exportGroup->setGeometry(4, 80, 320, 74);
+    M3UBox = new QCheckBox(QStringLiteral("M3U"), exportGroup);
+    PLSBox = new QCheckBox(QStringLiteral("PLS"), exportGroup);
+    TextBox = new QCheckBox(QStringLiteral("Text"), exportGroup);
+    CSVBox = new QCheckBox(QStringLiteral("CSV"), exportGroup);
+    // The four boxes are one choice: checking one clears the others, and
+    // the checked one cannot be cleared.
+    m_formats = new QButtonGroup(this);
+    m_formats->setExclusive(true);
+    int x = 10;
+    for (QCheckBox *box : {M3UBox, PLSBox, TextBox, CSVBox}) {
+        box->setGeometry(x, 20, 64, 20);
+        m_formats->addButton(box, int(m_formats->buttons().size()));
+        x += 70;
+    }
+    ExportButton = MakeCaptionButton(exportGroup, QStringLiteral("Export"), QRect(10, 42, 81, 25));
+    ExportButton->setClickHandler([this] { ExportButtonClick(); });
+    Pages->addTab(move, QStringLiteral("Move/Export"));
+
+
+    auto &targets = LanguageTargets::instance();
     targets.add(236, this, [this](const QString &t) { QuarantineLabel->setText(t); });
     targets.add(237, this, [this](const QString &t) { CopyButton->setCaption(t); });
     targets.add(238, this, [this](const QString &t) { Move2QButton->setCaption(t); });
-    targets.add(27, this, [this](const QString &t) { ItemsLabel->setText(t); });
-    targets.add(187, this, [this](const QString &t) { OKButton->setCaption(t); });
     targets.add(239, this, [this, exportGroup](const QString &t) {
         exportGroup->setTitle(t);
         ExportButton->setCaption(t);
     });
 
-    kindChosen();
-    dateChecked();
-    sizeChecked();
 }
 
 void TFindExportFrame::LayoutButtons()
@@ -327,8 +341,8 @@ void TFindExportFrame::OnShowFrame()
 {
     TOtherFrame::OnShowFrame();
     fillTree();
-    if (Main())
-        QuarantineEdit->setText(Main()->Settings().quarantineDir());
+    if (Host())
+        QuarantineEdit->setText(Host()->settings().quarantineDir());
     Pages->setCurrentIndex(0);
     M3UBox->setChecked(true);
     RefreshTitle();
@@ -358,8 +372,8 @@ void TFindExportFrame::OnCloseFrame()
 
 void TFindExportFrame::RefreshTitle()
 {
-    if (isVisible() && Main() && Main()->FindExportMenu)
-        Host()->setTitleLine(Main()->FindExportMenu->text().remove(QLatin1Char('&')));
+    if (isVisible() && Host())
+        Host()->setTitleLine(Host()->frameCaption(FrameKind::FindExport));
     FileList->setHeaderLabels(Mp3ListCaptions(m_columns));
 }
 
@@ -587,8 +601,10 @@ void TFindExportFrame::setBusy(bool busy)
     ProfileTree->setEnabled(!busy);
     FileList->setEnabled(!busy);
     OKButton->setEnabled(!busy);
-    if (Host())
-        Host()->setMenusEnabled(!busy);
+    if (busy)
+        m_hostBusy.emplace(Host());
+    else
+        m_hostBusy.reset();
 }
 
 void TFindExportFrame::searchEnded(const Mp3SearchResult &result)
@@ -847,7 +863,9 @@ void TFindExportFrame::ExportButtonClick()
 
 void RegisterFindExport()
 {
-    RegisterFrame(FrameKind::FindExport, [](TMainForm &m) -> QWidget * { return new TFindExportFrame(&m); });
+    RegisterFrame(FrameKind::FindExport, [](FrameHost &host, QWidget *parent) -> QWidget * {
+        return new TFindExportFrame(&host, parent);
+    });
 }
 
 }  // namespace voxa

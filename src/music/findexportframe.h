@@ -4,6 +4,7 @@
 // result list: play, unmark, delete, move to the quarantine folder, export
 // as M3U, PLS, text or CSV.
 #include "app/framecatalog.h"
+#include "app/framehost.h"
 #include "app/otherframe.h"
 #include "music/mp3fileops.h"
 #include "music/mp3list.h"
@@ -32,7 +33,7 @@ class MediaHandOver;
 class TFindExportFrame : public TOtherFrame, public QuarantineField {
     Q_OBJECT
 public:
-    explicit TFindExportFrame(TMainForm *main);
+    TFindExportFrame(FrameHost *host, QWidget *parent);
     ~TFindExportFrame() override;
 
     static constexpr QSize FrameSize{640, 440};
@@ -121,6 +122,9 @@ private:
     // or deleted from the list.
     void applyToChecked(const std::function<QList<Mp3ItemOutcome>(const QList<Mp3FileInfo> &)> &operation);
     void buildPages();
+    void buildFindPage();
+    void buildModifyPage();
+    void buildMovePage();
     void fillTree();
     void listSubfolders(QTreeWidgetItem *node);
     QString relativePath(const QTreeWidgetItem *node) const;
@@ -145,6 +149,7 @@ private:
     QChar drive() const;
 
     Mp3SearchTask *m_task = nullptr;
+    std::optional<BusyScope> m_hostBusy;  // the window's busy state while searching
     platform::MediaHandOver *m_handOver = nullptr;
     QButtonGroup *m_formats = nullptr;
     QGroupBox *m_listGroup = nullptr;

@@ -3,7 +3,7 @@
 #include "app/appstate.h"
 #include "app/displayname.h"
 #include "app/languagetargets.h"
-#include "app/mainform.h"
+#include "app/framehost.h"
 #include "app/messagetable.h"
 #include "app/owntexts.h"
 #include "platform/notifications.h"
@@ -68,8 +68,8 @@ bool offeredDriveType(platform::DriveType type)
 
 }  // namespace
 
-TMyRadioCopyFrame::TMyRadioCopyFrame(TMainForm *main)
-    : TOtherFrame(main, FrameSize)
+TMyRadioCopyFrame::TMyRadioCopyFrame(FrameHost *host, QWidget *parent)
+    : TOtherFrame(host, parent, FrameSize)
 {
     MainPanel->setColor(QColor(47, 64, 106));
 
@@ -121,16 +121,10 @@ TMyRadioCopyFrame::TMyRadioCopyFrame(TMainForm *main)
     CopyProgressBar->setGeometry(200, 190, 212, 18);
     CopyProgressBar->setMax(BarSteps);
 
-    CopyButton = new TSkinButton(MainPanel);
-    CopyButton->setAutoSize(false);
-    CopyButton->resize(81, 25);
-    CopyButton->setCaption(QStringLiteral("Copy"));
-    CopyButton->setClickHandler([this] { CopyButtonClick(); });
-    CancelButton = new TSkinButton(MainPanel);
-    CancelButton->setAutoSize(false);
-    CancelButton->resize(81, 25);
-    CancelButton->setCaption(msg(Msg::Cancel));
-    CancelButton->setClickHandler([this] { CancelButtonClick(); });
+    CopyButton = MakeCaptionButton(MainPanel, QStringLiteral("Copy"), QRect(0, 0, 81, 25),
+                                   [this] { CopyButtonClick(); });
+    CancelButton = MakeCaptionButton(MainPanel, msg(Msg::Cancel), QRect(0, 0, 81, 25),
+                                     [this] { CancelButtonClick(); });
     CancelButton->hide();
     OKButton->setCaption(msg(Msg::Close));
     OKButton->setClickHandler([this] { OKButtonClick(); });
@@ -156,9 +150,8 @@ TMyRadioCopyFrame::~TMyRadioCopyFrame()
 
 QString TMyRadioCopyFrame::titleText() const
 {
-    if (TMainForm *m = Main(); m && m->MyRadioCopyMenu)
-        return m->MyRadioCopyMenu->text().remove(QLatin1Char('&'));
-    return QStringLiteral("MyRadio Copy");
+    const QString caption = Host() ? Host()->frameCaption(FrameKind::MyRadioCopy) : QString();
+    return caption.isEmpty() ? QStringLiteral("MyRadio Copy") : caption;
 }
 
 void TMyRadioCopyFrame::RefreshTitle()
@@ -220,12 +213,12 @@ void TMyRadioCopyFrame::OnShowFrame()
 
 bool TMyRadioCopyFrame::QueryCloseFrame()
 {
-    if (!m_editorMode || m_returningToEditor || !Main())
+    if (!m_editorMode || m_returningToEditor || !Host())
         return true;
     // Escape, another command or the window closing: the editor's profile
     // is closed as the editor's own Close would close it, so its changes are
     // asked about rather than lost.
-    auto *editor = dynamic_cast<MyRadioCopyReturn *>(Main()->Frame(FrameKind::MyRadioEditor));
+    auto *editor = dynamic_cast<MyRadioCopyReturn *>(Host()->frame(FrameKind::MyRadioEditor));
     if (!editor || editor->EditorModeLeft(m_editorModified))
         return true;
     // A save may have written the editor's title meanwhile.
@@ -385,6 +378,10 @@ void TMyRadioCopyFrame::setRunning(bool running)
 {
     CopyButton->setVisible(!running);
     CancelButton->setVisible(running);
+    if (running)
+        m_hostBusy.emplace(Host());
+    else
+        m_hostBusy.reset();
     // What the job reads stays as it was while it runs; the destination tree
     // above all, since rebuilding it looks at the drives the job is using.
     FileList->setEnabled(!running);
@@ -528,11 +525,11 @@ void TMyRadioCopyFrame::OKButtonClick()
         return;
     }
     const bool modified = m_editorModified;
-    TMainForm *m = Main();
+    FrameHost *host = Host();
     m_returningToEditor = true;
     CloseFrame(true);
     m_returningToEditor = false;
-    auto *editor = m ? dynamic_cast<MyRadioCopyReturn *>(m->Frame(FrameKind::MyRadioEditor)) : nullptr;
+    auto *editor = host ? dynamic_cast<MyRadioCopyReturn *>(host->frame(FrameKind::MyRadioEditor)) : nullptr;
     if (editor)
         editor->EditorModeEnded(modified);
     else if (Host())
@@ -543,14 +540,17 @@ void TMyRadioCopyFrame::hideEvent(QHideEvent *e)
 {
     // A job never runs on behind a hidden frame (a minimised window is not
     // a hidden frame).
-    if (!e->spontaneous())
+    if (!e->spontaneous()) {
         stopJob();
+        m_hostBusy.reset();
+    }
     TOtherFrame::hideEvent(e);
 }
 
 void RegisterMyRadioCopyFrame()
 {
-    RegisterFrame(FrameKind::MyRadioCopy, [](TMainForm &m) { return new TMyRadioCopyFrame(&m); });
+    RegisterFrame(FrameKind::MyRadioCopy,
+                  [](FrameHost &host, QWidget *parent) { return new TMyRadioCopyFrame(&host, parent); });
 }
 
 }  // namespace voxa

@@ -6,6 +6,7 @@
 // editor back on Close. The copy itself runs on a TCopyThread; the frame only
 // shows its progress and answers its questions.
 #include "app/framecatalog.h"
+#include "app/framehost.h"
 #include "app/otherframe.h"
 #include "music/myradiocopy.h"
 
@@ -24,7 +25,7 @@ class TMyRadioCopyFrame : public TOtherFrame, public MyRadioCopyHandOff {
     Q_OBJECT
 public:
     static constexpr QSize FrameSize{420, 290};
-    explicit TMyRadioCopyFrame(TMainForm *main);
+    TMyRadioCopyFrame(FrameHost *host, QWidget *parent);
     ~TMyRadioCopyFrame() override;
 
     QLabel *SelectMRALabel = nullptr;
@@ -115,6 +116,7 @@ private:
 
     bool m_editorMode = false;
     bool m_editorModified = false;
+    std::optional<BusyScope> m_hostBusy;  // the window's busy state while copying
     bool m_editorDone = false;
     // Set while Close hands the profile back to the editor.
     bool m_returningToEditor = false;

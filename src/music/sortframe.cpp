@@ -2,7 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/languagetargets.h"
-#include "app/mainform.h"
+#include "app/framehost.h"
 #include "app/messagetable.h"
 #include "app/owntexts.h"
 #include "music/sortjob.h"
@@ -52,8 +52,8 @@ bool shownFile(const QString &name)
 
 }  // namespace
 
-TSortFrame::TSortFrame(TMainForm *main)
-    : TOtherFrame(main, FrameSize), m_ops(&defaultSortFileOps()), m_job(std::make_shared<JobSlot>())
+TSortFrame::TSortFrame(FrameHost *host, QWidget *parent)
+    : TOtherFrame(host, parent, FrameSize), m_ops(&defaultSortFileOps()), m_job(std::make_shared<JobSlot>())
 {
     ProfileTree = new QTreeWidget(MainPanel);
     ProfileTree->setGeometry(6, 6, 262, 186);
@@ -97,17 +97,11 @@ TSortFrame::TSortFrame(TMainForm *main)
     ErrorLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     whiteText(ErrorLabel);
 
-    SortButton = new TSkinButton(MainPanel);
-    SortButton->setAutoSize(false);
-    SortButton->resize(81, 25);
-    SortButton->setCaption(QStringLiteral("Sort"));
+    SortButton = MakeCaptionButton(MainPanel, QStringLiteral("Sort"), QRect(0, 0, 81, 25),
+                                   [this] { SortButtonClick(); });
     SortButton->setEnabled(false);
-    SortButton->setClickHandler([this] { SortButtonClick(); });
 
-    CancelButton = new TSkinButton(MainPanel);
-    CancelButton->setAutoSize(false);
-    CancelButton->resize(81, 25);
-    CancelButton->setCaption(msg(Msg::Cancel));
+    CancelButton = MakeCaptionButton(MainPanel, msg(Msg::Cancel), QRect(0, 0, 81, 25));
     CancelButton->setEnabled(false);
     CancelButton->hide();
     CancelButton->setClickHandler([this] { CancelButtonClick(); });
@@ -159,7 +153,7 @@ void TSortFrame::LayoutButtons()
 void TSortFrame::OnShowFrame()
 {
     TOtherFrame::OnShowFrame();
-    const bool small = Main() && Main()->SmallFontSet();
+    const bool small = Host() && Host()->smallFontSet();
     Label1->setFont(ShellDlgFont(small ? 10 : 12));
     ErrorLabel->setFont(ShellDlgFont(small ? 6 : 8));
     RefreshTitle();
@@ -187,8 +181,8 @@ void TSortFrame::OnCloseFrame()
 void TSortFrame::RefreshTitle()
 {
     if (isVisible())
-        if (FrameHost *host = Host(); host && Main())
-            host->setTitleLine(Main()->SortDirectory1->text().remove(QLatin1Char('&')));
+        if (FrameHost *host = Host())
+            host->setTitleLine(host->frameCaption(FrameKind::Sort));
     CancelButton->setCaption(msg(Msg::Cancel));
     showTexts();
 }
@@ -504,46 +498,17 @@ void TSortFrame::setBusy(bool busy)
     CancelButton->setVisible(busy && m_sorting);
     if (busy) {
         // Nothing may leave the frame or end the program halfway through.
-        qApp->installEventFilter(this);
-        if (TMainForm *m = Main()) {
-            m->setMenusEnabled(false);
-            m->XButton->setEnabled(false);
-            m->ExitButton->setEnabled(false);
-        }
+        m_hostBusy.emplace(Host());
         return;
     }
     m_sorting = false;
     m_thread = nullptr;
-    qApp->removeEventFilter(this);
-    if (TMainForm *m = Main()) {
-        m->setMenusEnabled(true);
-        m->XButton->setEnabled(true);
-        m->ExitButton->setEnabled(true);
-    }
-}
-
-bool TSortFrame::eventFilter(QObject *watched, QEvent *e)
-{
-    if (!m_busy || !Main())
-        return false;
-    if (e->type() == QEvent::Close && watched == Main()) {
-        e->ignore();
-        return true;
-    }
-    if (e->type() == QEvent::KeyPress) {
-        auto *w = qobject_cast<QWidget *>(watched);
-        const int key = static_cast<QKeyEvent *>(e)->key();
-        // Escape closes the frame and Return presses Close.
-        if (w && w->window() == Main()
-            && (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter))
-            return true;
-    }
-    return false;
+    m_hostBusy.reset();
 }
 
 void RegisterSortFrame()
 {
-    RegisterFrame(FrameKind::Sort, [](TMainForm &m) { return new TSortFrame(&m); });
+    RegisterFrame(FrameKind::Sort, [](FrameHost &host, QWidget *parent) { return new TSortFrame(&host, parent); });
 }
 
 }  // namespace voxa

@@ -4,12 +4,14 @@
 // the sort itself, which runs on a worker thread (TSortJob) while the frame
 // shows its progress. At start-up it rolls back a sort that was interrupted.
 #include "app/framecatalog.h"
+#include "app/framehost.h"
 #include "app/otherframe.h"
 #include "music/dirsort.h"
 
 #include <QMutex>
 #include <QPointer>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QThread;
@@ -25,7 +27,7 @@ class TSortFrame : public TOtherFrame, public SortResumeStep {
     Q_OBJECT
 public:
     static constexpr QSize FrameSize{560, 340};
-    explicit TSortFrame(TMainForm *main);
+    TSortFrame(FrameHost *host, QWidget *parent);
     ~TSortFrame() override;
 
     QTreeWidget *ProfileTree = nullptr;   // the drive, in stored entry order
@@ -61,9 +63,6 @@ signals:
     // A sort or roll-back has finished and the frame shows its outcome.
     void sortFinished(const voxa::SortOutcome &outcome);
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *e) override;
-
 private:
     // What the error label and the progress caption say, so a language
     // change can write them again from the message table.
@@ -87,6 +86,7 @@ private:
     QString m_detail;          // the text behind m_shown (last error, plan problem)
     QChar m_drive;             // the drive of the last sort or roll-back
     bool m_busy = false;
+    std::optional<BusyScope> m_hostBusy;  // the window's busy state while m_busy
     bool m_sorting = false;    // a sort (not a start-up roll-back) runs
     QString m_sortedDir;       // the folder being sorted, to select again
     bool m_wasExpanded = false;

@@ -474,4 +474,16 @@ void TSkinButton::hideHint()
     }
 }
 
+TSkinButton *MakeCaptionButton(QWidget *parent, const QString &caption, QRect geometry,
+                               std::function<void()> onClick)
+{
+    auto *b = new TSkinButton(parent);
+    b->setAutoSize(false);
+    b->setGeometry(geometry);
+    b->setCaption(caption);
+    if (onClick)
+        b->setClickHandler(std::move(onClick));
+    return b;
+}
+
 }  // namespace voxa

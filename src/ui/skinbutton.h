@@ -134,4 +134,9 @@ private:
 // The hint window of skinned buttons: one for the whole program.
 QLabel *SkinHintWindow();
 
+// A plain button of the dialogs and frames: fixed to geometry (81 x 25 for
+// most), its caption drawn over a tinted face, onClick run when clicked.
+TSkinButton *MakeCaptionButton(QWidget *parent, const QString &caption, QRect geometry,
+                               std::function<void()> onClick = {});
+
 }  // namespace voxa

@@ -1,7 +1,7 @@
 #include "update/proxydialog.h"
 
 #include "app/languagetargets.h"
-#include "app/mainform.h"
+#include "app/framehost.h"
 #include "platform/prompts.h"
 #include "update/updateframe.h"
 #include "ui/skinbutton.h"
@@ -15,12 +15,12 @@
 
 namespace voxa {
 
-TProxySetupForm::TProxySetupForm(TMainForm *main)
-    : QDialog(main, Qt::Tool), m_main(main)
+TProxySetupForm::TProxySetupForm(FrameHost *host, QWidget *parent)
+    : QDialog(parent, Qt::Tool), m_host(host)
 {
     setWindowTitle(QStringLiteral("Proxy Settings"));
-    if (main)
-        setFont(main->font());
+    if (parent)
+        setFont(parent->font());
     setFixedSize(260, 124);
 
     ProxyCheck = new QCheckBox(QStringLiteral("Use Proxy"), this);
@@ -36,16 +36,9 @@ TProxySetupForm::TProxySetupForm(TMainForm *main)
     ProxyPortEdit->setRange(0, std::numeric_limits<int>::max());
     ProxyPortEdit->setValue(8080);
 
-    OKButton = new TSkinButton(this);
-    OKButton->setAutoSize(false);
-    OKButton->setGeometry(82, 92, 81, 25);
-    OKButton->setCaption(QStringLiteral("OK"));
-    OKButton->setClickHandler([this] { OKButtonClick(); });
-    CloseButton = new TSkinButton(this);
-    CloseButton->setAutoSize(false);
-    CloseButton->setGeometry(169, 92, 81, 25);
-    CloseButton->setCaption(QStringLiteral("Close"));
-    CloseButton->setClickHandler([this] { CloseButtonClick(); });
+    OKButton = MakeCaptionButton(this, QStringLiteral("OK"), QRect(82, 92, 81, 25), [this] { OKButtonClick(); });
+    CloseButton = MakeCaptionButton(this, QStringLiteral("Close"), QRect(169, 92, 81, 25),
+                                    [this] { CloseButtonClick(); });
 
     connect(ProxyCheck, &QCheckBox::clicked, this, &TProxySetupForm::ProxyCheckClick);
     connect(ProxyServerEdit, &QLineEdit::textChanged, this, &TProxySetupForm::ProxyCheckClick);
@@ -74,8 +67,8 @@ void TProxySetupForm::setValues(const ProxyValues &values)
 
 void TProxySetupForm::ShowModal()
 {
-    if (m_main) {
-        const QRect r = m_main->frameGeometry();
+    if (QWidget *window = m_host ? m_host->hostWindow() : nullptr) {
+        const QRect r = window->frameGeometry();
         move(r.center() - QPoint(width() / 2, height() / 2));
     }
     exec();
@@ -86,9 +79,9 @@ void TProxySetupForm::ProxyCheckClick()
     const bool on = ProxyCheck->isChecked();
     ProxyServerEdit->setEnabled(on);
     ProxyPortEdit->setEnabled(on);
-    if (!m_main)
+    if (!m_host)
         return;
-    if (auto *frame = qobject_cast<TUpdateFrame *>(m_main->Frame(FrameKind::Update)))
+    if (auto *frame = qobject_cast<TUpdateFrame *>(m_host->frame(FrameKind::Update)))
         frame->ApplyProxy(ProxyFromDialog(on, ProxyServerEdit->text(), ProxyPortEdit->value()));
 }
 
@@ -107,8 +100,8 @@ void TProxySetupForm::OKButtonClick()
         prompts().warning(problem, Placement::centered());
         return;
     }
-    if (m_main)
-        m_main->SaveSettings();
+    if (m_host)
+        m_host->saveSettings();
     accept();
 }
 

@@ -18,7 +18,7 @@ class TSkinButton;
 class TProxySetupForm : public QDialog, public ProxyDialog {
     Q_OBJECT
 public:
-    explicit TProxySetupForm(TMainForm *main);
+    explicit TProxySetupForm(FrameHost *host, QWidget *parent = nullptr);
 
     QCheckBox *ProxyCheck = nullptr;
     QLabel *ProxyServerLabel = nullptr;
@@ -42,7 +42,7 @@ public:
     void CloseButtonClick();
 
 private:
-    TMainForm *m_main;
+    FrameHost *m_host;
 };
 
 }  // namespace voxa

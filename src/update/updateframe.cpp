@@ -3,7 +3,7 @@
 #include "app/appstate.h"
 #include "app/captionfit.h"
 #include "app/languagetargets.h"
-#include "app/mainform.h"
+#include "app/framehost.h"
 #include "app/messagetable.h"
 #include "update/proxydialog.h"
 #include "ui/skinbutton.h"
@@ -17,8 +17,8 @@
 
 namespace voxa {
 
-TUpdateFrame::TUpdateFrame(TMainForm *main)
-    : TOtherFrame(main, FrameSize)
+TUpdateFrame::TUpdateFrame(FrameHost *host, QWidget *parent)
+    : TOtherFrame(host, parent, FrameSize)
 {
     MainPanel->setColor(QColor(47, 64, 106));
 
@@ -62,11 +62,8 @@ TUpdateFrame::TUpdateFrame(TMainForm *main)
 
     OKButton->setCaption(QStringLiteral("Update"));
     OKButton->setClickHandler([this] { OKButtonClick(); });
-    CancelButton = new TSkinButton(MainPanel);
-    CancelButton->setAutoSize(false);
-    CancelButton->resize(81, 25);
-    CancelButton->setCaption(QStringLiteral("Cancel"));
-    CancelButton->setClickHandler([this] { CancelButtonClick(); });
+    CancelButton = MakeCaptionButton(MainPanel, QStringLiteral("Cancel"), QRect(0, 0, 81, 25),
+                                     [this] { CancelButtonClick(); });
 
     connect(&m_session, &TUpdateSession::rowsChanged, this, &TUpdateFrame::showRows);
     connect(&m_session, &TUpdateSession::infoTextChanged, dlInfoLabel, &QLabel::setText);
@@ -97,11 +94,11 @@ void TUpdateFrame::OnShowFrame()
 {
     TOtherFrame::OnShowFrame();
     dlInfoLabel->setFont(font());
-    if (TMainForm *m = Main()) {
+    if (FrameHost *host = Host()) {
         m_session.setDrive(appState().DriveLetter);
         m_session.setServer(UpdateServerAddress());
         // The dialog's fields are what its handlers last applied.
-        if (ProxyDialog *dialog = m->ProxySetupForm()) {
+        if (ProxyDialog *dialog = host->proxyDialog()) {
             const ProxyValues v = dialog->Values();
             m_session.setProxy(ProxyFromDialog(v.UseProxy, v.Server, v.Port));
         }
@@ -115,11 +112,12 @@ void TUpdateFrame::OnShowFrame()
 void TUpdateFrame::OnCloseFrame()
 {
     m_session.Close();
-    if (TMainForm *m = Main()) {
-        m->setTitleLine(QString());
-        m->FileNameLabel->setFont(ShellDlgFont(m->font().pointSize() == 8 ? 12 : 10, true));
-        m->setMenusEnabled(true);
-        m->setFileToolsEnabled(true);
+    m_hostBusy.reset();
+    if (FrameHost *host = Host()) {
+        host->setTitleLine(QString());
+        host->restoreTitleFont();
+        host->setMenusEnabled(true);
+        host->setFileToolsEnabled(true);
     }
 }
 
@@ -196,8 +194,11 @@ void TUpdateFrame::showButtons()
     CancelButton->setEnabled(m_session.cancelEnabled());
     if (!m_session.cancelCaption().isEmpty())
         CancelButton->setCaption(m_session.cancelCaption());
-    if (FrameHost *host = Host())
-        host->setMenusEnabled(m_session.navigationEnabled());
+    // A check or a download keeps the user in the frame.
+    if (m_session.navigationEnabled())
+        m_hostBusy.reset();
+    else if (!m_hostBusy)
+        m_hostBusy.emplace(Host());
 }
 
 void TUpdateFrame::showProgress()
@@ -209,8 +210,11 @@ void TUpdateFrame::showProgress()
 
 void RegisterUpdateFrame()
 {
-    RegisterFrame(FrameKind::Update, [](TMainForm &m) { return new TUpdateFrame(&m); });
-    RegisteredDialogs().proxyDialog = [](TMainForm &m) -> ProxyDialog * { return new TProxySetupForm(&m); };
+    RegisterFrame(FrameKind::Update,
+                  [](FrameHost &host, QWidget *parent) { return new TUpdateFrame(&host, parent); });
+    RegisteredDialogs().proxyDialog = [](FrameHost &host, QWidget *parent) -> ProxyDialog * {
+        return new TProxySetupForm(&host, parent);
+    };
 }
 
 }  // namespace voxa

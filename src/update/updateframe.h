@@ -3,6 +3,7 @@
 // transfer progress and the Update and Cancel buttons. What the frame does is
 // decided by TUpdateSession; the frame forwards clicks to it and shows what
 // it reports.
+#include "app/framehost.h"
 #include "app/otherframe.h"
 #include "update/updatesession.h"
 
@@ -19,7 +20,7 @@ class TUpdateFrame : public TOtherFrame {
     Q_OBJECT
 public:
     static constexpr QSize FrameSize{468, 236};
-    explicit TUpdateFrame(TMainForm *main);
+    TUpdateFrame(FrameHost *host, QWidget *parent);
 
     QTreeWidget *dlList = nullptr;
     QLabel *dlInfoLabel = nullptr;
@@ -49,6 +50,7 @@ private:
 
     TUpdateSession m_session;
     bool m_showingRows = false;
+    std::optional<BusyScope> m_hostBusy;  // while the session keeps the user here
 };
 
 void RegisterUpdateFrame();

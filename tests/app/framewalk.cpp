@@ -10,6 +10,7 @@
 #include "ui/skinbutton.h"
 #include "ui/skinfonts.h"
 #include "ui/skinpanel.h"
+#include "../support/mainwidgets.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -25,14 +26,14 @@ namespace {
 
 class SampleDriveLocator : public DriveLocator {
 public:
-    TOtherFrame *createChooser(TMainForm &) override { return nullptr; }
-    bool LocateManager(TMainForm &main, bool) override
+    TOtherFrame *createChooser(StartupHost &, QWidget *) override { return nullptr; }
+    bool LocateManager(StartupHost &main, bool) override
     {
         appState().DriveLetter = QLatin1Char('V');
-        main.LoadWindowSettings();
+        main.loadWindowSettings();
         return true;
     }
-    void CompleteInstallation(TMainForm &) override {}
+    void CompleteInstallation(StartupHost &) override {}
 };
 
 void say(const QString &line)
@@ -100,7 +101,7 @@ int main(int argc, char **argv)
     std::function<void()> openNext = [&] {
         if (next == int(std::size(buttons))) {
             say(step = QStringLiteral("closing"));
-            main.XButton->Click();
+            mainChild<TSkinButton>(main, "XButton")->Click();
             return;
         }
         TSkinButton *button = main.StartPanel->Button(buttons[next++]);
@@ -124,16 +125,17 @@ int main(int argc, char **argv)
                 QTimer::singleShot(200, &app, openNext);
             return;
         }
-        const QSize expected(main.ToolPanel->width() + frame->width(),
-                             main.Border->y() + main.Border->height() + frame->height());
+        const TSkinPanel *border = mainChild<TSkinPanel>(main, "Border");
+        const QSize expected(mainChild<TSkinPanel>(main, "ToolPanel")->width() + frame->width(),
+                             border->y() + border->height() + frame->height());
         if (main.size() != expected || !frame->isVisible())
             fail(QStringLiteral("%1: the window is %2 x %3, not %4 x %5")
                      .arg(step).arg(main.width()).arg(main.height()).arg(expected.width()).arg(expected.height()));
-        if (main.XButton->geometry().right() != main.width() - 5)
+        if (mainChild<TSkinButton>(main, "XButton")->geometry().right() != main.width() - 5)
             fail(step + QStringLiteral(": the close button is not at the header's right end"));
         ++shown;
         say(QStringLiteral("  shown at %1 x %2").arg(main.width()).arg(main.height()));
-        QTimer::singleShot(300, &app, [&] { main.ExitButton->Click(); });
+        QTimer::singleShot(300, &app, [&] { mainChild<TSkinButton>(main, "ExitButton")->Click(); });
     });
 
     main.show();

@@ -18,8 +18,8 @@ namespace voxa::test {
 // A tool frame that records what happens to it.
 class StubOtherFrame : public TOtherFrame, public SortResumeStep, public QuarantineField {
 public:
-    StubOtherFrame(TMainForm *main, QSize size, QString name)
-        : TOtherFrame(main, size), name(std::move(name))
+    StubOtherFrame(FrameHost *host, QWidget *parent, QSize size, QString name)
+        : TOtherFrame(host, parent, size), name(std::move(name))
     {
         OKButton->setClickHandler([this] {
             ++okClicks;
@@ -48,8 +48,8 @@ public:
 // An editor whose answers are set by the test.
 class StubEditor : public TEditorFrame, public MessageReferenceSet, public PictureImport {
 public:
-    explicit StubEditor(TMainForm *main, QSize size = QSize(348, 240))
-        : TEditorFrame(main), m_main(main)
+    explicit StubEditor(FrameHost *host, QSize size = QSize(348, 240))
+        : TEditorFrame(host)
     {
         resize(size);
     }
@@ -77,7 +77,7 @@ public:
         hide();
         setModified(false);
         if (!keepHidden)
-            m_main->ShowFrame(m_main->StartPanel);
+            Host()->ShowStartPanel();
         return true;
     }
     void RefreshTitle() override { ++titles; }
@@ -98,7 +98,6 @@ public:
         return importResult;
     }
 
-    TMainForm *m_main;
     bool loadResult = true;
     bool refuseClose = false;
     bool takeKeys = false;
@@ -119,32 +118,31 @@ public:
 // record of its calls.
 class StubLocator : public DriveLocator {
 public:
-    TOtherFrame *createChooser(TMainForm &main) override
+    TOtherFrame *createChooser(StartupHost &host, QWidget *parent) override
     {
-        chooser = new StubOtherFrame(&main, QSize(436, 180), QStringLiteral("chooser"));
+        chooser = new StubOtherFrame(&host, parent, QSize(436, 180), QStringLiteral("chooser"));
         return chooser;
     }
-    bool LocateManager(TMainForm &main, bool chooserMode) override
+    bool LocateManager(StartupHost &main, bool chooserMode) override
     {
         calls << chooserMode;
-        main.MenuBar->setEnabled(false);
-        main.ToolPanel->setEnabled(false);
+        main.setNavigationEnabled(false);
         appState().DriveLetter = drive;
         if (chooserMode) {
-            main.MenuBar->show();
-            main.ShowFrame(chooser);
+            main.showMenuBar();
+            main.showFrame(chooser);
             return true;
         }
         if (terminate) {
-            main.RemoveActivationHandler();
+            main.removeActivationHandler();
             appState().Terminating = true;
             return true;
         }
         if (normalRun)
-            main.LoadWindowSettings();
+            main.loadWindowSettings();
         return normalRun;
     }
-    void CompleteInstallation(TMainForm &) override { ++completions; }
+    void CompleteInstallation(StartupHost &) override { ++completions; }
 
     QChar drive = QLatin1Char('V');
     bool normalRun = true;

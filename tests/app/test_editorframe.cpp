@@ -13,6 +13,7 @@
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
 #include "ui/skinbutton.h"
+#include "support/mainwidgets.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -29,7 +30,7 @@ namespace {
 // A document of one line of text after a five-byte signature.
 class TextEditor : public TEditorFrame {
 public:
-    explicit TextEditor(TMainForm *main) : TEditorFrame(main, main) {}
+    TextEditor(FrameHost *host, QWidget *parent) : TEditorFrame(host, parent) {}
 
     bool Load() override
     {
@@ -82,7 +83,7 @@ class TestEditorFrame : public QObject, private test::FrameWindow {
 
     TextEditor *editor = nullptr;
 
-    void openThroughTheMenu(const QString &row) { openFromDialog(form->ConfigFileOpen, row); }
+    void openThroughTheMenu(const QString &row) { openFromDialog(mainChild<QAction>(form, "ConfigFileOpen"), row); }
 
 private slots:
     void initTestCase() { QVERIFY(setUpProgram()); }
@@ -99,7 +100,7 @@ private slots:
         QVERIFY(QFile(root + QStringLiteral("/voxa/config/..\\up.cfg")).open(QIODevice::WriteOnly));
         QVERIFY(QDir(root).mkpath(QStringLiteral("voxa/config/folder.cfg")));
         RegisterEditorDialogs();
-        RegisterFrame(FrameKind::ConfigEditor, [this](TMainForm &m) { return editor = new TextEditor(&m); });
+        RegisterFrame(FrameKind::ConfigEditor, [this](FrameHost &host, QWidget *parent) { return editor = new TextEditor(&host, parent); });
         QVERIFY(showMainWindow());
         QVERIFY(form->StartPanel->isVisible());
     }
@@ -128,12 +129,12 @@ private slots:
             QCOMPARE(d->FileNameEdit->text(), QStringLiteral("Short"));
             d->OpenSaveButton->Click();
         });
-        form->SubMenuClick(form->ConfigFileOpen);
+        form->SubMenuClick(mainChild<QAction>(form, "ConfigFileOpen"));
         QCOMPARE(editor->FileName(), QStringLiteral("V:\\voxa\\config\\Short.cfg"));
         QVERIFY(editor->isVisible());
         QCOMPARE(form->ActiveEditor, editor);
         QCOMPARE(editor->text, QStringLiteral("doc"));
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Config Editor: Short"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Config Editor: Short"));
         // The dialog forgets its list when it closes.
         QCOMPARE(fileDialog()->FileList->topLevelItemCount(), 0);
     }
@@ -148,7 +149,7 @@ private slots:
             QVERIFY(!d->DeleteButton->isEnabled());
             d->ExitButton->Click();
         });
-        form->DeleteFileClick(form->ConfigFile1);
+        form->DeleteFileClick(mainChild<QAction>(form, "ConfigFile1"));
         QVERIFY2(rows.filter(QStringLiteral("\\Up")).isEmpty(), "deleting that row would delete another file");
     }
 
@@ -161,7 +162,7 @@ private slots:
         QCOMPARE(box.placement.point, QPoint(70, 50));
         QVERIFY(!editor->isVisible());
         QVERIFY(form->StartPanel->isVisible());
-        QCOMPARE(form->FileNameLabel->text(), QString());
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QString());
     }
 
     void saveAsCancelledKeepsTheName()
@@ -192,11 +193,11 @@ private slots:
             QCOMPARE(d->FileNameEdit->text(), QStringLiteral("newname1"));
             QTest::keyClick(d->FileNameEdit, Qt::Key_Return);
         });
-        form->SaveAsMenuItem->trigger();
+        mainChild<QAction>(form, "SaveAsMenuItem")->trigger();
         QCOMPARE(editor->FileName(), QStringLiteral("V:\\voxa\\config\\newname1.cfg"));
         QCOMPARE(test::TestDriveTable::readFile(editor->FileName()), QByteArray("R7TXTcopy"));
         QVERIFY(!editor->Modified());
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Config Editor: newname1"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Config Editor: newname1"));
     }
 
     // A name that would lead out of the folder is refused, pasted or set, and nothing is written.
@@ -209,7 +210,7 @@ private slots:
     void saveRefusesPathNames()
     {
         QFETCH(QString, name);
-        form->ConfigEditMenuItem->trigger();
+        mainChild<QAction>(form, "ConfigEditMenuItem")->trigger();
         editor->edit(QStringLiteral("fresh"));
         whenShown([this, name] {
             TFileDialog *d = fileDialog();
@@ -257,7 +258,7 @@ private slots:
         QCOMPARE(editor->isVisible(), !closes);
         QCOMPARE(form->StartPanel->isVisible(), closes);
         QCOMPARE(editor->Modified(), !closes);
-        QCOMPARE(form->FileNameLabel->text().isEmpty(), closes);
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text().isEmpty(), closes);
         QCOMPARE(test::TestDriveTable::readFile(QStringLiteral("V:\\voxa\\config\\short.cfg")), onDisk);
     }
 
@@ -271,7 +272,7 @@ private slots:
 
     void untitledSaveCancelledStaysModified()
     {
-        form->ConfigEditMenuItem->trigger();
+        mainChild<QAction>(form, "ConfigEditMenuItem")->trigger();
         QVERIFY(editor->isVisible());
         QVERIFY(!editor->FirstShow());
         editor->edit(QStringLiteral("fresh"));
@@ -296,9 +297,9 @@ private slots:
         if (how == 0)
             QTest::keyClick(form, Qt::Key_S, Qt::ControlModifier);
         else if (how == 1)
-            form->SaveButton->Click();
+            mainChild<TSkinButton>(form, "SaveButton")->Click();
         else
-            form->SaveMenu->trigger();
+            mainChild<QAction>(form, "SaveMenu")->trigger();
         QCOMPARE(editor->saves, 1);
         QCOMPARE(test::TestDriveTable::readFile(QStringLiteral("V:\\voxa\\config\\mixed.cfg")), QByteArray("R7TXTsaved"));
         QVERIFY(!editor->Modified());
@@ -331,7 +332,7 @@ private slots:
             QVERIFY(!d->DeleteButton->isEnabled());
             d->ExitButton->Click();
         });
-        form->DeleteFileClick(form->ConfigFile1);
+        form->DeleteFileClick(mainChild<QAction>(form, "ConfigFile1"));
         QCOMPARE(prompts->lastMessage().buttons, Button::Yes | Button::No);
     }
 
@@ -349,7 +350,7 @@ private slots:
             QVERIFY(column(d->FileList).contains(QStringLiteral("Mixed")));
             d->ExitButton->Click();
         });
-        form->DeleteFileClick(form->ConfigFile1);
+        form->DeleteFileClick(mainChild<QAction>(form, "ConfigFile1"));
     }
 };
 

@@ -14,6 +14,7 @@
 #include "ui/skinbutton.h"
 #include "ui/skinfonts.h"
 #include "ui/skinmenu.h"
+#include "support/mainwidgets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -64,7 +65,7 @@ class TestLanguage : public QObject {
                 s << a->text();
         for (TSkinButton *b : form->findChildren<TSkinButton *>())
             s << b->Caption() << b->Hint();
-        for (TSkinMenuButton *b : form->MenuBar->Buttons())
+        for (TSkinMenuButton *b : mainChild<TSkinMenu>(form, "MenuBar")->Buttons())
             s << b->Caption();
         for (int i = 0; i < int(Msg::Count); ++i)
             s << msg(Msg(i));
@@ -73,7 +74,7 @@ class TestLanguage : public QObject {
 
     QAction *languageItem(const QString &caption) const
     {
-        for (QAction *a : form->LanguageSubMenu->actions())
+        for (QAction *a : mainChild<QMenu>(form, "LanguageSubMenu")->actions())
             if (a->text() == caption)
                 return a;
         return nullptr;
@@ -133,7 +134,7 @@ private slots:
         QStringList names, menu;
         for (const LanguageEntry &e : form->LanguageList)
             names << e.displayName;
-        for (QAction *a : form->LanguageSubMenu->actions())
+        for (QAction *a : mainChild<QMenu>(form, "LanguageSubMenu")->actions())
             menu << a->text();
         QCOMPARE(names, expected);
         QCOMPARE(menu, expected);
@@ -155,7 +156,7 @@ private slots:
         const QStringList before = snapshot();
         form->ListLanguages();
         QVERIFY(form->LanguageList.isEmpty());
-        QVERIFY(form->LanguageSubMenu->actions().isEmpty());
+        QVERIFY(mainChild<QMenu>(form, "LanguageSubMenu")->actions().isEmpty());
         form->ApplyLanguage(QStringLiteral("English"));
         QCOMPARE(snapshot(), before);
         // Nothing found, nothing saved.
@@ -206,7 +207,7 @@ private slots:
         writeLanguage(QStringLiteral("t.lng"), lines({"Language=T", "ID=T", "Help=t"}) + line + "\r\n");
         form->ListLanguages();
         form->ApplyLanguage(QStringLiteral("T"));
-        QCOMPARE(form->OpenButton->Hint(), hint);
+        QCOMPARE(mainChild<TSkinButton>(form, "OpenButton")->Hint(), hint);
     }
 
     void ignoredAndBrokenLines_data()
@@ -243,11 +244,11 @@ private slots:
         writeLanguage(QStringLiteral("t.lng"), lines({"Language=T", "ID=T", "Help=t", "0=First", "0=Second", "5=End"}));
         form->ListLanguages();
         form->ApplyLanguage(QStringLiteral("T"));
-        QCOMPARE(form->LoadMenu->text(), QStringLiteral("Second"));
+        QCOMPARE(mainChild<QAction>(form, "LoadMenu")->text(), QStringLiteral("Second"));
         const QStringList once = snapshot();
         form->ApplyLanguage(QStringLiteral("T"));
         QCOMPARE(snapshot(), once);
-        QCOMPARE(form->ExitMenuItem->text(), QStringLiteral("End"));
+        QCOMPARE(mainChild<QAction>(form, "ExitMenuItem")->text(), QStringLiteral("End"));
     }
 
     void sameDisplayNameTakesTheFirstFound()
@@ -259,9 +260,9 @@ private slots:
         const QString first = form->LanguageList[0].fileName == QStringLiteral("one.lng") ? QStringLiteral("from one")
                                                                                            : QStringLiteral("from two");
         form->ApplyLanguage(QStringLiteral("Same"));
-        QCOMPARE(form->LoadMenu->text(), first);
-        QCOMPARE(TMainForm::ImageIndex(form->LanguageSubMenu->actions()[0]), 12);
-        QCOMPARE(TMainForm::ImageIndex(form->LanguageSubMenu->actions()[1]), -1);
+        QCOMPARE(mainChild<QAction>(form, "LoadMenu")->text(), first);
+        QCOMPARE(TMainForm::ImageIndex(mainChild<QMenu>(form, "LanguageSubMenu")->actions()[0]), 12);
+        QCOMPARE(TMainForm::ImageIndex(mainChild<QMenu>(form, "LanguageSubMenu")->actions()[1]), -1);
     }
 
     void helpFileName_data()
@@ -292,14 +293,14 @@ private slots:
         QAction *german = languageItem(QStringLiteral("Deutsch"));
         QVERIFY(german);
         form->LangChoose(german);
-        QCOMPARE(form->ExitMenuItem->text(), QStringLiteral("&Beenden"));
+        QCOMPARE(mainChild<QAction>(form, "ExitMenuItem")->text(), QStringLiteral("&Beenden"));
         QCOMPARE(TMainForm::ImageIndex(german), 12);
         QCOMPARE(TMainForm::ImageIndex(languageItem(QStringLiteral("English"))), -1);
         QVERIFY(test::TestDriveTable::readFile(QStringLiteral("V:\\voxa\\manager\\voxam2.ini")).contains("Language = Deutsch"));
         german->trigger();  // the menu item itself
         QCOMPARE(TMainForm::ImageIndex(german), 12);
         languageItem(QStringLiteral("English"))->trigger();
-        QCOMPARE(form->ExitMenuItem->text(), QStringLiteral("&Exit"));
+        QCOMPARE(mainChild<QAction>(form, "ExitMenuItem")->text(), QStringLiteral("&Exit"));
         QCOMPARE(TMainForm::ImageIndex(german), -1);
         QVERIFY(test::TestDriveTable::readFile(QStringLiteral("V:\\voxa\\manager\\voxam2.ini")).contains("Language = English"));
     }
@@ -317,15 +318,15 @@ private slots:
     void startPanelPicturesShowTheNewCaptions()
     {
         form->SkinToolButtons();
-        const QImage before = form->StartPanel->ConfigButton->NormalPic();
+        const QImage before = form->StartPanel->Button(FrameKind::ConfigEditor)->NormalPic();
         writeLanguage(QStringLiteral("t.lng"), lines({"Language=T", "ID=T", "Help=", "11=&Konfig-Editor", "105=Sichern"}));
         form->ListLanguages();
         form->ApplyLanguage(QStringLiteral("T"));
-        QCOMPARE(form->StartPanel->ConfigButton->Caption(), QStringLiteral("Konfig-Editor"));
-        QCOMPARE(form->ConfigEditMenuItem->text(), QStringLiteral("&Konfig-Editor"));
-        QCOMPARE(form->SaveButton->Hint(), QStringLiteral("Sichern"));
-        QVERIFY(form->StartPanel->ConfigButton->NormalPic() != before);
-        QCOMPARE(form->StartPanel->ConfigButton->NormalPic(),
+        QCOMPARE(form->StartPanel->Button(FrameKind::ConfigEditor)->Caption(), QStringLiteral("Konfig-Editor"));
+        QCOMPARE(mainChild<QAction>(form, "ConfigEditMenuItem")->text(), QStringLiteral("&Konfig-Editor"));
+        QCOMPARE(mainChild<TSkinButton>(form, "SaveButton")->Hint(), QStringLiteral("Sichern"));
+        QVERIFY(form->StartPanel->Button(FrameKind::ConfigEditor)->NormalPic() != before);
+        QCOMPARE(form->StartPanel->Button(FrameKind::ConfigEditor)->NormalPic(),
                  MakeStartPanelPicture(skin::StartButton::Config, skin::State::Normal, QStringLiteral("Konfig-Editor"),
                                        form->SmallFontSet()));
     }
@@ -368,7 +369,7 @@ private slots:
         form->ApplyLanguage(QStringLiteral("Deutsch"));
         const QStringList german = snapshot();
         QVERIFY(german != builtIn);
-        QCOMPARE(form->SaveAsMenuItem->text(), QStringLiteral("Speichern &unter..."));
+        QCOMPARE(mainChild<QAction>(form, "SaveAsMenuItem")->text(), QStringLiteral("Speichern &unter..."));
         QCOMPARE(msg(Msg::WrongFileFormat), QStringLiteral("Falsches Dateiformat"));
         QCOMPARE(HelpFileName(), QStringLiteral("voxam2ger.chm"));
         form->ApplyLanguage(QStringLiteral("English"));

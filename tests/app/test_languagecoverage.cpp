@@ -130,7 +130,7 @@ private slots:
         for (const char *file : {"German.lng", "English.lng"})
             QVERIFY(QFile::copy(QStringLiteral(VOXA_SOURCE_DIR "/data/Language/") + QLatin1String(file),
                                 root + QStringLiteral("/voxa/manager/Language/") + QLatin1String(file)));
-        TChooseFrame chooser(form);  // exists only in install mode
+        TChooseFrame chooser(form, form);  // exists only in install mode
         form->ListLanguages();
         form->ApplyLanguage(QStringLiteral("Deutsch"));
         const Shown de = shown(control, chooser);

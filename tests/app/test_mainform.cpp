@@ -16,6 +16,7 @@
 #include "ui/skinfonts.h"
 #include "ui/skinmenu.h"
 #include "ui/skinpanel.h"
+#include "support/mainwidgets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -76,21 +77,21 @@ class TestMainForm : public QObject {
 
     void registerStandIns()
     {
-        RegisterFrame(FrameKind::Sort, [this](TMainForm &m) {
-            return sort = new StubOtherFrame(&m, QSize(300, 200), QStringLiteral("sort"));
+        RegisterFrame(FrameKind::Sort, [this](FrameHost &m, QWidget *parent) {
+            return sort = new StubOtherFrame(&m, parent, QSize(300, 200), QStringLiteral("sort"));
         });
-        RegisterFrame(FrameKind::Update, [this](TMainForm &m) {
-            return update = new StubOtherFrame(&m, QSize(436, 230), QStringLiteral("update"));
+        RegisterFrame(FrameKind::Update, [this](FrameHost &m, QWidget *parent) {
+            return update = new StubOtherFrame(&m, parent, QSize(436, 230), QStringLiteral("update"));
         });
-        RegisterFrame(FrameKind::FindExport, [this](TMainForm &m) {
-            return findExport = new StubOtherFrame(&m, QSize(500, 300), QStringLiteral("find"));
+        RegisterFrame(FrameKind::FindExport, [this](FrameHost &m, QWidget *parent) {
+            return findExport = new StubOtherFrame(&m, parent, QSize(500, 300), QStringLiteral("find"));
         });
-        RegisterFrame(FrameKind::ConfigEditor, [this](TMainForm &m) { return config = new StubEditor(&m); });
+        RegisterFrame(FrameKind::ConfigEditor, [this](FrameHost &m, QWidget *) { return config = new StubEditor(&m); });
         RegisterFrame(FrameKind::PlaydisplayEditor,
-                      [this](TMainForm &m) { return playdisplay = new StubEditor(&m, QSize(420, 260)); });
-        RegisterFrame(FrameKind::MyRadioEditor, [this](TMainForm &m) { return myradio = new StubEditor(&m); });
-        RegisterFrame(FrameKind::MessageEditor, [this](TMainForm &m) { return message = new StubEditor(&m); });
-        RegisterFrame(FrameKind::LogoEditor, [this](TMainForm &m) { return logo = new StubEditor(&m); });
+                      [this](FrameHost &m, QWidget *) { return playdisplay = new StubEditor(&m, QSize(420, 260)); });
+        RegisterFrame(FrameKind::MyRadioEditor, [this](FrameHost &m, QWidget *) { return myradio = new StubEditor(&m); });
+        RegisterFrame(FrameKind::MessageEditor, [this](FrameHost &m, QWidget *) { return message = new StubEditor(&m); });
+        RegisterFrame(FrameKind::LogoEditor, [this](FrameHost &m, QWidget *) { return logo = new StubEditor(&m); });
     }
 
     TMainForm *start()
@@ -209,7 +210,7 @@ private slots:
         QVERIFY(rightmost >= 360 && rightmost < 370);
         QVERIFY(leftmost > 150);
         // Showing a frame removes it.
-        form->ShowFrame(new TAboutFrame(form));
+        form->ShowFrame(new TAboutFrame(form, form));
         QCOMPARE(form->StartupStatus(), QString());
     }
 
@@ -223,9 +224,9 @@ private slots:
         QCOMPARE(form->windowTitle(), QStringLiteral("VOXA Manager"));
         QVERIFY(form->windowFlags() & Qt::FramelessWindowHint);
         // Pictures are in place before anything is shown.
-        QCOMPARE(form->OpenButton->size(), QSize(24, 24));
-        QCOMPARE(form->XButton->size(), QSize(13, 11));
-        QVERIFY(!form->OpenButton->NormalPic().isNull());
+        QCOMPARE(mainChild<TSkinButton>(form, "OpenButton")->size(), QSize(24, 24));
+        QCOMPARE(mainChild<TSkinButton>(form, "XButton")->size(), QSize(13, 11));
+        QVERIFY(!mainChild<TSkinButton>(form, "OpenButton")->NormalPic().isNull());
     }
 
     void startupShowsTheStartPanel()
@@ -238,9 +239,9 @@ private slots:
         QVERIFY(form->StartPanel->isVisible());
         QCOMPARE(form->StartPanel->pos(), QPoint(35, 89));
         QCOMPARE(form->VisibleFrame(), form->StartPanel);
-        QVERIFY(form->MenuBar->isVisible());
-        QVERIFY(form->MenuBar->isEnabled());
-        QVERIFY(form->ToolPanel->isEnabled());
+        QVERIFY(mainChild<TSkinMenu>(form, "MenuBar")->isVisible());
+        QVERIFY(mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
+        QVERIFY(mainChild<TSkinPanel>(form, "ToolPanel")->isEnabled());
         QCOMPARE(form->HeaderText(), QStringLiteral("     VOXA Manager"));
         // Every registered frame exists, hidden; editors know their place.
         QVERIFY(sort && update && config && playdisplay && myradio && message && logo && about());
@@ -255,10 +256,10 @@ private slots:
         // The message editor read default.mgs as its reference set.
         QCOMPARE(message->referenceLoads, QStringList{QStringLiteral("V:\\voxa\\manager\\default.mgs")});
         QVERIFY(message->referenceDefault);
-        QVERIFY(form->MSGEditMenuItem->isEnabled());
+        QVERIFY(mainChild<QAction>(form, "MSGEditMenuItem")->isEnabled());
         // Display type 1: the VOXA-A item carries the check mark.
-        QCOMPARE(TMainForm::ImageIndex(form->VOXAA), 12);
-        QCOMPARE(TMainForm::ImageIndex(form->VOXAC1), -1);
+        QCOMPARE(TMainForm::ImageIndex(mainChild<QAction>(form, "VOXAA")), 12);
+        QCOMPARE(TMainForm::ImageIndex(mainChild<QAction>(form, "VOXAC1")), -1);
         // Titles were refreshed by the language step.
         QVERIFY(config->titles >= 1);
         QVERIFY(update->titles >= 1);
@@ -286,11 +287,11 @@ private slots:
         appState().MessageEditorDisabled = true;
         QVERIFY(start());
         QVERIFY(message->referenceLoads.isEmpty());
-        QVERIFY(!form->MSGEditMenuItem->isEnabled());
-        QVERIFY(!form->MessagePopupItem->isEnabled());
-        QVERIFY(!form->LoadMGSFile->isEnabled());
-        QVERIFY(!form->StartPanel->MessageButton->isEnabled());
-        QVERIFY(form->StartPanel->ConfigButton->isEnabled());
+        QVERIFY(!mainChild<QAction>(form, "MSGEditMenuItem")->isEnabled());
+        QVERIFY(!mainChild<QAction>(form, "MessagePopupItem")->isEnabled());
+        QVERIFY(!mainChild<QAction>(form, "LoadMGSFile")->isEnabled());
+        QVERIFY(!form->StartPanel->Button(FrameKind::MessageEditor)->isEnabled());
+        QVERIFY(form->StartPanel->Button(FrameKind::ConfigEditor)->isEnabled());
     }
 
     void interruptedSortAndInstallationAreFinished()
@@ -312,13 +313,13 @@ private slots:
         locator->normalRun = false;
         QVERIFY(start());
         QCOMPARE(locator->calls, QList<bool>({false, true}));
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Install VOXA Manager v. 3.01.01"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Install VOXA Manager v. 3.01.01"));
         QVERIFY(locator->chooser->isVisible());
         QVERIFY(sort);  // created in both modes
         QVERIFY(!config);  // nothing else
-        QVERIFY(form->MenuBar->isVisible());
-        QVERIFY(!form->MenuBar->isEnabled());
-        QVERIFY(!form->ToolPanel->isEnabled());
+        QVERIFY(mainChild<TSkinMenu>(form, "MenuBar")->isVisible());
+        QVERIFY(!mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
+        QVERIFY(!mainChild<TSkinPanel>(form, "ToolPanel")->isEnabled());
         // Nothing is saved when this copy closes.
         form->close();
         QVERIFY(!QFile::exists(root + QStringLiteral("/voxa/manager/voxam2.ini")));
@@ -343,29 +344,29 @@ private slots:
     {
         registerStandIns();
         QVERIFY(start());
-        form->MenuItemClick(form->AboutMenuItem);
+        form->MenuItemClick(mainChild<QAction>(form, "AboutMenuItem"));
         QVERIFY(about()->isVisible());
         QVERIFY(!form->StartPanel->isVisible());
         QCOMPARE(form->size(), QSize(35 + 408, 89 + 296));
-        QCOMPARE(form->Border->width(), 35 + 408);
-        QCOMPARE(form->ToolPanel->height(), 296);
-        QCOMPARE(form->MenuBar->isEnabled(), false);
-        QVERIFY(!form->OpenButton->isEnabled());
-        QVERIFY(!form->SaveButton->isEnabled());
-        QVERIFY(form->ExitButton->isEnabled());
+        QCOMPARE(mainChild<TSkinPanel>(form, "Border")->width(), 35 + 408);
+        QCOMPARE(mainChild<TSkinPanel>(form, "ToolPanel")->height(), 296);
+        QCOMPARE(mainChild<TSkinMenu>(form, "MenuBar")->isEnabled(), false);
+        QVERIFY(!mainChild<TSkinButton>(form, "OpenButton")->isEnabled());
+        QVERIFY(!mainChild<TSkinButton>(form, "SaveButton")->isEnabled());
+        QVERIFY(mainChild<TSkinButton>(form, "ExitButton")->isEnabled());
         QCOMPARE(about()->AboutLabel->text(), QStringLiteral("VOXA Manager for Linux v3.01.01"));
         QVERIFY(!about()->MainPanel->Background().isNull());
         QCOMPARE(form->ActiveEditor, nullptr);
 
         // An editor from the start panel's button.
-        form->MenuItemClick(form->AboutMenuItem);  // about closes, about shows again
+        form->MenuItemClick(mainChild<QAction>(form, "AboutMenuItem"));  // about closes, about shows again
         QVERIFY(about()->isVisible());
-        form->StartPanel->ButtonClick(form->StartPanel->ConfigButton);  // hidden start panel: still works
+        form->StartPanel->ButtonClick(form->StartPanel->Button(FrameKind::ConfigEditor));  // hidden start panel: still works
         QVERIFY(config->isVisible());
         QVERIFY(!about()->isVisible());
-        QVERIFY(form->MenuBar->isEnabled());  // the about frame gave the menus back
+        QVERIFY(mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());  // the about frame gave the menus back
         QCOMPARE(form->ActiveEditor, config);
-        QVERIFY(form->OpenButton->isEnabled());
+        QVERIFY(mainChild<TSkinButton>(form, "OpenButton")->isEnabled());
         QCOMPARE(config->MainPanel()->Background().size(), config->size());
 
         // Closing goes back to the start panel.
@@ -382,12 +383,12 @@ private slots:
     {
         registerStandIns();
         QVERIFY(start());
-        form->MenuItemClick(form->ConfigEditMenuItem);
+        form->MenuItemClick(mainChild<QAction>(form, "ConfigEditMenuItem"));
         config->refuseClose = true;
         QVERIFY(!form->CloseActiveFrame(false));
         QVERIFY(config->isVisible());
         // A command then changes nothing.
-        form->MenuItemClick(form->AboutMenuItem);
+        form->MenuItemClick(mainChild<QAction>(form, "AboutMenuItem"));
         QVERIFY(config->isVisible());
         QVERIFY(!about()->isVisible());
         // Neither does closing the window.
@@ -414,11 +415,11 @@ private slots:
         registerStandIns();
         QVERIFY(start());
         if (!fromStartPanel)
-            form->MenuItemClick(form->SortDirectory1);
+            form->MenuItemClick(mainChild<QAction>(form, "SortDirectory1"));
         if (escape)
             sendKey(Qt::Key_Escape);
         else
-            form->ExitButton->Click();
+            mainChild<TSkinButton>(form, "ExitButton")->Click();
         if (fromStartPanel) {
             QVERIFY(!form->isVisible());
             QCOMPARE(form->size().height(), 3);  // shrunk away
@@ -430,11 +431,69 @@ private slots:
         }
     }
 
+    // While a frame works, whatever would leave it does nothing; once it has
+    // finished, the same step leaves it. Two holders keep the window busy
+    // until both have let go.
+    void aWorkingFrameKeepsTheUserThere_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<bool>("nested");
+        for (const char *step : {"menu item", "X button", "Exit tool", "Escape", "Return", "window close"})
+            QTest::newRow(step) << QString::fromLatin1(step) << false;
+        QTest::newRow("Escape, one of two holders let go") << QStringLiteral("Escape") << true;
+    }
+    void aWorkingFrameKeepsTheUserThere()
+    {
+        QFETCH(QString, step);
+        QFETCH(bool, nested);
+        registerStandIns();
+        QVERIFY(start());
+        form->MenuItemClick(mainChild<QAction>(form, "SortDirectory1"));
+        QVERIFY(sort->isVisible());
+        const auto tryToLeave = [&] {
+            if (step == QLatin1String("menu item"))
+                mainChild<QAction>(form, "AboutMenuItem")->trigger();
+            else if (step == QLatin1String("X button"))
+                mainChild<TSkinButton>(form, "XButton")->Click();
+            else if (step == QLatin1String("Exit tool"))
+                mainChild<TSkinButton>(form, "ExitButton")->Click();
+            else if (step == QLatin1String("Escape"))
+                sendKey(Qt::Key_Escape);
+            else if (step == QLatin1String("Return"))
+                sendKey(Qt::Key_Return);
+            else
+                form->close();
+        };
+        FrameHost *host = sort->Host();
+        host->setBusy(true);
+        if (nested)
+            host->setBusy(true);
+        QVERIFY(host->frameBusy());
+        QVERIFY(!mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
+        QVERIFY(!mainChild<TSkinButton>(form, "XButton")->isEnabled());
+        QVERIFY(!mainChild<TSkinButton>(form, "ExitButton")->isEnabled());
+        tryToLeave();
+        QVERIFY(form->isVisible());
+        QVERIFY(sort->isVisible());
+        QCOMPARE(sort->closed + sort->okClicks, 0);
+
+        host->setBusy(false);
+        if (nested) {
+            tryToLeave();
+            QVERIFY(sort->isVisible());
+            host->setBusy(false);
+        }
+        QVERIFY(!host->frameBusy());
+        QVERIFY(mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
+        tryToLeave();
+        QTRY_VERIFY(!sort->isVisible());
+    }
+
     void escapeOnAnEditorWithChangesAsks()
     {
         registerStandIns();
         QVERIFY(start());
-        form->MenuItemClick(form->ConfigEditMenuItem);
+        form->MenuItemClick(mainChild<QAction>(form, "ConfigEditMenuItem"));
         config->refuseClose = true;  // the user answers Cancel
         sendKey(Qt::Key_Escape);
         QCOMPARE(config->closeRequests, 1);
@@ -445,12 +504,12 @@ private slots:
     {
         registerStandIns();
         QVERIFY(start());
-        form->MenuItemClick(form->AboutMenuItem);
+        form->MenuItemClick(mainChild<QAction>(form, "AboutMenuItem"));
         QVERIFY(form->FormKeyDown(Qt::Key_Return, Qt::NoModifier));
         QVERIFY(form->StartPanel->isVisible());
         QVERIFY(!about()->isVisible());
         // The update frame comes before the sort frame; only visible ones count.
-        form->MenuItemClick(form->Update1);
+        form->MenuItemClick(mainChild<QAction>(form, "Update1"));
         QVERIFY(form->FormKeyDown(Qt::Key_Enter, Qt::NoModifier));
         QCOMPARE(update->okClicks, 1);
         QCOMPARE(sort->okClicks, 0);
@@ -458,7 +517,7 @@ private slots:
         QVERIFY(form->FormKeyDown(Qt::Key_Return, Qt::NoModifier));
         QVERIFY(form->StartPanel->isVisible());
         // In the MyRadio editor Return reaches the editor.
-        form->MenuItemClick(form->MyProfileEditMenuItem);
+        form->MenuItemClick(mainChild<QAction>(form, "MyProfileEditMenuItem"));
         QVERIFY(!form->FormKeyDown(Qt::Key_Return, Qt::NoModifier));
     }
 
@@ -468,19 +527,19 @@ private slots:
         QVERIFY(start());
         // Ctrl+S without an editor does nothing.
         QVERIFY(!form->FormKeyDown(Qt::Key_S, Qt::ControlModifier));
-        form->MenuItemClick(form->ConfigEditMenuItem);
+        form->MenuItemClick(mainChild<QAction>(form, "ConfigEditMenuItem"));
         config->saveAsName = QStringLiteral("V:\\voxa\\config\\new.cfg");
         sendKey(Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(config->saves, 1);
         // Keys go to the playdisplay editor while it is shown.
-        form->MenuItemClick(form->PlayDisplEditorItem);
+        form->MenuItemClick(mainChild<QAction>(form, "PlayDisplEditorItem"));
         QVERIFY(!form->FormKeyDown(Qt::Key_Left, Qt::NoModifier));
         playdisplay->takeKeys = true;
         QVERIFY(form->FormKeyDown(Qt::Key_Up, Qt::NoModifier));
         QCOMPARE(playdisplay->keys, QList<int>({Qt::Key_Left, Qt::Key_Up}));
         QVERIFY(config->keys.isEmpty());
         // The window sees keys before the control that has the focus.
-        form->MenuItemClick(form->ConfigEditMenuItem);
+        form->MenuItemClick(mainChild<QAction>(form, "ConfigEditMenuItem"));
         auto *edit = new QLineEdit(config->MainPanel());
         edit->show();
         edit->setFocus();
@@ -496,8 +555,8 @@ private slots:
         QVERIFY(start());
         form->ToolButtonClick(TMainForm::ToolCommand::Save);
         form->ToolButtonClick(TMainForm::ToolCommand::SaveAs);
-        form->SaveMenu->trigger();
-        form->SaveAsMenuItem->trigger();
+        mainChild<QAction>(form, "SaveMenu")->trigger();
+        mainChild<QAction>(form, "SaveAsMenuItem")->trigger();
         for (StubEditor *e : {config, playdisplay, myradio, message, logo})
             QCOMPARE(e->saves, 0);
         QVERIFY(form->StartPanel->isVisible());
@@ -505,15 +564,15 @@ private slots:
 
         // With an editor: Save As clears the name and puts it back when
         // nothing was saved.
-        form->MenuItemClick(form->ConfigEditMenuItem);
+        form->MenuItemClick(mainChild<QAction>(form, "ConfigEditMenuItem"));
         config->setFileName(QStringLiteral("V:\\voxa\\config\\old.cfg"));
         form->ToolButtonClick(TMainForm::ToolCommand::SaveAs);
         QCOMPARE(config->savedAs, QStringList{QString()});
         QCOMPARE(config->FileName(), QStringLiteral("V:\\voxa\\config\\old.cfg"));
         config->saveAsName = QStringLiteral("V:\\voxa\\config\\new.cfg");
-        form->SaveAsMenuItem->trigger();
+        mainChild<QAction>(form, "SaveAsMenuItem")->trigger();
         QCOMPARE(config->FileName(), QStringLiteral("V:\\voxa\\config\\new.cfg"));
-        form->SaveButton->Click();
+        mainChild<TSkinButton>(form, "SaveButton")->Click();
         QCOMPARE(config->savedAs.last(), QStringLiteral("V:\\voxa\\config\\new.cfg"));
     }
 
@@ -522,22 +581,22 @@ private slots:
         registerStandIns();
         QVERIFY(start());
         form->ToolButtonClick(TMainForm::ToolCommand::Open);
-        QVERIFY(form->OpenPopup->isVisible());
-        QCOMPARE(form->OpenPopup->actions().size(), 5);
-        form->OpenPopup->hide();
+        QVERIFY(mainChild<QMenu>(form, "OpenPopup")->isVisible());
+        QCOMPARE(mainChild<QMenu>(form, "OpenPopup")->actions().size(), 5);
+        mainChild<QMenu>(form, "OpenPopup")->hide();
     }
 
     void openingAFile()
     {
         registerStandIns();
         auto *dialog = new test::StubFileDialog;
-        RegisteredDialogs().fileDialog = [dialog](TMainForm &) { return dialog; };
+        RegisteredDialogs().fileDialog = [dialog](FrameHost &, QWidget *) { return dialog; };
         QVERIFY(start());
         QCOMPARE(dialog->parentWidget(), form);
         // Cancelled: the modified editor stays as it was.
-        form->MenuItemClick(form->ConfigEditMenuItem);
+        form->MenuItemClick(mainChild<QAction>(form, "ConfigEditMenuItem"));
         config->setModified(true);
-        form->SubMenuClick(form->LoadLogoFile);
+        form->SubMenuClick(mainChild<QAction>(form, "LoadLogoFile"));
         QCOMPARE(dialog->shows, 1);
         QCOMPARE(dialog->mode, DeviceFileDialog::Mode::Open);
         QCOMPARE(dialog->folder, QStringLiteral("V:\\voxa\\config"));
@@ -551,14 +610,14 @@ private slots:
         form->ToolButtonClick(TMainForm::ToolCommand::Open);  // an editor is active: its own type
         QCOMPARE(dialog->extension, QStringLiteral("cfg"));
         QCOMPARE(config->loads, QStringList{QStringLiteral("V:\\voxa\\myradio\\rock.mra")});
-        form->SubMenuClick(form->MyRadioProfPopUp);
+        form->SubMenuClick(mainChild<QAction>(form, "MyRadioProfPopUp"));
         QCOMPARE(dialog->folder, QStringLiteral("V:\\voxa\\myradio"));
         QCOMPARE(myradio->FileName(), QStringLiteral("V:\\voxa\\myradio\\rock.mra"));
         QVERIFY(myradio->isVisible());
         QVERIFY(!config->isVisible());
         // A file the editor cannot load ends on the start panel.
         logo->loadResult = false;
-        form->SubMenuClick(form->LogoPopupItem);
+        form->SubMenuClick(mainChild<QAction>(form, "LogoPopupItem"));
         QVERIFY(form->StartPanel->isVisible());
         QVERIFY(!logo->isVisible());
     }
@@ -568,30 +627,30 @@ private slots:
         registerStandIns();
         QVERIFY(start());
         prompts->expectFile(QString());
-        form->MenuItemClick(form->LogoEditorItem);
+        form->MenuItemClick(mainChild<QAction>(form, "LogoEditorItem"));
         QCOMPARE(prompts->records().last().request.title, QStringLiteral("Choose Logo Image"));
         QCOMPARE(prompts->records().last().request.folder, QStringLiteral("V:\\"));
         QVERIFY(form->StartPanel->isVisible());
         const QString picture = root + QStringLiteral("/pictures/car.jpg");
         prompts->expectFile(picture);
-        form->MenuItemClick(form->LogoEditorItem);
+        form->MenuItemClick(mainChild<QAction>(form, "LogoEditorItem"));
         QCOMPARE(logo->imports, QStringList{picture});
         QVERIFY(logo->isVisible());
         prompts->expectFile(QString());
-        form->MenuItemClick(form->LogoEditorItem);
+        form->MenuItemClick(mainChild<QAction>(form, "LogoEditorItem"));
         QCOMPARE(prompts->records().last().request.folder, root + QStringLiteral("/pictures"));
     }
 
     void missingFramesLeaveCommandsHarmless()
     {
         QVERIFY(start());  // nothing registered but the about frame
-        form->MenuItemClick(form->ConfigEditMenuItem);
-        form->MenuItemClick(form->SortDirectory1);
-        form->SubMenuClick(form->ConfigFileOpen);
-        form->DeleteFileClick(form->ConfigFile1);
+        form->MenuItemClick(mainChild<QAction>(form, "ConfigEditMenuItem"));
+        form->MenuItemClick(mainChild<QAction>(form, "SortDirectory1"));
+        form->SubMenuClick(mainChild<QAction>(form, "ConfigFileOpen"));
+        form->DeleteFileClick(mainChild<QAction>(form, "ConfigFile1"));
         form->ToolButtonClick(TMainForm::ToolCommand::ProxySettings);
         QVERIFY(form->StartPanel->isVisible());
-        form->MenuItemClick(form->AboutMenuItem);
+        form->MenuItemClick(mainChild<QAction>(form, "AboutMenuItem"));
         QVERIFY(about()->isVisible());
     }
 
@@ -619,10 +678,10 @@ private slots:
         registerStandIns();
         QVERIFY(start());
         form->FitWindowToFrame(821, 545);
-        QCOMPARE(form->Border->width(), 35 + 821);
-        QVERIFY(form->MenuBar->geometry().right() >= form->Border->width() - 2);
+        QCOMPARE(mainChild<TSkinPanel>(form, "Border")->width(), 35 + 821);
+        QVERIFY(mainChild<TSkinMenu>(form, "MenuBar")->geometry().right() >= mainChild<TSkinPanel>(form, "Border")->width() - 2);
         form->FitWindowToFrame(408, 296);
-        QCOMPARE(form->MenuBar->width(), 760);
+        QCOMPARE(mainChild<TSkinMenu>(form, "MenuBar")->width(), 760);
     }
 
     void fitWindowEndsAtTheTarget_data()
@@ -645,16 +704,16 @@ private slots:
         QCOMPARE(form->size(), QSize(35 + frame.width(), 89 + frame.height()));
         QCOMPARE(form->pos(), where);
         QVERIFY(!form->Resizing());
-        QCOMPARE(form->Header->width(), form->width());
-        QCOMPARE(form->XButton->geometry().right(), form->width() - 5);
-        QCOMPARE(form->Border->width(), 35 + frame.width());
-        QCOMPARE(form->ToolPanel->height(), frame.height());
+        QCOMPARE(mainChild<TSkinPanel>(form, "Header")->width(), form->width());
+        QCOMPARE(mainChild<TSkinButton>(form, "XButton")->geometry().right(), form->width() - 5);
+        QCOMPARE(mainChild<TSkinPanel>(form, "Border")->width(), 35 + frame.width());
+        QCOMPARE(mainChild<TSkinPanel>(form, "ToolPanel")->height(), frame.height());
         // The close button is drawn at the new right end of the header.
-        QVERIFY(form->XButton->isVisible());
+        QVERIFY(mainChild<TSkinButton>(form, "XButton")->isVisible());
         const QImage shot = form->grab().toImage();
-        const QRect x = form->XButton->geometry();
-        QCOMPARE(shot.pixel(x.center()), form->XButton->RenderPicture().pixel(x.center() - x.topLeft()));
-        QCOMPARE(form->ToolPanel->Background().height(), frame.height());
+        const QRect x = mainChild<TSkinButton>(form, "XButton")->geometry();
+        QCOMPARE(shot.pixel(x.center()), mainChild<TSkinButton>(form, "XButton")->RenderPicture().pixel(x.center() - x.topLeft()));
+        QCOMPARE(mainChild<TSkinPanel>(form, "ToolPanel")->Background().height(), frame.height());
         // Steps of 5 pixels along the longer side, each followed by the same
         // wait, which makes the longer side take about half a second.
         const int dx = std::abs(35 + frame.width() - 380), dy = std::abs(89 + frame.height() - 240);
@@ -672,14 +731,14 @@ private slots:
         // The real, timed animation: the event loop runs between its steps.
         TMainForm::setInstantAnimations(false);
         auto restore = qScopeGuard([] { TMainForm::setInstantAnimations(true); });
-        form->AboutMenuItem->trigger();
+        mainChild<QAction>(form, "AboutMenuItem")->trigger();
         QVERIFY(form->Busy());
         QVERIFY(!about()->isVisible());
         // Menu items, tool buttons, keys and closing do nothing meanwhile.
         QTest::qWait(60);
         QVERIFY(form->Resizing());
-        form->SortDirectory1->trigger();
-        form->ExitButton->Click();
+        mainChild<QAction>(form, "SortDirectory1")->trigger();
+        mainChild<TSkinButton>(form, "ExitButton")->Click();
         QTest::keyClick(form, Qt::Key_Escape);
         form->close();
         QTRY_VERIFY_WITH_TIMEOUT(!form->Busy(), 3000);
@@ -687,7 +746,7 @@ private slots:
         QVERIFY(!sort->isVisible());
         QVERIFY(form->isVisible());
         // Afterwards commands work again.
-        form->SortDirectory1->trigger();
+        mainChild<QAction>(form, "SortDirectory1")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(sort->isVisible(), 3000);
     }
 
@@ -697,7 +756,7 @@ private slots:
         QVERIFY(start());
         const QSize s = screen();
         // Dragged by the header, partly off the bottom-right corner.
-        QWidget *header = form->Header;
+        QWidget *header = mainChild<TSkinPanel>(form, "Header");
         const QPoint grab = form->pos() + QPoint(100, 10);
         QMouseEvent hover(QEvent::MouseMove, QPointF(100, 10), QPointF(grab), Qt::NoButton, Qt::NoButton,
                           Qt::NoModifier);
@@ -707,7 +766,7 @@ private slots:
                          Qt::NoModifier);
         QCoreApplication::sendEvent(header, &drag);
         QCOMPARE(form->pos(), to - QPoint(100, 10));
-        form->MenuItemClick(form->AboutMenuItem);
+        form->MenuItemClick(mainChild<QAction>(form, "AboutMenuItem"));
         QCOMPARE(form->geometry().right(), s.width() - 1);
         QCOMPARE(form->geometry().bottom(), s.height() - 1);
         // Off the top-left too: the header must stay within reach.
@@ -819,7 +878,7 @@ private slots:
             const QPoint global = grab + by;
             const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
             QMouseEvent e(type, QPointF(global - form->pos()), QPointF(global), button, buttons, Qt::NoModifier);
-            QCoreApplication::sendEvent(form->Header, &e);
+            QCoreApplication::sendEvent(mainChild<TSkinPanel>(form, "Header"), &e);
         };
         // A click, and a press moving less than the drag distance, ask nothing.
         send(QEvent::MouseButtonPress, {}, Qt::LeftButton);
@@ -906,7 +965,7 @@ private slots:
             QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\manager\\Language\\voxam2eng.html"), "<p>"));
         processes->startSucceeds = opens;
         prompts->expectMessage(reason);
-        form->MarlekVOXAManager20Help1->trigger();
+        mainChild<QAction>(form, "MarlekVOXAManager20Help1")->trigger();
         // The file is named as this computer knows it.
         QVERIFY(prompts->lastMessage().text.contains(platform::toNative(form->HelpFilePath())));
         QVERIFY(!prompts->lastMessage().text.contains(QStringLiteral("V:\\")));
@@ -917,15 +976,15 @@ private slots:
     {
         registerStandIns();
         form = new TMainForm;
-        form->VOXATypeChoose(form->VOXAC1);
+        form->VOXATypeChoose(mainChild<QAction>(form, "VOXAC1"));
         QCOMPARE(appState().DisplayType, quint8(2));
-        QCOMPARE(TMainForm::ImageIndex(form->VOXAC1), 12);
-        QCOMPARE(TMainForm::ImageIndex(form->VOXAA), -1);
-        QVERIFY(!form->VOXAC1->icon().isNull());
-        form->VOXAA->trigger();
+        QCOMPARE(TMainForm::ImageIndex(mainChild<QAction>(form, "VOXAC1")), 12);
+        QCOMPARE(TMainForm::ImageIndex(mainChild<QAction>(form, "VOXAA")), -1);
+        QVERIFY(!mainChild<QAction>(form, "VOXAC1")->icon().isNull());
+        mainChild<QAction>(form, "VOXAA")->trigger();
         QCOMPARE(appState().DisplayType, quint8(1));
-        QCOMPARE(TMainForm::ImageIndex(form->VOXAC1), -1);
-        QVERIFY(form->VOXAC1->icon().isNull());
+        QCOMPARE(TMainForm::ImageIndex(mainChild<QAction>(form, "VOXAC1")), -1);
+        QVERIFY(mainChild<QAction>(form, "VOXAC1")->icon().isNull());
     }
 
     // ---------------------------------------------------------- settings
@@ -934,7 +993,7 @@ private slots:
     {
         registerStandIns();
         auto *proxy = new test::StubProxyDialog;
-        RegisteredDialogs().proxyDialog = [proxy](TMainForm &) { return proxy; };
+        RegisteredDialogs().proxyDialog = [proxy](FrameHost &, QWidget *) { return proxy; };
         QVERIFY(test::TestDriveTable::writeFile(ini(), QByteArray(TIniFileHandler::Header) +
                                                            "\r\nDisplay Type = va-da\r\nProxy Server = gate\r\n"
                                                            "Use Proxy = TRUE\r\nProxy Port = 3128"));
@@ -942,7 +1001,7 @@ private slots:
         // The proxy dialog got the stored values, the display type its item.
         QCOMPARE(proxy->values, (ProxyValues{true, QStringLiteral("gate"), 3128}));
         QCOMPARE(appState().DisplayType, quint8(2));
-        QCOMPARE(TMainForm::ImageIndex(form->VOXAC1), 12);
+        QCOMPARE(TMainForm::ImageIndex(mainChild<QAction>(form, "VOXAC1")), 12);
         form->move(123, 77);
         findExport->quarantine = QStringLiteral("Bad Files");
         proxy->values.Port = 8081;
@@ -1008,7 +1067,7 @@ private slots:
     {
         registerStandIns();
         QVERIFY(start());
-        form->MenuItemClick(form->AboutMenuItem);
+        form->MenuItemClick(mainChild<QAction>(form, "AboutMenuItem"));
         config->setModified(true);  // hidden, holding changes
         config->refuseClose = true;  // the user answers Cancel
         QVERIFY(!form->FormCloseQuery());

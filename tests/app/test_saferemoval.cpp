@@ -11,6 +11,7 @@
 #include "support/scriptedprompts.h"
 #include "support/standindesktop.h"
 #include "support/testdrives.h"
+#include "support/mainwidgets.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -86,8 +87,8 @@ private slots:
         }
         drives->setDevice(QLatin1Char('V'), device);
         test::RecordingProcesses processes;
-        QVERIFY(item() && form->VOXAPopup->actions().contains(item()));
-        emit form->VOXAPopup->aboutToShow();
+        QVERIFY(item() && mainChild<QMenu>(form, "VOXAPopup")->actions().contains(item()));
+        emit mainChild<QMenu>(form, "VOXAPopup")->aboutToShow();
         QCOMPARE(item()->isEnabled(), enabled);
         if (!message.isEmpty())
             prompts->expectMessage(message.constFirst(), closed ? Button::Yes : Button::No);

@@ -15,6 +15,7 @@
 #include "ui/skinfonts.h"
 #include "ui/skinmenu.h"
 #include "ui/skinpanel.h"
+#include "support/mainwidgets.h"
 
 #include <QApplication>
 #include <QDir>
@@ -121,14 +122,14 @@ private slots:
         QVERIFY(!appState().NormalRun);
         QVERIFY(chooser());
         QVERIFY(chooser()->isVisibleTo(form));
-        QVERIFY(!form->MenuBar->isEnabled());
-        QVERIFY(!form->ToolPanel->isEnabled());
+        QVERIFY(!mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
+        QVERIFY(!mainChild<TSkinPanel>(form, "ToolPanel")->isEnabled());
         QCOMPARE(rowTexts(0), QStringList{QStringLiteral("      E [PLAYER]")});
         QCOMPARE(rowTexts(1), QStringList{QStringLiteral("Not Available")});
         // Install mode: no way out but OK, which sits at the bottom right.
         QVERIFY(!chooser()->CloseButton->isVisibleTo(chooser()));
         QCOMPARE(chooser()->OKButton->geometry().right(), 436 - 6 - 1);
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Install VOXA Manager v. 3.01.01"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Install VOXA Manager v. 3.01.01"));
 
         QVERIFY(form->FormKeyDown(Qt::Key_Return, Qt::NoModifier));
         QVERIFY(fs::exists(QStringLiteral("E:\\voxa\\manager\\voxam2")));
@@ -189,7 +190,7 @@ private slots:
 
         // A drive plugged in after the start shows up.
         drives->add('G', DriveType::Fixed, QStringLiteral("NTFS"), QStringLiteral("USBDISK"));
-        form->MenuItemClick(form->ChooseVOXADrive1);
+        form->MenuItemClick(mainChild<QAction>(form, "ChooseVOXADrive1"));
         QVERIFY(chooser()->isVisibleTo(form));
         QCOMPARE(rowTexts(0), (QStringList{QStringLiteral("      G [USBDISK]"), QStringLiteral("V [VOXA]")}));
         QCOMPARE(chooser()->DrivesView->currentItem()->text(0), QStringLiteral("V [VOXA]"));
@@ -201,8 +202,8 @@ private slots:
 
         chooser()->CloseButton->Click();
         QVERIFY(form->StartPanel->isVisibleTo(form));
-        QVERIFY(form->MenuBar->isEnabled());
-        QVERIFY(form->ToolPanel->isEnabled());
+        QVERIFY(mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
+        QVERIFY(mainChild<TSkinPanel>(form, "ToolPanel")->isEnabled());
         QCOMPARE(chooser()->DrivesView->topLevelItemCount(), 0);
         QVERIFY(procs->calls.isEmpty() || procs->calls.last().kind == ProcessCall::Sleep);
     }

@@ -34,14 +34,14 @@ namespace {
 // The sample drive is the player's drive, in a normal run.
 class SampleDriveLocator : public voxa::DriveLocator {
 public:
-    voxa::TOtherFrame *createChooser(voxa::TMainForm &) override { return nullptr; }
-    bool LocateManager(voxa::TMainForm &main, bool) override
+    voxa::TOtherFrame *createChooser(voxa::StartupHost &, QWidget *) override { return nullptr; }
+    bool LocateManager(voxa::StartupHost &main, bool) override
     {
         voxa::appState().DriveLetter = QLatin1Char('V');
-        main.LoadWindowSettings();
+        main.loadWindowSettings();
         return true;
     }
-    void CompleteInstallation(voxa::TMainForm &) override {}
+    void CompleteInstallation(voxa::StartupHost &) override {}
 };
 
 }  // namespace

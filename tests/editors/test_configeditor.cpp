@@ -15,6 +15,7 @@
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
 #include "ui/skinslider.h"
+#include "support/mainwidgets.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -58,11 +59,11 @@ class TestConfigEditor : public QObject, private test::FrameWindow {
 
     TConfigEditor *editor = nullptr;
 
-    void open(const QString &row) { openFromDialog(form->ConfigFileOpen, row); }
+    void open(const QString &row) { openFromDialog(mainChild<QAction>(form, "ConfigFileOpen"), row); }
 
     void newDocument()
     {
-        form->ConfigEditMenuItem->trigger();
+        mainChild<QAction>(form, "ConfigEditMenuItem")->trigger();
         QVERIFY(editor->isVisible());
     }
 
@@ -120,7 +121,7 @@ private slots:
     void newDocumentSavedUnchangedWritesOnlyUnchangedMarks()
     {
         newDocument();
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Config Editor: Untitled"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Config Editor: Untitled"));
         QVERIFY(!editor->Modified());
         saveAsTyped(QStringLiteral("fresh"));
         QByteArray expected("R7CFG2.00", 9);
@@ -130,7 +131,7 @@ private slots:
         for (int i = 0; i < 6; ++i)
             expected += QByteArray("\xFF\xFF", 2) + QByteArray(14, '\0');
         QCOMPARE(test::TestDriveTable::readFile(Config + QStringLiteral("fresh.cfg")), expected);
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Config Editor: fresh"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Config Editor: fresh"));
     }
 
     void tickingStoresTheDefault_data()
@@ -293,7 +294,7 @@ private slots:
     {
         open(QStringLiteral("Party"));
         QVERIFY(editor->isVisible());
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Config Editor: Party"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Config Editor: Party"));
         QVERIFY(!editor->Modified());
         QVERIFY(editor->KeepLoaded());
         // Bass +5 and Treble +3 with "User", as loaded.
@@ -519,8 +520,8 @@ private slots:
         const QByteArray native = QFile::encodeName(root + QStringLiteral("/voxa/config/") + path.mid(15));
         QVERIFY(content.isEmpty() ? ::mkfifo(native.constData(), 0644) == 0 : test::TestDriveTable::writeFile(path, content));
         prompts->expectMessage(message);
-        openFromDialog(messages ? form->LoadMGSFile : form->ConfigFileOpen, QStringLiteral("Bad"));
-        (messages ? form->StartPanel->MessageButton : form->StartPanel->ConfigButton)->Click();
+        openFromDialog(messages ? mainChild<QAction>(form, "LoadMGSFile") : mainChild<QAction>(form, "ConfigFileOpen"), QStringLiteral("Bad"));
+        (messages ? form->StartPanel->Button(FrameKind::MessageEditor) : form->StartPanel->Button(FrameKind::ConfigEditor))->Click();
         QString asked;
         whenShown([this, &asked] { asked = fileDialog()->windowTitle(), fileDialog()->CancelButton->Click(); });
         QTest::keyClick(form, Qt::Key_S, Qt::ControlModifier);
@@ -534,12 +535,12 @@ private slots:
     {
         open(QStringLiteral("Party"));
         QVERIFY(editor->BassTrack->isEnabled());
-        form->ConfigEditMenuItem->trigger();
+        mainChild<QAction>(form, "ConfigEditMenuItem")->trigger();
         QVERIFY(editor->isVisible());
         QVERIFY(editor->FileName().isEmpty());
         QCOMPARE(editor->Document(), ConfigDocument());
         QVERIFY(!editor->BassTrack->isEnabled());
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Config Editor: Untitled"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Config Editor: Untitled"));
     }
 
     void germanCaptions()
@@ -554,7 +555,7 @@ private slots:
         QCOMPARE(editor->group(18)->items[3]->text(), QStringLiteral("Aus"));
         QCOMPARE(editor->StarLabel->text(), QStringLiteral("* Beim VOXA-C ohne Wirkung"));
         QCOMPARE(changeOf(28)->text(), QStringLiteral("\u00c4ndern"));
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Config Editor: Unbenannt"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Config Editor: Unbenannt"));
     }
 };
 

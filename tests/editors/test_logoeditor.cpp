@@ -12,6 +12,7 @@
 #include "support/testdrives.h"
 #include "support/toolrun.h"
 #include "ui/skinbutton.h"
+#include "support/mainwidgets.h"
 
 #include <QCheckBox>
 #include <QImage>
@@ -55,7 +56,7 @@ class TestLogoEditor : public QObject, private test::FrameWindow {
     {
         appState().DisplayType = quint8(displayType);
         prompts->expectFile(path);
-        form->LogoEditorItem->trigger();
+        mainChild<QAction>(form, "LogoEditorItem")->trigger();
         QVERIFY(editor->isVisible());
         QVERIFY(editor->HasPictureView());
     }
@@ -145,7 +146,7 @@ private slots:
         QFETCH(int, yRange);
         QFETCH(bool, blackFrame);
         importPicture(makePicture(QStringLiteral("pic.bmp"), picture));
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Logo Editor: Untitled"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Logo Editor: Untitled"));
         QCOMPARE(editor->Canvas().size(), canvas);
         QCOMPARE(editor->PictureOffset(), offset);
         QCOMPARE(editor->TheImage->size(), view);
@@ -360,7 +361,7 @@ private slots:
         editor->setFileName(logoPath);
         QTest::keyClick(form, Qt::Key_S, Qt::ControlModifier);
         QVERIFY(!editor->Modified());
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Logo Editor: mine"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Logo Editor: mine"));
 
         const QString toolOut = root + QStringLiteral("/tool.lce");
         const test::Run r = test::run({QStringLiteral("logo"), picture, toolOut, QStringLiteral("--type"),
@@ -439,7 +440,7 @@ private slots:
         editor->setFileName(logoPath);
         QVERIFY(editor->Load());
         form->ShowFrame(editor);
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Logo Editor: wide"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Logo Editor: wide"));
         QVERIFY(editor->VOXACCheck->isChecked());
         QVERIFY(editor->BigLogoPanel->isVisible());
         QCOMPARE(editor->PreviewLogo(VaDaDisplay), logo);
@@ -450,7 +451,7 @@ private slots:
         editor->OpenButton->Click();
         QCOMPARE(prompts->records().last().request.filters.join(QString()), QStringLiteral("Pictures (*.bmp *.jpg *.jpeg)"));
         QVERIFY(editor->FileName().isEmpty());
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Logo Editor: Untitled"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Logo Editor: Untitled"));
         QVERIFY(editor->HasPictureView());
         // The type comes from the setting again (VOXA-A), not from the file.
         QVERIFY(editor->VOXAACheck->isChecked());
@@ -488,7 +489,7 @@ private slots:
         }
         appState().DisplayType = 1;
         prompts->expectFile(path).expectMessage(message);
-        form->LogoEditorItem->trigger();
+        mainChild<QAction>(form, "LogoEditorItem")->trigger();
         QVERIFY(!editor->isVisible());
         QVERIFY(form->StartPanel->isVisible());
 

@@ -14,6 +14,7 @@
 #include "support/framewindow.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
+#include "support/mainwidgets.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -65,7 +66,7 @@ class TestMessageEditor : public QObject, private test::FrameWindow {
         QVERIFY(editor);
     }
 
-    void open(const QString &row) { openFromDialog(form->LoadMGSFile, row); }
+    void open(const QString &row) { openFromDialog(mainChild<QAction>(form, "LoadMGSFile"), row); }
 
     // Selects the row of a message number and types over its value.
     void type(QTreeWidget *list, quint16 id, const QString &text)
@@ -106,10 +107,10 @@ private slots:
         QCOMPARE(messageSets().ReferenceMessages, defaults.entries);
         QCOMPARE(messageSets().FirmwareVersion, defaults.firmwareVersion);
         QCOMPARE(editor->FirmWareLabel->text(), QStringLiteral("Firmware Version: 2.10"));
-        QVERIFY(form->MSGEditMenuItem->isEnabled());
-        form->StartPanel->MessageButton->Click();
+        QVERIFY(mainChild<QAction>(form, "MSGEditMenuItem")->isEnabled());
+        form->StartPanel->Button(FrameKind::MessageEditor)->Click();
         QVERIFY(editor->isVisible());
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Message Editor: Untitled"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Message Editor: Untitled"));
         // Every number in its list, in number order, 1280 and 1281 nowhere.
         int shown = 0;
         for (QTreeWidget *list : {editor->MenuItemsList, editor->MenuValuesList, editor->ErrorMessagesList,
@@ -135,28 +136,28 @@ private slots:
     void withoutDefaultSetTheEditorIsUnavailable()
     {
         start(false);
-        for (QAction *a : {form->MSGEditMenuItem, form->MessagePopupItem, form->LoadMGSFile})
+        for (QAction *a : {mainChild<QAction>(form, "MSGEditMenuItem"), mainChild<QAction>(form, "MessagePopupItem"), mainChild<QAction>(form, "LoadMGSFile")})
             QVERIFY(!a->isEnabled());
-        QVERIFY(!form->StartPanel->MessageButton->isEnabled());
+        QVERIFY(!form->StartPanel->Button(FrameKind::MessageEditor)->isEnabled());
         QVERIFY(messageSets().ReferenceMessages.isEmpty());
     }
 
     void untitledSavedUnchangedHoldsNoEntries()
     {
         start();
-        form->MSGEditMenuItem->trigger();
+        mainChild<QAction>(form, "MSGEditMenuItem")->trigger();
         saveAsTyped(QStringLiteral("plain"));
         const QByteArray file = test::TestDriveTable::readFile(Config + QStringLiteral("plain.mgs"));
         QByteArray expected = QByteArray("R7MGS1.01", 9) + '\0' + "SW" + defaults.firmwareVersion + '\0';
         expected += QByteArray(4096 - expected.size(), '\xFF');
         QCOMPARE(file, expected);
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Message Editor: plain"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Message Editor: plain"));
     }
 
     void oneChangedTextSavesItAndTheGenres()
     {
         start();
-        form->MSGEditMenuItem->trigger();
+        mainChild<QAction>(form, "MSGEditMenuItem")->trigger();
         type(editor->MenuItemsList, 513, QStringLiteral("Hangero"));
         QVERIFY(editor->Modified());
         const QTreeWidgetItem *row = editor->MenuItemsList->topLevelItem(rowOf(editor->MenuItemsList, 513));
@@ -177,7 +178,7 @@ private slots:
     void typingTheNameBackRemovesTheMark()
     {
         start();
-        form->MSGEditMenuItem->trigger();
+        mainChild<QAction>(form, "MSGEditMenuItem")->trigger();
         QTreeWidget *list = editor->MenuValuesList;
         const QString name = list->topLevelItem(rowOf(list, 276))->text(0);
         type(list, 276, QStringLiteral("Rokk"));
@@ -192,7 +193,7 @@ private slots:
     void returnEscapeUpAndDown()
     {
         start();
-        form->MSGEditMenuItem->trigger();
+        mainChild<QAction>(form, "MSGEditMenuItem")->trigger();
         QTreeWidget *list = editor->ErrorMessagesList;
         QVERIFY(list->topLevelItemCount() >= 3);
         editor->SelectRow(list, 0);
@@ -232,7 +233,7 @@ private slots:
     void pageChangesKeepTheirRows()
     {
         start();
-        form->MSGEditMenuItem->trigger();
+        mainChild<QAction>(form, "MSGEditMenuItem")->trigger();
         type(editor->MenuItemsList, 514, QStringLiteral("Bal"));
         editor->MSGPages->setCurrentWidget(editor->OtherMessagesList);
         QCOMPARE(editor->CurrentList(), editor->OtherMessagesList);
@@ -258,7 +259,7 @@ private slots:
         start();
         open(QStringLiteral("User"));
         QVERIFY(editor->isVisible());
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Message Editor: User"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Message Editor: User"));
         // The firmware version of a user's file is not taken.
         QCOMPARE(editor->FirmWareLabel->text(), QStringLiteral("Firmware Version: 2.10"));
         QTreeWidget *items = editor->MenuItemsList;
@@ -276,7 +277,7 @@ private slots:
     void tooMuchTextIsRefused()
     {
         start();
-        form->MSGEditMenuItem->trigger();
+        mainChild<QAction>(form, "MSGEditMenuItem")->trigger();
         type(editor->MenuItemsList, 513, QStringLiteral("A"));
         const QString longText(120, QLatin1Char('w'));
         int rows = 0;
@@ -346,10 +347,10 @@ private slots:
         QVERIFY(QFile::copy(QStringLiteral(VOXA_SOURCE_DIR "/data/Language/German.lng"),
                             root + QStringLiteral("/voxa/manager/Language/German.lng")));
         start();
-        form->MSGEditMenuItem->trigger();
+        mainChild<QAction>(form, "MSGEditMenuItem")->trigger();
         form->ListLanguages();
         form->ApplyLanguage(QStringLiteral("Deutsch"));
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Nachrichten-Editor: Unbenannt"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Nachrichten-Editor: Unbenannt"));
         QCOMPARE(editor->FirmWareLabel->text(), QStringLiteral("Firmware-Version: 2.10"));
         QCOMPARE(editor->MSGPages->tabText(0), QStringLiteral("Men\u00fcpunkte"));
         QCOMPARE(editor->MenuItemsList->headerItem()->text(1), QStringLiteral("Angezeigter Wert"));

@@ -20,6 +20,7 @@
 #include "support/testdrives.h"
 #include "ui/skinbutton.h"
 #include "ui/skinslider.h"
+#include "support/mainwidgets.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -35,7 +36,7 @@ namespace {
 // The MyRadio copy as the editor sees it: records what it was handed.
 class StubCopyFrame : public TOtherFrame, public MyRadioCopyHandOff {
 public:
-    explicit StubCopyFrame(TMainForm *main) : TOtherFrame(main, QSize(400, 300)) {}
+    StubCopyFrame(FrameHost *host, QWidget *parent) : TOtherFrame(host, parent, QSize(400, 300)) {}
     void EnterEditorMode(const QString &profileFileName, const QList<MyRadioElement> &elements,
                          bool modified) override
     {
@@ -85,7 +86,7 @@ class TestMyRadioEditor : public QObject, private test::FrameWindow {
 
     void showNew()
     {
-        form->MyProfileEditMenuItem->trigger();
+        mainChild<QAction>(form, "MyProfileEditMenuItem")->trigger();
         QVERIFY(editor->isVisible());
     }
 
@@ -160,8 +161,8 @@ private slots:
         file("V:\\song.mp3");
         RegisterEditorDialogs();
         RegisterMyRadioEditor();
-        RegisterFrame(FrameKind::MyRadioCopy, [this](TMainForm &m) -> QWidget * {
-            copyFrame = new StubCopyFrame(&m);
+        RegisterFrame(FrameKind::MyRadioCopy, [this](FrameHost &host, QWidget *parent) -> QWidget * {
+            copyFrame = new StubCopyFrame(&host, parent);
             return copyFrame;
         });
         QVERIFY(showMainWindow());
@@ -179,7 +180,7 @@ private slots:
     void treeShowsFoldersAndMp3FilesTwoLevelsDeep()
     {
         showNew();
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("MyRadio Editor: Untitled"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("MyRadio Editor: Untitled"));
         QStringList top;
         for (int i = 0; i < editor->ProfileTree->topLevelItemCount(); ++i)
             top.append(editor->ProfileTree->topLevelItem(i)->text(0));
@@ -341,7 +342,7 @@ private slots:
         editor->setFileName(path);
         QVERIFY(editor->SaveDocument());
         QVERIFY(!editor->Modified());
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("MyRadio Editor: mine"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("MyRadio Editor: mine"));
         // Two of class 10: unit 214748363, shares 2147483630.
         QCOMPARE(test::TestDriveTable::readFile(path),
                  profileBytes({{"music\\jazz", 2147483630u}, {"\\song.mp3", 2147483630u}}));
@@ -357,7 +358,7 @@ private slots:
         QCOMPARE(column(2), (QStringList{"music\\", "\\"}));
         QCOMPARE(column(1), (QStringList{"10  [50.0%] ", "10  [50.0%] "}));
         QCOMPARE(editor->ItemLabel->text(), QStringLiteral("2"));
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("MyRadio Editor: mine"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("MyRadio Editor: mine"));
         QVERIFY(!editor->Modified());
     }
 
@@ -652,7 +653,7 @@ private slots:
         QVERIFY(editor->Modified());
         QVERIFY(!editor->CopyKeep());
         QCOMPARE(column(0), (QStringList{"jazz", "song.mp3"}));
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("MyRadio Editor: mix"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("MyRadio Editor: mix"));
         QVERIFY(editor->ProfileTree->topLevelItemCount() > 0);
 
         // A later close forgets the profile again.

@@ -12,6 +12,7 @@
 #include "support/testdrives.h"
 #include "support/toolrun.h"
 #include "ui/skinbutton.h"
+#include "support/mainwidgets.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -31,7 +32,7 @@ class TestPlaydisplayEditor : public QObject, private test::FrameWindow {
     void showNew(int displayType = VoxaADisplay)
     {
         appState().DisplayType = quint8(displayType);
-        form->PlayDisplEditorItem->trigger();
+        mainChild<QAction>(form, "PlayDisplEditorItem")->trigger();
         QVERIFY(editor->isVisible());
     }
 
@@ -98,7 +99,7 @@ private slots:
         QFETCH(int, displayType);
         QFETCH(QRect, expected);
         showNew(displayType);
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Playdisplay Editor: Untitled"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Playdisplay Editor: Untitled"));
         QVERIFY(!editor->Modified());
         add(caption.constData(), big, inverse);
         const PlayField f = selected();
@@ -278,7 +279,7 @@ private slots:
         editor->setFileName(QStringLiteral("V:\\voxa\\config\\wide.ply"));
         QVERIFY(editor->Load());
         form->ShowFrame(editor);
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Playdisplay Editor: wide"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Playdisplay Editor: wide"));
         QCOMPARE(editor->CurrentDisplayType(), VaDaDisplay);
         QVERIFY(editor->BigPlayDispPaint->isVisible());
         QVERIFY(!editor->PlayDispPaint->isVisible());

@@ -14,6 +14,7 @@
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
 #include "ui/skin.h"
+#include "support/mainwidgets.h"
 
 #include <QCheckBox>
 #include <QApplication>
@@ -98,13 +99,13 @@ class TestFindExportFrame : public QObject, private test::FrameWindow {
         QVERIFY(frame->Searching());
         QVERIFY(!frame->FindBox->isEnabled());
         QVERIFY(!frame->OKButton->isEnabled());
-        QVERIFY(!form->MenuBar->isEnabled());
+        QVERIFY(!mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
         frame->FindButtonClick();  // a second start is ignored
         QVERIFY(done.wait(10000));
         QCOMPARE(done.size(), 1);
         QVERIFY(!frame->Searching());
         QVERIFY(frame->FindBox->isEnabled());
-        QVERIFY(form->MenuBar->isEnabled());
+        QVERIFY(mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
         QCOMPARE(frame->SearchLabel->text(), QString());
         QCOMPARE(frame->ItemNumLabel->text(), QString::number(frame->FileList->topLevelItemCount()));
     }
@@ -152,7 +153,7 @@ private slots:
     {
         put(QStringLiteral("V:\\music\\rock\\deep\\a.mp3"), mp3());
         show();
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("MP3 Find/Export"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("MP3 Find/Export"));
         QCOMPARE(frame->ProfileTree->currentItem()->text(0), QStringLiteral("music"));
         // Two levels are listed; a third comes when its parent opens.
         QTreeWidgetItem *music = frame->ProfileTree->currentItem();
@@ -172,7 +173,7 @@ private slots:
                            static_cast<QWidget *>(frame->SizeSpin)})
             QVERIFY(!w->isEnabled());
         frame->CloseFrame(false);
-        QCOMPARE(form->FileNameLabel->text(), QString());
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QString());
         QCOMPARE(frame->ProfileTree->topLevelItemCount(), 0);
     }
 
@@ -670,7 +671,7 @@ private slots:
         QVERIFY(!frame->Searching());
         QCOMPARE(frame->FileList->topLevelItemCount(), 0);
         QVERIFY(!QApplication::overrideCursor());
-        QVERIFY(form->MenuBar->isEnabled());
+        QVERIFY(mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
         QVERIFY(form->StartPanel->isVisible());
     }
 };

@@ -10,6 +10,7 @@
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
 #include "ui/skinbutton.h"
+#include "support/mainwidgets.h"
 
 #include <QLabel>
 #include <QTest>
@@ -71,8 +72,8 @@ private slots:
         auto *copy = qobject_cast<TMyRadioCopyFrame *>(form->Frame(FrameKind::MyRadioCopy));
         QVERIFY(editor && copy);
         // mix.mra opened, a row added from the tree, the Copy button pressed.
-        openFromDialog(form->MyRadioProfOpen, QStringLiteral("Mix"));
-        const QString editorTitle = form->FileNameLabel->text();
+        openFromDialog(mainChild<QAction>(form, "MyRadioProfOpen"), QStringLiteral("Mix"));
+        const QString editorTitle = mainChild<QLabel>(form, "FileNameLabel")->text();
         editor->FindNode(QStringLiteral("music"))->setExpanded(true);
         editor->ProfileTree->clearSelection();
         editor->FindNode(QStringLiteral("music\\b.mp3"))->setSelected(true);
@@ -84,7 +85,7 @@ private slots:
             prompts->expectMessage(msg(Msg::SaveChanges), Button(answer));
 
         if (route == "menu")
-            form->MenuItemClick(form->AboutMenuItem);
+            form->MenuItemClick(mainChild<QAction>(form, "AboutMenuItem"));
         else if (route == "escape")
             QVERIFY(form->FormKeyDown(Qt::Key_Escape, Qt::NoModifier));
         else {
@@ -102,7 +103,7 @@ private slots:
             copy->OKButton->Click();
             QVERIFY(editor->isVisible() && editor->Modified());
             QCOMPARE(editor->Rows().size(), 2);
-            QCOMPARE(form->FileNameLabel->text(), editorTitle);
+            QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), editorTitle);
             prompts->expectMessage(msg(Msg::SaveChanges), Button::No);
             editor->CancelButton->Click();
             QCOMPARE(prompts->pending(), 0);
@@ -110,7 +111,7 @@ private slots:
         }
         QVERIFY((after == "about" ? form->Frame(FrameKind::About) : form->StartPanel)->isVisible());
         // The profile was closed: the editor starts an untitled one.
-        form->MenuItemClick(form->MyProfileEditMenuItem);
+        form->MenuItemClick(mainChild<QAction>(form, "MyProfileEditMenuItem"));
         QVERIFY(editor->Rows().isEmpty() && !editor->Modified());
         QCOMPARE(savedPaths(), saved);
     }

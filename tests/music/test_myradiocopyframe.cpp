@@ -15,6 +15,7 @@
 #include "support/testdrives.h"
 #include "ui/skinbutton.h"
 #include "ui/skinprogressbar.h"
+#include "support/mainwidgets.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -65,23 +66,23 @@ QStringList paths(const QList<MyRadioElement> &list)
 // hands the profile over and the frame gives it back.
 class StubMyRadioEditor : public TEditorFrame, public MyRadioCopyReturn {
 public:
-    explicit StubMyRadioEditor(TMainForm *main) : TEditorFrame(main, main), m_main(main) { resize(348, 240); }
+    StubMyRadioEditor(FrameHost *host, QWidget *parent) : TEditorFrame(host, parent) { resize(348, 240); }
 
     void MyRadioCopyButtonClick()
     {
-        auto *copy = m_main->Frame(FrameKind::MyRadioCopy);
+        auto *copy = Host()->frame(FrameKind::MyRadioCopy);
         auto *handOff = dynamic_cast<MyRadioCopyHandOff *>(copy);
         QVERIFY(handOff);
         handOff->EnterEditorMode(FileName(), list, Modified());
         setModified(false);
         QVERIFY(CloseEditor(true));
-        m_main->ShowFrame(copy);
+        Host()->showFrame(copy);
     }
     void EditorModeEnded(bool modified) override
     {
         ++returns;
         setModified(modified);
-        m_main->ShowFrame(this);
+        Host()->showFrame(this);
     }
     bool EditorModeLeft(bool modified) override
     {
@@ -92,7 +93,6 @@ public:
         return false;
     }
 
-    TMainForm *m_main;
     QList<MyRadioElement> list;
     int returns = 0;
 };
@@ -112,7 +112,7 @@ class TestMyRadioCopyFrame : public QObject, private test::FrameWindow {
 
     void showMenuMode()
     {
-        form->MenuItemClick(form->MyRadioCopyMenu);
+        form->MenuItemClick(mainChild<QAction>(form, "MyRadioCopyMenu"));
         QVERIFY(frame()->isVisible());
     }
 
@@ -178,7 +178,7 @@ private slots:
         RegisterMyRadioCopyFrame();
         if (withEditor)
             RegisterFrame(FrameKind::MyRadioEditor,
-                          [this](TMainForm &m) { return editor = new StubMyRadioEditor(&m); });
+                          [this](FrameHost &host, QWidget *parent) { return editor = new StubMyRadioEditor(&host, parent); });
         QVERIFY(showMainWindow());
         QVERIFY(form->StartPanel->isVisible());
         QVERIFY(frame());
@@ -194,7 +194,7 @@ private slots:
     {
         showMenuMode();
         TMyRadioCopyFrame *f = frame();
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("MyRadio Copy"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("MyRadio Copy"));
         // Short names only, in the file lists' form; other files left out.
         QCOMPARE(texts(f->FileList), (QStringList{"Gone", "Pop", "Rock"}));
         QVERIFY(f->FileList->isVisible() && f->SelectMRALabel->isVisible());
@@ -289,7 +289,7 @@ private slots:
         QCOMPARE(f->SelectedDirectory(), QStringLiteral("D:\\backup"));
         QVERIFY(!f->CopyButton->isEnabled());
         QVERIFY(f->LastResult().allCopied());
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("MyRadio Copy"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("MyRadio Copy"));
     }
 
     // Two profiles: the one whose element is missing (Cancel at the

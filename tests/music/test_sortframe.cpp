@@ -11,6 +11,7 @@
 #include "support/framewindow.h"
 #include "support/scriptedprompts.h"
 #include "ui/skinprogressbar.h"
+#include "support/mainwidgets.h"
 
 #include <QLabel>
 #include <QSignalSpy>
@@ -73,8 +74,8 @@ class TestSortFrame : public QObject, private test::FrameWindow {
     // The main window through its start-up, on drive V.
     void start()
     {
-        RegisterFrame(FrameKind::Sort, [this](TMainForm &m) {
-            auto *f = new TSortFrame(&m);
+        RegisterFrame(FrameKind::Sort, [this](FrameHost &host, QWidget *parent) {
+            auto *f = new TSortFrame(&host, parent);
             f->setFileOps(ops);
             return f;
         });
@@ -85,9 +86,9 @@ class TestSortFrame : public QObject, private test::FrameWindow {
 
     void openFrame()
     {
-        form->MenuItemClick(form->SortDirectory1);
+        form->MenuItemClick(mainChild<QAction>(form, "SortDirectory1"));
         QTRY_VERIFY(frame()->isVisible());
-        QCOMPARE(form->FileNameLabel->text(), QStringLiteral("Sort Directory"));
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QStringLiteral("Sort Directory"));
     }
 
     SortOutcome sortSelected(const QString &dir)
@@ -107,9 +108,9 @@ class TestSortFrame : public QObject, private test::FrameWindow {
         QVERIFY(frame()->OKButton->isEnabled());
         QVERIFY(frame()->ProfileTree->isEnabled());
         QVERIFY(!frame()->CancelButton->isEnabled());
-        QVERIFY(form->MenuBar->isEnabled());
-        QVERIFY(form->XButton->isEnabled());
-        QVERIFY(form->ExitButton->isEnabled());
+        QVERIFY(mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
+        QVERIFY(mainChild<TSkinButton>(form, "XButton")->isEnabled());
+        QVERIFY(mainChild<TSkinButton>(form, "ExitButton")->isEnabled());
     }
 
 private slots:
@@ -181,9 +182,9 @@ private slots:
         QVERIFY(!frame()->SortButton->isEnabled());
         QVERIFY(!frame()->OKButton->isEnabled());
         QVERIFY(frame()->CancelButton->isEnabled());
-        QVERIFY(!form->MenuBar->isEnabled());
-        QVERIFY(!form->XButton->isEnabled());
-        QVERIFY(!form->ExitButton->isEnabled());
+        QVERIFY(!mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
+        QVERIFY(!mainChild<TSkinButton>(form, "XButton")->isEnabled());
+        QVERIFY(!mainChild<TSkinButton>(form, "ExitButton")->isEnabled());
         QTest::keyClick(form, Qt::Key_Escape);
         frame()->OKButton->Click();
         form->close();
@@ -222,7 +223,7 @@ private slots:
         frame()->OKButton->Click();
         QTRY_VERIFY(form->StartPanel->isVisible());
         QCOMPARE(frame()->ProfileTree->topLevelItemCount(), 0);
-        QCOMPARE(form->FileNameLabel->text(), QString());
+        QCOMPARE(mainChild<QLabel>(form, "FileNameLabel")->text(), QString());
     }
 
     void choosingAFolder_data()
@@ -456,8 +457,8 @@ private slots:
         QVERIFY(frame()->SortRunning());
         QCOMPARE(frame()->ErrorLabel->text(), QStringLiteral("There was an error while sorting. Trying to roll back. () "));
         // The end of the start-up does not give the menus back mid-way.
-        QVERIFY(!form->MenuBar->isEnabled());
-        QVERIFY(!form->XButton->isEnabled());
+        QVERIFY(!mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
+        QVERIFY(!mainChild<TSkinButton>(form, "XButton")->isEnabled());
         QVERIFY(!frame()->OKButton->isEnabled());
         QVERIFY(!frame()->CancelButton->isEnabled());
         QVERIFY(finished.wait(60000) || !finished.isEmpty());

@@ -13,6 +13,7 @@
 #include "ui/skinmenu.h"
 #include "ui/skinpanel.h"
 #include "ui/skinslider.h"
+#include "support/mainwidgets.h"
 
 #include <QApplication>
 #include <QDir>
@@ -61,9 +62,9 @@ Edges measure(const QImage &withText, const QImage &without, QColor text)
 
 class SampleLocator : public DriveLocator {
 public:
-    TOtherFrame *createChooser(TMainForm &) override { return nullptr; }
-    bool LocateManager(TMainForm &, bool) override { return true; }
-    void CompleteInstallation(TMainForm &) override {}
+    TOtherFrame *createChooser(StartupHost &, QWidget *) override { return nullptr; }
+    bool LocateManager(StartupHost &, bool) override { return true; }
+    void CompleteInstallation(StartupHost &) override {}
 };
 
 }  // namespace
@@ -293,8 +294,8 @@ private slots:
         QTRY_VERIFY(!form.Busy());
         QCOMPARE(frame->parentWidget(), &form);
         QVERIFY(!scroller->isVisible());
-        QCOMPARE(form.size(), QSize(form.ToolPanel->x() + form.ToolPanel->width() + 200,
-                                    form.Border->y() + form.Border->height() + 100));
+        QCOMPARE(form.size(), QSize(mainChild<TSkinPanel>(form, "ToolPanel")->x() + mainChild<TSkinPanel>(form, "ToolPanel")->width() + 200,
+                                    mainChild<TSkinPanel>(form, "Border")->y() + mainChild<TSkinPanel>(form, "Border")->height() + 100));
     }
 };
 

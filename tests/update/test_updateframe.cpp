@@ -16,6 +16,7 @@
 #include "ui/skinprogressbar.h"
 #include "update/proxydialog.h"
 #include "update/updateframe.h"
+#include "support/mainwidgets.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -83,7 +84,7 @@ class TestUpdateFrame : public QObject, private test::FrameWindow {
     // Shows the frame and waits for the check to end with the rows listed.
     void showAndCheck()
     {
-        form->MenuItemClick(form->Update1);
+        form->MenuItemClick(mainChild<QAction>(form, "Update1"));
         QTRY_COMPARE_WITH_TIMEOUT(frame()->dlList->topLevelItemCount(), 6, 10000);
     }
 
@@ -128,13 +129,13 @@ private slots:
         test::ScriptedPrompts prompts;
         startForm();
         TUpdateFrame *f = frame();
-        form->MenuItemClick(form->Update1);
+        form->MenuItemClick(mainChild<QAction>(form, "Update1"));
         QVERIFY(f->isVisible());
         QCOMPARE(form->titleLine(), QStringLiteral("Online Update"));
         // While the check runs, Cancel and the navigation are off.
         QCOMPARE(f->dlInfoLabel->text(), QStringLiteral("Checking for update..."));
         QVERIFY(!f->CancelButton->isEnabled());
-        QVERIFY(!form->MenuBar->isEnabled());
+        QVERIFY(!mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(f->dlList->topLevelItemCount(), 6, 10000);
         QCOMPARE(f->dlList->headerItem()->text(0), QStringLiteral("Available Updates"));
         QCOMPARE(column(f->dlList, 0).first(), QStringLiteral("VOXA Manager"));
@@ -149,7 +150,7 @@ private slots:
         QCOMPARE(f->dlInfoLabel->text(), QStringLiteral("Select update."));
         QVERIFY(f->OKButton->isEnabled());
         QVERIFY(f->CancelButton->isEnabled());
-        QVERIFY(form->MenuBar->isEnabled());
+        QVERIFY(mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
         QCOMPARE(f->OKButton->Caption(), QStringLiteral("Update"));
         QCOMPARE(f->CancelButton->Caption(), QStringLiteral("Cancel"));
         // The buttons sit at the bottom right.
@@ -221,7 +222,7 @@ private slots:
                               file("voxa/manager/vm.exe") + QStringLiteral(" file."));
         f->OKButton->Click();
         QVERIFY(!f->OKButton->isEnabled());
-        QVERIFY(!form->MenuBar->isEnabled());
+        QVERIFY(!mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
         QCOMPARE(f->CancelButton->Caption(), QStringLiteral("Cancel"));
         QCOMPARE(f->dlInfoLabel->text(), QStringLiteral("Downloading VOXA Manager..."));
         QTRY_COMPARE_WITH_TIMEOUT(f->dlProgress->Caption(), QStringLiteral("50%"), 10000);
@@ -231,7 +232,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(form->StartPanel->isVisible(), 10000);
         QCOMPARE(prompts.pending(), 0);
         QCOMPARE(test::TestDriveTable::readFile(QStringLiteral("V:\\voxa\\manager\\vm.exe")), manager);
-        QVERIFY(form->MenuBar->isEnabled());
+        QVERIFY(mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
         QVERIFY(processes.calls.isEmpty());
         QCOMPARE(f->dlProgress->Position(), 0);
     }
@@ -255,7 +256,7 @@ private slots:
         QCOMPARE(QDir(file("voxa/manager")).entryList(QDir::Files | QDir::Hidden),
                  (QStringList{QStringLiteral("update2.ini"), QStringLiteral("voxam2.ini")}));
         QVERIFY(processes.calls.isEmpty());  // row 2 was not tried
-        QVERIFY(form->MenuBar->isEnabled());
+        QVERIFY(mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
         QCOMPARE(f->dlProgress->Caption(), QString());
         QVERIFY(f->isVisible());
         f->CancelButton->Click();
@@ -294,7 +295,7 @@ private slots:
         QCOMPARE(frame()->Session().proxy(), (ProxySettings{QStringLiteral("127.0.0.1"), deadPort}));
         // Nobody listens on the proxy: the check fails and the frame closes.
         prompts.expectMessage(msg(Msg::DownloadError));
-        form->MenuItemClick(form->Update1);
+        form->MenuItemClick(mainChild<QAction>(form, "Update1"));
         QTRY_VERIFY_WITH_TIMEOUT(form->StartPanel->isVisible(), 10000);
         QCOMPARE(m_server->requestCount(), 0);
 
@@ -333,7 +334,7 @@ private slots:
                      prompts.lastMessage().text);
             d->CloseButton->Click();
         });
-        form->ProxySettingsMenu->trigger();
+        mainChild<QAction>(form, "ProxySettingsMenu")->trigger();
         QCOMPARE(prompts.records().size(), 1);
         QCOMPARE(test::TestDriveTable::readFile(QStringLiteral("V:\\voxa\\manager\\voxam2.ini")), stored);
     }
@@ -360,7 +361,7 @@ private slots:
             QCOMPARE(frame()->Session().proxy(), (ProxySettings{QStringLiteral("proxy.lan"), 3128}));
             d->OKButton->Click();
         });
-        form->ProxySettingsMenu->trigger();
+        mainChild<QAction>(form, "ProxySettingsMenu")->trigger();
         QVERIFY(!dialog()->isVisible());
         TIniFileHandler stored;
         stored.SetDrive(QLatin1Char('V'));

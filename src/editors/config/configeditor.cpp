@@ -4,7 +4,7 @@
 #include "app/framecatalog.h"
 #include "app/framehost.h"
 #include "app/languagetargets.h"
-#include "app/mainform.h"
+#include "app/framehost.h"
 #include "app/messagetable.h"
 #include "editors/messages/messageeditor.h"
 #include "editors/messages/messagefile.h"
@@ -850,7 +850,9 @@ void TConfigEditor::RefreshTitle()
 
 void RegisterConfigEditor()
 {
-    RegisterFrame(FrameKind::ConfigEditor, [](TMainForm &m) -> QWidget * { return new TConfigEditor(&m, &m); });
+    RegisterFrame(FrameKind::ConfigEditor, [](FrameHost &host, QWidget *parent) -> QWidget * {
+        return new TConfigEditor(&host, parent);
+    });
 }
 
 }  // namespace voxa

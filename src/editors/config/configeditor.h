@@ -20,7 +20,6 @@ class QTabWidget;
 
 namespace voxa {
 
-class TMainForm;
 class TSkinSlider;
 
 class TConfigEditor : public TEditorFrame {

@@ -3,7 +3,7 @@
 #include "app/appstate.h"
 #include "app/framehost.h"
 #include "app/languagetargets.h"
-#include "app/mainform.h"
+#include "app/framehost.h"
 #include "app/messagetable.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
@@ -93,7 +93,7 @@ void LogoPictureView::mouseReleaseEvent(QMouseEvent *e)
 
 // ================================================================= editor
 
-TLogoEditor::TLogoEditor(TMainForm *main) : TEditorFrame(main, main)
+TLogoEditor::TLogoEditor(FrameHost *host, QWidget *parent) : TEditorFrame(host, parent)
 {
     QWidget *panel = MainPanel();
     const QPalette pal = PanelTextPalette(panel->palette());
@@ -165,11 +165,8 @@ TLogoEditor::TLogoEditor(TMainForm *main) : TEditorFrame(main, main)
     XSLabel = label(QStringLiteral("0"), QRect(x, 260, 50, 20), true);
     YSLabel = label(QStringLiteral("0"), QRect(x + 56, 260, 50, 20), true);
 
-    OpenButton = new TSkinButton(panel);
-    OpenButton->setAutoSize(false);
-    OpenButton->setGeometry(x, 300, 110, 25);
-    OpenButton->setCaption(QStringLiteral("New Image"));
-    OpenButton->setClickHandler([this] { OpenButtonClick(); });
+    OpenButton = MakeCaptionButton(panel, QStringLiteral("New Image"), QRect(x, 300, 110, 25),
+                                   [this] { OpenButtonClick(); });
 
     auto &targets = LanguageTargets::instance();
     targets.add(23, this, [this](const QString &t) { InvertCheck->setText(t); });
@@ -793,7 +790,9 @@ void TLogoEditor::InvertCheckClick()
 
 void RegisterLogoEditor()
 {
-    RegisterFrame(FrameKind::LogoEditor, [](TMainForm &m) -> QWidget * { return new TLogoEditor(&m); });
+    RegisterFrame(FrameKind::LogoEditor, [](FrameHost &host, QWidget *parent) -> QWidget * {
+        return new TLogoEditor(&host, parent);
+    });
 }
 
 }  // namespace voxa

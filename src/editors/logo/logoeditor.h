@@ -20,7 +20,7 @@ class QSlider;
 
 namespace voxa {
 
-class TMainForm;
+class FrameHost;
 class TSkinButton;
 
 // The picture view: shows the visible part of the working canvas with the
@@ -48,7 +48,7 @@ protected:
 class TLogoEditor : public TEditorFrame, public PictureImport {
     Q_OBJECT
 public:
-    explicit TLogoEditor(TMainForm *main);
+    TLogoEditor(FrameHost *host, QWidget *parent);
 
     enum class Hover { None, Move, LeftEdge, RightEdge, TopEdge, BottomEdge };
 

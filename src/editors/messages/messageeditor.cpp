@@ -2,7 +2,6 @@
 
 #include "app/framehost.h"
 #include "app/languagetargets.h"
-#include "app/mainform.h"
 #include "app/messagetable.h"
 #include "editors/config/configeditor.h"
 #include "editors/messages/messagefile.h"
@@ -177,16 +176,16 @@ TMessageEditor::TMessageEditor(FrameHost *host, QWidget *parent) : TEditorFrame(
                 list->headerItem()->setText(column, t);
         });
 
-    // Return and Escape in the edit field belong to the editor; the main
-    // window's key handling would otherwise take them first.
-    qApp->installEventFilter(this);
+    // Return, Escape and the arrows in the edit field belong to the editor;
+    // the main window's keys leave them to it.
+    EditValue->installEventFilter(this);
+    ClaimKeys(EditValue, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape, Qt::Key_Up, Qt::Key_Down});
     resize(FrameSize);
     writeFirmwareLabel();
 }
 
 TMessageEditor::~TMessageEditor()
 {
-    qApp->removeEventFilter(this);
 }
 
 QTreeWidget *TMessageEditor::ListFor(quint16 id) const
@@ -465,7 +464,9 @@ void TMessageEditor::RefreshTitle()
 
 void RegisterMessageEditor()
 {
-    RegisterFrame(FrameKind::MessageEditor, [](TMainForm &m) -> QWidget * { return new TMessageEditor(&m, &m); });
+    RegisterFrame(FrameKind::MessageEditor, [](FrameHost &host, QWidget *parent) -> QWidget * {
+        return new TMessageEditor(&host, parent);
+    });
 }
 
 }  // namespace voxa

@@ -3,7 +3,7 @@
 #include "app/appstate.h"
 #include "app/framehost.h"
 #include "app/languagetargets.h"
-#include "app/mainform.h"
+#include "app/framehost.h"
 #include "app/owntexts.h"
 #include "editors/devicedialogs.h"
 #include "editors/myradio/m3uimport.h"
@@ -92,8 +92,8 @@ QPalette whiteText(QPalette p)
 
 }  // namespace
 
-TMyRadioEditor::TMyRadioEditor(TMainForm *main)
-    : TEditorFrame(main, main), m_main(main), m_handOver(new platform::MediaHandOver(this))
+TMyRadioEditor::TMyRadioEditor(FrameHost *host, QWidget *parent)
+    : TEditorFrame(host, parent), m_handOver(new platform::MediaHandOver(this))
 {
     // Without a player or a program for the file, Play says so rather than
     // nothing happening.
@@ -636,7 +636,7 @@ void TMyRadioEditor::MyRadioCopyButtonClick()
 {
     if (m_rows.isEmpty())
         return;
-    QWidget *copyFrame = main()->Frame(FrameKind::MyRadioCopy);
+    QWidget *copyFrame = Host()->frame(FrameKind::MyRadioCopy);
     auto *handOff = dynamic_cast<MyRadioCopyHandOff *>(copyFrame);
     if (!handOff)
         return;
@@ -644,13 +644,13 @@ void TMyRadioEditor::MyRadioCopyButtonClick()
     m_copyKeep = true;
     setModified(false);
     CloseEditor(true);
-    main()->ShowFrame(copyFrame);
+    Host()->showFrame(copyFrame);
 }
 
 void TMyRadioEditor::EditorModeEnded(bool modified)
 {
     // Activation clears the mark; it comes back once the editor is shown.
-    main()->ShowFrame(this, [this, modified] { setModified(modified); });
+    Host()->showFrame(this, [this, modified] { setModified(modified); });
 }
 
 bool TMyRadioEditor::EditorModeLeft(bool modified)
@@ -709,7 +709,9 @@ bool TMyRadioEditor::eventFilter(QObject *watched, QEvent *event)
 
 void RegisterMyRadioEditor()
 {
-    RegisterFrame(FrameKind::MyRadioEditor, [](TMainForm &m) -> QWidget * { return new TMyRadioEditor(&m); });
+    RegisterFrame(FrameKind::MyRadioEditor, [](FrameHost &host, QWidget *parent) -> QWidget * {
+        return new TMyRadioEditor(&host, parent);
+    });
 }
 
 }  // namespace voxa

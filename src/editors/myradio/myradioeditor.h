@@ -18,14 +18,14 @@ class QTreeWidgetItem;
 
 namespace voxa {
 
-class TMainForm;
+class FrameHost;
 class TSkinButton;
 class TSkinSlider;
 
 class TMyRadioEditor : public TEditorFrame, public MyRadioCopyReturn {
     Q_OBJECT
 public:
-    explicit TMyRadioEditor(TMainForm *main);
+    TMyRadioEditor(FrameHost *host, QWidget *parent);
 
     // Tree node data: is the node a folder (true) or an MP3 file.
     static constexpr int FolderRole = Qt::UserRole + 1;
@@ -102,9 +102,7 @@ private:
     void clearWarning();
     void updateTrackCaption();
     void playElement(const QString &path);
-    TMainForm *main() const { return m_main; }
 
-    TMainForm *m_main;
     QList<MyRadioRow> m_rows;
     platform::MediaHandOver *m_handOver = nullptr;
     bool m_copyKeep = false;

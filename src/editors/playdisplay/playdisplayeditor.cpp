@@ -4,7 +4,7 @@
 #include "app/framecatalog.h"
 #include "app/framehost.h"
 #include "app/languagetargets.h"
-#include "app/mainform.h"
+#include "app/framehost.h"
 #include "app/messagetable.h"
 #include "platform/fileops.h"
 #include "platform/prompts.h"
@@ -111,7 +111,7 @@ void PlayDisplayArea::mouseReleaseEvent(QMouseEvent *e)
 
 // ================================================================= editor
 
-TPlaydisplayEditor::TPlaydisplayEditor(TMainForm *main) : TEditorFrame(main, main)
+TPlaydisplayEditor::TPlaydisplayEditor(FrameHost *host, QWidget *parent) : TEditorFrame(host, parent)
 {
     QWidget *panel = MainPanel();
     const QPalette pal = PanelTextPalette(panel->palette());
@@ -127,13 +127,7 @@ TPlaydisplayEditor::TPlaydisplayEditor(TMainForm *main) : TEditorFrame(main, mai
         r->setPalette(pal);
         return r;
     };
-    auto button = [&](const QString &text, QRect geometry) {
-        auto *b = new TSkinButton(panel);
-        b->setAutoSize(false);
-        b->setGeometry(geometry);
-        b->setCaption(text);
-        return b;
-    };
+    auto button = [&](const QString &text, QRect geometry) { return MakeCaptionButton(panel, text, geometry); };
 
     PlayDispPaint = new PlayDisplayArea(SmallArea, panel);
     PlayDispPaint->move(8, 8);
@@ -822,7 +816,9 @@ void TPlaydisplayEditor::RescaleLayout(QSize oldArea, QSize newArea)
 
 void RegisterPlaydisplayEditor()
 {
-    RegisterFrame(FrameKind::PlaydisplayEditor, [](TMainForm &m) -> QWidget * { return new TPlaydisplayEditor(&m); });
+    RegisterFrame(FrameKind::PlaydisplayEditor, [](FrameHost &host, QWidget *parent) -> QWidget * {
+        return new TPlaydisplayEditor(&host, parent);
+    });
 }
 
 }  // namespace voxa

@@ -17,7 +17,7 @@ class QRadioButton;
 
 namespace voxa {
 
-class TMainForm;
+class FrameHost;
 class TSkinButton;
 
 // A drawing area: shows the editor's off-screen picture and hands the
@@ -43,7 +43,7 @@ protected:
 class TPlaydisplayEditor : public TEditorFrame {
     Q_OBJECT
 public:
-    explicit TPlaydisplayEditor(TMainForm *main);
+    TPlaydisplayEditor(FrameHost *host, QWidget *parent);
 
     QListWidget *StringList = nullptr;
     TSkinButton *NewTextFieldButton = nullptr;
