@@ -198,14 +198,19 @@ void TEditorFrame::EditOKButtonClick()
 
 void TEditorFrame::ReportWrongFormat()
 {
+    ShowWrongFormat();
+    setModified(false);
+    CloseEditor(false);
+}
+
+void TEditorFrame::ShowWrongFormat()
+{
     MessageBox box;
     box.title = QStringLiteral("Error");
     box.text = msg(Msg::WrongFileFormat);
     box.icon = BoxIcon::Error;
     box.placement = Placement::frameBox(70, 50);
     prompts().message(box);
-    setModified(false);
-    CloseEditor(false);
 }
 
 void TEditorFrame::showEvent(QShowEvent *e)

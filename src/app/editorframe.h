@@ -90,6 +90,9 @@ public:
     // "Wrong file format", then the editor closes without the save
     // question. Load returns false after it.
     void ReportWrongFormat();
+    // The "Wrong file format" box alone, for a file read while the editor
+    // that asked stays as it is.
+    static void ShowWrongFormat();
 
     // The title line: kind word + "Editor" + ": " + the base name (or
     // "Untitled").

@@ -66,16 +66,6 @@ void showBox(const QString &text)
     prompts().message(box);
 }
 
-void reportWrongFormat()
-{
-    MessageBox box;
-    box.title = QStringLiteral("Error");
-    box.text = msg(Msg::WrongFileFormat);
-    box.icon = BoxIcon::Error;
-    box.placement = Placement::frameBox(70, 50);
-    prompts().message(box);
-}
-
 QTreeWidget *makeList(QWidget *&tab, QTabWidget *pages, const QString &caption)
 {
     auto *list = new QTreeWidget;
@@ -112,7 +102,7 @@ bool LoadMessageReference(const QString &path, bool asDefault)
     if (e.reason == FileFailure::CannotOpen)
         showBox(msg(Msg::CannotOpenFile));
     else if (e.reason == FileFailure::WrongFormat)
-        reportWrongFormat();
+        TEditorFrame::ShowWrongFormat();
     else
         showBox(e.text());
     return false;
