@@ -9,9 +9,11 @@
 #include "app/messagetable.h"
 #include "platform/paths.h"
 #include "shellstubs.h"
+#include "support/framewindow.h"
+#include "support/globals.h"
 #include "support/recordingprocesses.h"
 #include "support/scriptedprompts.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 #include "ui/skin.h"
 #include "ui/skinfonts.h"
 #include "ui/skinmenu.h"
@@ -56,7 +58,7 @@ using voxa::test::StubOtherFrame;
 class TestMainForm : public QObject {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
+    test::TestDrive drives;
     SteppingProcesses *processes = nullptr;
     test::ScriptedPrompts *prompts = nullptr;
     test::StubLocator *locator = nullptr;
@@ -119,24 +121,17 @@ class TestMainForm : public QObject {
 private slots:
     void initTestCase()
     {
+        StepAnimation::setWaitObserver([this](int ms) { waits << ms; });
         // Frame changes run their steps at once; the timed animation has
         // tests of its own.
-        TMainForm::setInstantAnimations(true);
-        StepAnimation::setWaitObserver([this](int ms) { waits << ms; });
-        InstallFontSubstitutes();
-        QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
+        QVERIFY(test::FrameWindow::setUpProgram());
     }
 
     void init()
     {
-        resetAppState();
-        resetMessages();
-        LanguageTargets::instance().clear();
-        ClearRegistrations();
-        drives = new test::TestDriveTable;
-        root = drives->add('V');
-        for (const char *dir : {"voxa/manager/Language", "voxa/config", "voxa/myradio"})
-            QVERIFY(QDir(root).mkpath(QString::fromLatin1(dir)));
+        test::resetGlobals();
+        QVERIFY(drives.setUp('V', test::FrameWindow::playerFolders()));
+        root = drives.root();
         QVERIFY(test::TestDriveTable::writeFile(QStringLiteral("V:\\voxa\\manager\\default.mgs"), "R7MGS"));
         processes = new SteppingProcesses;
         prompts = new test::ScriptedPrompts;
@@ -154,7 +149,7 @@ private slots:
         delete locator;
         delete prompts;
         delete processes;
-        delete drives;
+        drives.tearDown();
         ClearRegistrations();
     }
 

@@ -1,5 +1,5 @@
 #include "app/settings.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 
 #include <QtEndian>
 #include <QTest>
@@ -20,21 +20,15 @@ QByteArray le32(qint32 v)
 class TestSettings : public QObject {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
+    test::TestDrive drives;
 
 private slots:
     void init()
     {
-        drives = new test::TestDriveTable;
-        drives->add('E');
-        drives->add('F');
-        QVERIFY(QDir().mkpath(drives->root('E') + QStringLiteral("/voxa/manager")));
-        QVERIFY(QDir().mkpath(drives->root('F') + QStringLiteral("/voxa/manager")));
+        QVERIFY(drives.setUp('E', {QStringLiteral("voxa/manager")}));
+        QVERIFY(drives.addDrive('F', {QStringLiteral("voxa/manager")}));
     }
-    void cleanup()
-    {
-        delete drives;
-    }
+    void cleanup() { drives.tearDown(); }
 
     void fullSaveMatchesExample()
     {

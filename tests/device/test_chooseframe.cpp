@@ -8,6 +8,8 @@
 #include "app/messagetable.h"
 #include "device/chooseframe.h"
 #include "platform/paths.h"
+#include "support/framewindow.h"
+#include "support/globals.h"
 #include "support/recordingprocesses.h"
 #include "support/scriptedprompts.h"
 #include "ui/skin.h"
@@ -72,18 +74,12 @@ private slots:
         startDir = QDir::currentPath();
         // Frame changes run their steps at once; the timed animation has
         // tests of its own.
-        TMainForm::setInstantAnimations(true);
-        InstallFontSubstitutes();
-        QVERIFY(LoadSkinFrom(QStringLiteral(VOXA_SOURCE_DIR "/data/defaultskin.bmp")));
+        QVERIFY(FrameWindow::setUpProgram());
     }
 
     void init()
     {
-        resetAppState();
-        resetMessages();
-        chooserFlags() = {};
-        LanguageTargets::instance().clear();
-        ClearRegistrations();
+        resetGlobals();
         drives = new TestDriveTable;
         drives->add('S', DriveType::Fixed, QStringLiteral("ext4"), QStringLiteral("home"));
         procs = new RecordingProcesses;

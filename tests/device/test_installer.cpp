@@ -4,6 +4,7 @@
 #include "platform/paths.h"
 #include "support/recordingprocesses.h"
 #include "support/scriptedprompts.h"
+#include "support/testdrive.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -94,7 +95,7 @@ bool protect(const QString &folder, bool on)
 class TestInstaller : public QObject {
     Q_OBJECT
 
-    TestDriveTable *drives = nullptr;
+    test::TestDrive drives;
     RecordingProcesses *procs = nullptr;
     QString startDir;
 
@@ -104,9 +105,8 @@ private slots:
     {
         resetAppState();
         chooserFlags() = {};
-        drives = new TestDriveTable;
-        drives->add('E');
-        drives->add('F');
+        QVERIFY(drives.setUp('E'));
+        QVERIFY(drives.addDrive('F'));
         drives->add('S', DriveType::Fixed, QStringLiteral("ext4"), QStringLiteral("src"));
         procs = new RecordingProcesses;
     }
@@ -114,7 +114,7 @@ private slots:
     {
         QDir::setCurrent(startDir);
         delete procs;
-        delete drives;
+        drives.tearDown();
         setProgramPathForTests(QString());
         setManagerFilesForTests(nullptr);
         TakeHandOverMark();

@@ -1,7 +1,7 @@
 #include "editors/config/configfile.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 
 #include <QTest>
 #include <QtEndian>
@@ -47,19 +47,11 @@ QByteArray withWord(QByteArray file, int word, qint16 value)
 class TestConfigFile : public QObject {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
+    test::TestDrive drives;
 
 private slots:
-    void init()
-    {
-        drives = new test::TestDriveTable;
-        drives->add('E');
-        QVERIFY(QDir().mkpath(drives->root('E') + QStringLiteral("/voxa/config")));
-    }
-    void cleanup()
-    {
-        delete drives;
-    }
+    void init() { QVERIFY(drives.setUp('E', {QStringLiteral("voxa/config")})); }
+    void cleanup() { drives.tearDown(); }
 
     void newDocumentIsAllUnchanged()
     {

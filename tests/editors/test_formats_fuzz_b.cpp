@@ -7,7 +7,7 @@
 #include "editors/logo/logoconvert.h"
 #include "editors/logo/logofile.h"
 #include "editors/playdisplay/playdisplayfile.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 #include "support/mutate.h"
 
 #include <QBuffer>
@@ -98,7 +98,7 @@ QList<QByteArray> damaged(const QByteArray &seed, int mutations, quint32 rngSeed
 class TestFormatsFuzzB : public QObject {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
+    test::TestDrive drives;
     const QString dir = QStringLiteral("E:\\voxa\\config\\");
 
     bool put(const QString &name, const QByteArray &bytes)
@@ -109,11 +109,9 @@ class TestFormatsFuzzB : public QObject {
 private slots:
     void initTestCase()
     {
-        drives = new test::TestDriveTable;
-        drives->add('E');
-        QVERIFY(QDir().mkpath(drives->root('E') + QStringLiteral("/voxa/config")));
+        QVERIFY(drives.setUp('E', {QStringLiteral("voxa/config")}));
     }
-    void cleanupTestCase() { delete drives; }
+    void cleanupTestCase() { drives.tearDown(); }
 
     void logoFiles()
     {

@@ -4,7 +4,7 @@
 #include "editors/logo/logofile.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -41,21 +41,15 @@ LogoBitmap randomLogo(int type, quint32 seed)
 class TestLogoFile : public QObject {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
+    test::TestDrive drives;
 
 private slots:
     void init()
     {
         resetMessages();
-        drives = new test::TestDriveTable;
-        drives->add('E');
-        QVERIFY(QDir().mkpath(drives->root('E') + QStringLiteral("/voxa/config")));
+        QVERIFY(drives.setUp('E', {QStringLiteral("voxa/config")}));
     }
-    void cleanup()
-    {
-        delete drives;
-        drives = nullptr;
-    }
+    void cleanup() { drives.tearDown(); }
 
     // A new logo: header, width, 64, zeros.
     void emptyLogoBytes_data()

@@ -1,5 +1,5 @@
 #include "editors/messages/messagefile.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 
 #include <QTest>
 
@@ -47,21 +47,15 @@ Q_DECLARE_METATYPE(MessageSet)
 class TestMessageFile : public QObject {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
+    test::TestDrive drives;
 
 private slots:
     void init()
     {
-        drives = new test::TestDriveTable;
-        drives->add('E');
-        QVERIFY(QDir().mkpath(drives->root('E') + QStringLiteral("/voxa/config")));
-        QVERIFY(QDir().mkpath(drives->root('E') + QStringLiteral("/voxa/manager")));
+        QVERIFY(drives.setUp('E', {QStringLiteral("voxa/config"), QStringLiteral("voxa/manager")}));
         messageSets() = MessageSets();
     }
-    void cleanup()
-    {
-        delete drives;
-    }
+    void cleanup() { drives.tearDown(); }
 
     void emptySetBytes()
     {

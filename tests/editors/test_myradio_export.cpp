@@ -4,7 +4,7 @@
 #include "platform/fileops.h"
 #include "platform/paths.h"
 #include "support/scriptedprompts.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 
 #include <QTest>
 
@@ -66,19 +66,11 @@ QByteArray m3u(const QStringList &lines)
 class TestMyRadioExport : public QObject {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
+    test::TestDrive drives;
 
 private slots:
-    void init()
-    {
-        drives = new test::TestDriveTable;
-        drives->add('E');
-        QVERIFY(QDir().mkpath(drives->root('E') + "/voxa/myradio"));
-    }
-    void cleanup()
-    {
-        delete drives;
-    }
+    void init() { QVERIFY(drives.setUp('E', {QStringLiteral("voxa/myradio")})); }
+    void cleanup() { drives.tearDown(); }
 
     // Each row: the weights, N, how many picks to run, the draws (below's
     // answers, 0-based), the picks expected and every element's hits,

@@ -4,7 +4,7 @@
 #include "platform/paths.h"
 #include "support/recordingmediaplayer.h"
 #include "support/recordingprocesses.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 
 #include <QTest>
 
@@ -15,7 +15,7 @@ using platform::PlayedBy;
 class TestMyRadioHandOver : public QObject {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
+    test::TestDrive drives;
     QString root;
 
     QString native(const QString &below) const { return root + QLatin1Char('/') + below; }
@@ -23,16 +23,12 @@ class TestMyRadioHandOver : public QObject {
 private slots:
     void init()
     {
-        drives = new test::TestDriveTable;
-        root = drives->add('E');
-        QVERIFY(QDir().mkpath(root + "/voxa/manager"));
+        QVERIFY(drives.setUp('E', {QStringLiteral("voxa/manager")}));
+        root = drives.root();
         QVERIFY(test::TestDriveTable::writeFile("E:\\music\\a.mp3"));
         QVERIFY(test::TestDriveTable::writeFile("E:\\music\\b.mp3"));
     }
-    void cleanup()
-    {
-        delete drives;
-    }
+    void cleanup() { drives.tearDown(); }
 
     // What reaches the player and the desktop for each kind of player.
     void playFiles_data()

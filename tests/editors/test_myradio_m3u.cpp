@@ -4,7 +4,7 @@
 #include "platform/paths.h"
 #include "support/mutate.h"
 #include "support/scriptedprompts.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 
 #include <QTest>
 #include <QUrl>
@@ -26,18 +26,11 @@ QStringList texts(const QList<MyRadioRow> &rows)
 class TestMyRadioM3u : public QObject {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
+    test::TestDrive drives;
 
 private slots:
-    void init()
-    {
-        drives = new test::TestDriveTable;
-        drives->add('E');
-    }
-    void cleanup()
-    {
-        delete drives;
-    }
+    void init() { QVERIFY(drives.setUp('E')); }
+    void cleanup() { drives.tearDown(); }
 
     void parse_data()
     {

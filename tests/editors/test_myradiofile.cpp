@@ -1,6 +1,6 @@
 #include "editors/myradio/myradiofile.h"
 #include "platform/paths.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -44,19 +44,11 @@ MyRadioElement element(const QString &path, int weightClass)
 class TestMyRadioFile : public QObject {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
+    test::TestDrive drives;
 
 private slots:
-    void init()
-    {
-        drives = new test::TestDriveTable;
-        drives->add('E');
-        QVERIFY(QDir().mkpath(drives->root('E') + QStringLiteral("/voxa/myradio")));
-    }
-    void cleanup()
-    {
-        delete drives;
-    }
+    void init() { QVERIFY(drives.setUp('E', {QStringLiteral("voxa/myradio")})); }
+    void cleanup() { drives.tearDown(); }
 
     void encode_data()
     {

@@ -3,7 +3,7 @@
 #include "platform/codepage.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 
 #include <QTest>
 
@@ -27,18 +27,11 @@ TreePick pick(const QStringList &ancestors, const QString &name, bool isFolder =
 class TestMyRadioRows : public QObject {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
+    test::TestDrive drives;
 
 private slots:
-    void init()
-    {
-        drives = new test::TestDriveTable;
-        drives->add('E');
-    }
-    void cleanup()
-    {
-        delete drives;
-    }
+    void init() { QVERIFY(drives.setUp('E')); }
+    void cleanup() { drives.tearDown(); }
 
     void priority_data()
     {

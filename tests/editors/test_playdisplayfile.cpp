@@ -4,7 +4,7 @@
 #include "app/messagetable.h"
 #include "editors/playdisplay/playdisplayfile.h"
 #include "platform/fileops.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 
 #include <QTest>
 #include <QtEndian>
@@ -65,21 +65,15 @@ PlayField field(int left, int right, int top, quint16 flags = PlayFlag::Used | P
 class TestPlaydisplayFile : public QObject {
     Q_OBJECT
 
-    test::TestDriveTable *drives = nullptr;
+    test::TestDrive drives;
 
 private slots:
     void init()
     {
         resetMessages();
-        drives = new test::TestDriveTable;
-        drives->add('E');
-        QVERIFY(QDir().mkpath(drives->root('E') + QStringLiteral("/voxa/config")));
+        QVERIFY(drives.setUp('E', {QStringLiteral("voxa/config")}));
     }
-    void cleanup()
-    {
-        delete drives;
-        drives = nullptr;
-    }
+    void cleanup() { drives.tearDown(); }
 
     // A new layout (VU meter on, no fields) and an empty one.
     void emptyLayoutBytes_data()

@@ -8,7 +8,7 @@
 #include "platform/paths.h"
 #include "platform/fileops.h"
 #include "sorttestutil.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 
 #include <QPointer>
 #include <QTest>
@@ -78,7 +78,7 @@ void treeFiles(const TSortNode &n, const QString &dir, QStringList &out)
 class TestDirSort : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestDriveTable> m_drives;
+    test::TestDrive m_drives;
     QString m_root;
 
     QString native(const QString &rel) const { return m_root + QLatin1Char('/') + rel; }
@@ -101,10 +101,10 @@ private slots:
     void init()
     {
         resetMessages();
-        m_drives = std::make_unique<TestDriveTable>();
-        m_root = m_drives->add(QLatin1Char('V'));
+        QVERIFY(m_drives.setUp(QLatin1Char('V')));
+        m_root = m_drives.root();
     }
-    void cleanup() { m_drives.reset(); }
+    void cleanup() { m_drives.tearDown(); }
 
     // ---------------------------------------------------------- qualification
 

@@ -3,7 +3,7 @@
 #include "music/mp3searchtask.h"
 #include "platform/fileops.h"
 #include "mp3testutil.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 
 #include <QScopeGuard>
 #include <QSemaphore>
@@ -57,7 +57,7 @@ QStringList recordedPaths(const Mp3Finder &f, bool selectedOnly = false)
 class TestMp3Finder : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<test::TestDriveTable> m_drives;
+    test::TestDrive m_drives;
     QString m_root;  // native root of drive E
 
     QString put(const QString &rel, const QByteArray &bytes = test::cbrFile())
@@ -70,11 +70,11 @@ class TestMp3Finder : public QObject {
 private slots:
     void init()
     {
-        m_drives = std::make_unique<test::TestDriveTable>();
-        m_root = m_drives->add('E');
+        QVERIFY(m_drives.setUp('E'));
+        m_root = m_drives.root();
     }
 
-    void cleanup() { m_drives.reset(); }
+    void cleanup() { m_drives.tearDown(); }
 
     void namingCasesAndOrder()
     {

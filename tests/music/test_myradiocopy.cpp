@@ -4,8 +4,9 @@
 #include "app/messagetable.h"
 #include "music/myradiocopy.h"
 #include "platform/fileops.h"
+#include "support/copycontent.h"
 #include "support/scriptedprompts.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -45,20 +46,12 @@ Q_DECLARE_METATYPE(QList<voxa::CopyRoot>)
 
 namespace {
 
-QByteArray pattern(qint64 size, char seed)
-{
-    QByteArray b(size, Qt::Uninitialized);
-    for (qint64 i = 0; i < size; ++i)
-        b[i] = char(seed + i * 7 + i / 251);
-    return b;
-}
+using test::pattern;
 
+// The copied lists' elements are of priority class 3.
 QList<MyRadioElement> elements(const QStringList &paths)
 {
-    QList<MyRadioElement> out;
-    for (const QString &p : paths)
-        out.append(MyRadioElement::fromPath(p, 3));
-    return out;
+    return test::elements(paths, 3);
 }
 
 struct Recorder : CopyObserver {
@@ -96,7 +89,7 @@ QStringList filesBelow(const QString &root)
 class TestMyRadioCopy : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestDriveTable> m_drives;
+    test::TestDrive m_drives;
     QString m_e, m_d;
 
     MyRadioCopyRequest request(const QStringList &paths, const QString &target = QStringLiteral("D:"),
@@ -120,10 +113,8 @@ private slots:
     void init()
     {
         resetMessages();
-        m_drives.reset();  // restores the system table first
-        m_drives = std::make_unique<TestDriveTable>();
-        m_e = m_drives->add(QLatin1Char('E'));
-        QVERIFY(fs::makePath(QStringLiteral("E:\\voxa\\myradio")));
+        QVERIFY(m_drives.setUp(QLatin1Char('E'), {QStringLiteral("voxa/myradio")}));
+        m_e = m_drives.root();
         m_d = m_drives->add(QLatin1Char('D'), platform::DriveType::Fixed, QStringLiteral("ext4"));
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\music\\rock\\a.mp3"), pattern(1000, 'a')));
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\music\\rock\\b.mp3"), pattern(2000, 'b')));
@@ -131,7 +122,7 @@ private slots:
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\music\\d.mp3"), pattern(400, 'd')));
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\music\\cover.jpg"), pattern(50, 'j')));
     }
-    void cleanup() { m_drives.reset(); }
+    void cleanup() { m_drives.tearDown(); }
 
     // -- the pieces ----------------------------------------------------------
 
@@ -750,7 +741,7 @@ private slots:
             std::optional<platform::DriveInfo> drive(QChar) override { return ++looks, std::nullopt; }
             QString rootOf(QChar letter) override { return letter.toUpper() == QLatin1Char('D') ? root : QString(); }
         };
-        m_drives.reset();  // neither the test drives nor their made-up sizes
+        m_drives.tearDown();  // neither the test drives nor their made-up sizes
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("backup")));
         CountingTable table;

@@ -2,7 +2,7 @@
 // and D the destination.
 #include "editors/myradio/myradiofile.h"
 #include "platform/fileops.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 #include "support/toolrun.h"
 
 #include <QTest>
@@ -13,7 +13,7 @@ using test::TestDriveTable;
 class TestMyRadioCopyTool : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestDriveTable> m_drives;
+    test::TestDrive m_drives;
     QString m_e, m_d;
 
     static QStringList args(const QStringList &rest)
@@ -24,10 +24,8 @@ class TestMyRadioCopyTool : public QObject {
 private slots:
     void init()
     {
-        m_drives.reset();  // restores the system table first
-        m_drives = std::make_unique<TestDriveTable>();
-        m_e = m_drives->add(QLatin1Char('E'));
-        QVERIFY(fs::makePath(QStringLiteral("E:\\voxa\\myradio")));
+        QVERIFY(m_drives.setUp(QLatin1Char('E'), {QStringLiteral("voxa/myradio")}));
+        m_e = m_drives.root();
         m_d = m_drives->add(QLatin1Char('D'), platform::DriveType::Fixed);
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\music\\rock\\a.mp3"), QByteArray(300000, 'a')));
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\music\\b.mp3"), QByteArray(70000, 'b')));
@@ -37,7 +35,7 @@ private slots:
                         .ok());
         QVERIFY(fs::makePath(QStringLiteral("D:\\backup")));
     }
-    void cleanup() { m_drives.reset(); }
+    void cleanup() { m_drives.tearDown(); }
 
     void copiesEverything()
     {

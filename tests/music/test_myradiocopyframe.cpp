@@ -10,6 +10,7 @@
 #include "app/shellstubs.h"
 #include "music/myradiocopyframe.h"
 #include "platform/fileops.h"
+#include "support/copycontent.h"
 #include "support/framewindow.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
@@ -29,20 +30,12 @@ using test::TestDriveTable;
 
 namespace {
 
-QByteArray pattern(qint64 size, char seed)
-{
-    QByteArray b(size, Qt::Uninitialized);
-    for (qint64 i = 0; i < size; ++i)
-        b[i] = char(seed + i * 7 + i / 251);
-    return b;
-}
+using test::pattern;
 
+// The copied lists' elements are of priority class 2.
 QList<MyRadioElement> elements(const QStringList &paths)
 {
-    QList<MyRadioElement> out;
-    for (const QString &p : paths)
-        out.append(MyRadioElement::fromPath(p, 2));
-    return out;
+    return test::elements(paths, 2);
 }
 
 QStringList texts(QTreeWidget *tree, QTreeWidgetItem *parent = nullptr)

@@ -2,7 +2,7 @@
 #include "music/dirsort.h"
 #include "platform/fileops.h"
 #include "sorttestutil.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 #include "support/toolrun.h"
 
 #include <QTest>
@@ -13,7 +13,7 @@ using test::TestDriveTable;
 class TestSortTool : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestDriveTable> m_drives;
+    test::TestDrive m_drives;
     QString m_root;
 
     QString native(const QString &rel) const { return m_root + QLatin1Char('/') + rel; }
@@ -21,10 +21,10 @@ class TestSortTool : public QObject {
 private slots:
     void init()
     {
-        m_drives = std::make_unique<TestDriveTable>();
-        m_root = m_drives->add(QLatin1Char('V'));
+        QVERIFY(m_drives.setUp(QLatin1Char('V')));
+        m_root = m_drives.root();
     }
-    void cleanup() { m_drives.reset(); }
+    void cleanup() { m_drives.tearDown(); }
 
     void usage_data()
     {

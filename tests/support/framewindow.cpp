@@ -7,6 +7,7 @@
 #include "app/shellstubs.h"
 #include "editors/devicedialogs.h"
 #include "editors/messages/messagefile.h"
+#include "support/globals.h"
 #include "support/scriptedprompts.h"
 #include "support/testdrives.h"
 #include "ui/skin.h"
@@ -65,11 +66,7 @@ bool FrameWindow::showMainWindow()
 
 void FrameWindow::prepareSteps(const QStringList &folders, PromptsBy promptsBy)
 {
-    resetAppState();
-    resetMessages();
-    messageSets() = MessageSets();
-    LanguageTargets::instance().clear();
-    ClearRegistrations();
+    resetGlobals();
     drives = new TestDriveTable;
     root = drives->add('V');
     for (const QString &dir : folders)

@@ -1,7 +1,7 @@
 // voxatool settings: the settings file it writes, byte for byte, and what it
 // refuses without touching the file.
 #include "platform/fileops.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 #include "support/toolrun.h"
 
 #include <QDir>
@@ -18,20 +18,14 @@ const QString Ini = QStringLiteral("V:\\voxa\\manager\\voxam2.ini");
 class TestToolSettings : public QObject {
     Q_OBJECT
 
-    TestDriveTable *m_drives = nullptr;
+    test::TestDrive m_drives;
 
 private slots:
     void init()
     {
-        m_drives = new TestDriveTable;
-        m_drives->add(QLatin1Char('V'));
-        QVERIFY(fs::makePath(QStringLiteral("V:\\voxa\\manager")));
+        QVERIFY(m_drives.setUp(QLatin1Char('V'), {QStringLiteral("voxa/manager")}));
     }
-    void cleanup()
-    {
-        delete m_drives;
-        m_drives = nullptr;
-    }
+    void cleanup() { m_drives.tearDown(); }
 
     void writesTheFile_data()
     {

@@ -4,7 +4,7 @@
 #include "httptestserver.h"
 #include "support/recordingprocesses.h"
 #include "support/scriptedprompts.h"
-#include "support/testdrives.h"
+#include "support/testdrive.h"
 #include "update/updatesession.h"
 
 #include <QCryptographicHash>
@@ -42,7 +42,7 @@ QMap<QString, QByteArray> snapshot(const QString &root)
 class TestUpdateSession : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestDriveTable> m_drives;
+    test::TestDrive m_drives;
     std::unique_ptr<HttpTestServer> m_server;
     QString m_root;
 
@@ -94,9 +94,8 @@ private slots:
     void init()
     {
         resetMessages();
-        m_drives = std::make_unique<TestDriveTable>();
-        m_root = m_drives->add(E);
-        QVERIFY(QDir().mkpath(m_root + QStringLiteral("/voxa/manager")));
+        QVERIFY(m_drives.setUp(E, {QStringLiteral("voxa/manager")}));
+        m_root = m_drives.root();
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\voxa\\autoupd.dat"), "R7USW2.10"));
         m_server = std::make_unique<HttpTestServer>();
     }
@@ -104,7 +103,7 @@ private slots:
     void cleanup()
     {
         m_server.reset();
-        m_drives.reset();
+        m_drives.tearDown();
     }
 
     void checkListsTheOffers()
