@@ -155,9 +155,9 @@ bool qualifies(const QString &native, SortFileOps &ops)
 
 }  // namespace
 
-bool DirectoryQualifies(const QString &dir, SortFileOps &ops)
+bool DirectoryQualifies(const platform::DevicePath &dir, SortFileOps &ops)
 {
-    return qualifies(platform::toNative(dir), ops);
+    return qualifies(dir.native(), ops);
 }
 
 // ------------------------------------------------------------ the tree
@@ -187,9 +187,9 @@ bool listTree(const QString &native, TSortNode &node, QString *error, SortFileOp
 
 }  // namespace
 
-bool ListSortTree(const QString &dir, TSortNode &root, QString *error, SortFileOps &ops)
+bool ListSortTree(const platform::DevicePath &dir, TSortNode &root, QString *error, SortFileOps &ops)
 {
-    const QString native = platform::toNative(dir);
+    const QString &native = dir.native();
     root = TSortNode{};
     root.Name = platform::fileNameOf(native);
     root.IsDir = true;
@@ -415,24 +415,18 @@ bool SortDriveBusy(QChar drive)
 
 namespace {
 
-QString devJoin(const QString &folder, const QString &name)
+void planMoves(const TSortNode &node, const platform::DevicePath &src, const platform::DevicePath &dst,
+               QList<SortStep> &steps)
 {
-    return folder + QLatin1Char('\\') + name;
-}
-
-void planMoves(const TSortNode &node, const QString &src, const QString &nsrc, const QString &dst,
-               const QString &ndst, QList<SortStep> &steps)
-{
-    steps.append({SortStep::Kind::MakeDir, {}, dst, {}, ndst});
+    steps.append({SortStep::Kind::MakeDir, {}, dst});
     for (const TSortNode &e : node.Entries) {
-        const QString from = devJoin(src, e.Name), nfrom = nativeJoin(nsrc, e.Name);
-        const QString to = devJoin(dst, e.Name), nto = nativeJoin(ndst, e.Name);
+        const platform::DevicePath from = src.child(e.Name), to = dst.child(e.Name);
         if (e.IsDir)
-            planMoves(e, from, nfrom, to, nto, steps);
+            planMoves(e, from, to, steps);
         else
-            steps.append({SortStep::Kind::MoveFile, from, to, nfrom, nto});
+            steps.append({SortStep::Kind::MoveFile, from, to});
     }
-    steps.append({SortStep::Kind::RemoveDir, src, {}, nsrc, {}});
+    steps.append({SortStep::Kind::RemoveDir, src, {}});
 }
 
 bool insideOrSame(const QString &path, const QString &folder)
@@ -442,8 +436,9 @@ bool insideOrSame(const QString &path, const QString &folder)
 
 }  // namespace
 
-SortPlan PlanSort(const QString &dir, SortFileOps &ops)
+SortPlan PlanSort(const platform::DevicePath &path, SortFileOps &ops)
 {
+    const QString &dir = path.device();
     SortPlan plan;
     auto refuse = [&](PlanProblem p, const QString &detail) {
         plan.Problem = p;
@@ -457,7 +452,7 @@ SortPlan PlanSort(const QString &dir, SortFileOps &ops)
         return refuse(PlanProblem::NotOnDrive, dir);
     if (root.size() > 1 && root.endsWith(QLatin1Char('/')))
         root.chop(1);
-    QString native = platform::toNative(dir);
+    QString native = path.native();
     while (native.size() > 1 && native.endsWith(QLatin1Char('/')))
         native.chop(1);
     if (!ops.isDir(native))
@@ -481,32 +476,31 @@ SortPlan PlanSort(const QString &dir, SortFileOps &ops)
     case RelativeCheck::HoldsWorkFolder:
         return refuse(PlanProblem::HoldsWorkFolder, dir);
     }
-    plan.Directory = QString(drive) + QStringLiteral(":\\") + rel;
-    plan.NativeDirectory = native;
+    plan.Directory = platform::DevicePath::known(QString(drive) + QStringLiteral(":\\") + rel, native);
     plan.WorkFolder = SortWorkFolder(drive);
-    plan.NativeWorkFolder = platform::toNative(plan.WorkFolder);
     plan.Journal = SortJournalPath(drive);
-    const QString name = platform::fileNameOf(native);
-    plan.Rebuilt = devJoin(plan.WorkFolder, name);
-    const QString nativeRebuilt = nativeJoin(plan.NativeWorkFolder, name);
+    // The journal and the rebuilt folder lie in the work folder as named.
+    plan.Rebuilt = plan.WorkFolder.child(platform::fileNameOf(native));
+    const QString &work = plan.WorkFolder.native();
     // Matching by letter case only, the folder may still be voxa\Temp.
-    if (insideOrSame(plan.NativeWorkFolder, native) || insideOrSame(native, plan.NativeWorkFolder))
+    if (insideOrSame(work, native) || insideOrSame(native, work))
         return refuse(PlanProblem::HoldsWorkFolder, dir);
     // A journal of a sort running now is no interrupted sort.
     if (SortDriveBusy(drive))
         return refuse(PlanProblem::DriveBusy, QString(drive) + QLatin1Char(':'));
-    if (ops.exists(platform::toNative(plan.Journal)))
-        return refuse(PlanProblem::JournalPresent, plan.Journal);
-    if (ops.exists(platform::toNative(plan.Rebuilt)))
-        return refuse(PlanProblem::WorkFolderBusy, plan.Rebuilt);
+    if (ops.exists(plan.Journal.native()))
+        return refuse(PlanProblem::JournalPresent, plan.Journal.device());
+    // In any letter case, as the drive's own file system would see it.
+    if (ops.exists(platform::toNative(plan.Rebuilt.device())))
+        return refuse(PlanProblem::WorkFolderBusy, plan.Rebuilt.device());
 
     QString error;
-    if (!ListSortTree(native, plan.Listed, &error, ops))
+    if (!ListSortTree(plan.Directory, plan.Listed, &error, ops))
         return refuse(PlanProblem::Unreadable, error);
     plan.Sorted = SortedTree(plan.Listed);
     plan.FileCount = CountFiles(plan.Sorted);
-    planMoves(plan.Sorted, plan.Directory, native, plan.Rebuilt, nativeRebuilt, plan.Steps);
-    plan.Steps.append({SortStep::Kind::MoveBack, plan.Rebuilt, plan.Directory, nativeRebuilt, native});
+    planMoves(plan.Sorted, plan.Directory, plan.Rebuilt, plan.Steps);
+    plan.Steps.append({SortStep::Kind::MoveBack, plan.Rebuilt, plan.Directory});
     return plan;
 }
 
@@ -564,30 +558,29 @@ struct RollBack {
     }
 
     // Moves the content of folder s into folder t, creating t.
-    bool moveBack(const QString &s, const QString &ns, const QString &t, const QString &nt)
+    bool moveBack(const platform::DevicePath &s, const platform::DevicePath &t)
     {
-        if (!ops.isDir(nt) && !ops.makePath(nt)) {
-            failWith(t);
+        if (!ops.isDir(t.native()) && !ops.makePath(t.native())) {
+            failWith(t.device());
             return false;
         }
         bool ok = false;
-        const QList<fs::Entry> entries = ops.listDir(ns, &ok);
+        const QList<fs::Entry> entries = ops.listDir(s.native(), &ok);
         if (!ok) {
             // Leaving files behind unseen would lose them once the journal
             // is gone.
-            failWith(s);
+            failWith(s.device());
             return false;
         }
         for (const fs::Entry &e : entries) {
-            const QString from = devJoin(s, e.name), nfrom = nativeJoin(ns, e.name);
-            const QString to = devJoin(t, e.name), nto = nativeJoin(nt, e.name);
+            const platform::DevicePath from = s.child(e.name), to = t.child(e.name);
             if (isRealDir(e)) {
-                if (!moveBack(from, nfrom, to, nto))
+                if (!moveBack(from, to))
                     return false;
                 continue;
             }
-            if (!ops.rename(nfrom, nto)) {
-                error = from;
+            if (!ops.rename(from.native(), to.native())) {
+                error = from.device();
                 return false;
             }
             ++moved;
@@ -597,7 +590,7 @@ struct RollBack {
                     progress({SortProgress::Phase::RollingBack, counter, total});
             }
         }
-        ops.removeDir(ns);
+        ops.removeDir(s.native());
         return true;
     }
 };
@@ -651,9 +644,9 @@ void rollBack(QChar drive, int counter, int total, const SortProgressFn &progres
     out.Directory = JournalDirectoryOn(journal, drive);
     // Exact names: a case-insensitive look-up would find "MUSIC" for the
     // removed "music" on a case-sensitive drive and merge the two.
-    const QString name = platform::fileNameOf(out.Directory);
-    const QString work = devJoin(out.WorkFolder, name);
-    const QString nativeW = nativeJoin(nativeWork, name);
+    const platform::DevicePath work =
+        platform::DevicePath::known(out.WorkFolder, nativeWork).child(platform::fileNameOf(out.Directory));
+    const QString &nativeW = work.native();
     // Without the rebuilt folder there is nothing to move back: the sort
     // had not begun moving, or its folder was already back in place. Unless
     // voxa\Temp holds something else, which the journal may have meant.
@@ -662,12 +655,13 @@ void rollBack(QChar drive, int counter, int total, const SortProgressFn &progres
             finish();
         } else {
             out.Result = SortResult::RollBackFailed;
-            out.RollBackError = QStringLiteral("no such folder [") + work + QLatin1Char(']');
+            out.RollBackError = QStringLiteral("no such folder [") + work.device() + QLatin1Char(']');
         }
         return;
     }
     RollBack rb{ops, progress, counter, total, 0, {}};
-    const bool ok = rb.moveBack(work, nativeW, out.Directory, ExactNativePath(drive, journal.Relative));
+    const bool ok =
+        rb.moveBack(work, platform::DevicePath::known(out.Directory, ExactNativePath(drive, journal.Relative)));
     out.MovedBack = rb.moved;
     if (ok) {
         finish();
@@ -683,30 +677,31 @@ SortOutcome RunSort(const SortPlan &plan, const SortProgressFn &progress, const 
                     SortFileOps &ops)
 {
     SortOutcome out;
-    out.Directory = plan.Directory;
-    out.WorkFolder = plan.WorkFolder;
+    out.Directory = plan.Directory.device();
+    out.WorkFolder = plan.WorkFolder.device();
     out.Files = plan.FileCount;
     if (!plan.ok()) {
         out.StartError = PlanProblemText(plan);
         return out;
     }
-    const QChar drive = plan.Directory[0];
+    const QChar drive = plan.Directory.device()[0];
     // Taken before the journal is written and held to the end, so a second
     // sort or a roll-back cannot take the journal from under this one.
     fs::FolderLock lock;
     if (!LockSortDrive(drive, lock, &out.StartError))
         return out;
-    removeJournalLeftovers(plan.NativeWorkFolder, ops);
-    const QString nativeJournal = platform::toNative(plan.Journal);
+    const QString &work = plan.WorkFolder.native();
+    removeJournalLeftovers(work, ops);
+    const QString &nativeJournal = plan.Journal.native();
     if (ops.exists(nativeJournal)) {
-        out.StartError = QStringLiteral("an interrupted sort must be rolled back first: ") + plan.Journal;
+        out.StartError = QStringLiteral("an interrupted sort must be rolled back first: ") + plan.Journal.device();
         return out;
     }
-    if (!ops.makePath(plan.NativeWorkFolder)) {
+    if (!ops.makePath(work)) {
         out.StartError = JournalFailureText(ops.lastErrorText());
         return out;
     }
-    const QString written = ops.writeJournal(platform::toNative(plan.Journal), EncodeSortJournal(plan.Directory));
+    const QString written = ops.writeJournal(nativeJournal, EncodeSortJournal(plan.Directory.device()));
     if (!written.isEmpty()) {
         out.StartError = JournalFailureText(written);
         return out;
@@ -719,8 +714,8 @@ SortOutcome RunSort(const SortPlan &plan, const SortProgressFn &progress, const 
         case SortStep::Kind::MakeDir:
             // A folder that cannot be made would otherwise lose an empty
             // subfolder without a trace.
-            if (!(ok = ops.makePath(step.NativeTo)))
-                out.LastError = ops.lastErrorText() + QStringLiteral(" [") + step.To + QLatin1Char(']');
+            if (!(ok = ops.makePath(step.To.native())))
+                out.LastError = ops.lastErrorText() + QStringLiteral(" [") + step.To.device() + QLatin1Char(']');
             break;
         case SortStep::Kind::MoveFile:
             if (cancel && cancel->load()) {
@@ -728,8 +723,8 @@ SortOutcome RunSort(const SortPlan &plan, const SortProgressFn &progress, const 
                 ok = false;
                 break;
             }
-            if (!(ok = ops.rename(step.NativeFrom, step.NativeTo))) {
-                out.LastError = step.From;
+            if (!(ok = ops.rename(step.From.native(), step.To.native()))) {
+                out.LastError = step.From.device();
                 break;
             }
             ++out.MovedOut;
@@ -738,9 +733,9 @@ SortOutcome RunSort(const SortPlan &plan, const SortProgressFn &progress, const 
             break;
         case SortStep::Kind::RemoveDir:
         case SortStep::Kind::MoveBack:
-            if (!(ok = step.kind == SortStep::Kind::RemoveDir ? ops.removeDir(step.NativeFrom)
-                                                               : ops.rename(step.NativeFrom, step.NativeTo)))
-                out.LastError = ops.lastErrorText() + QStringLiteral(" [") + step.From + QLatin1Char(']');
+            if (!(ok = step.kind == SortStep::Kind::RemoveDir ? ops.removeDir(step.From.native())
+                                                               : ops.rename(step.From.native(), step.To.native())))
+                out.LastError = ops.lastErrorText() + QStringLiteral(" [") + step.From.device() + QLatin1Char(']');
             break;
         }
         if (!ok) {
@@ -751,9 +746,9 @@ SortOutcome RunSort(const SortPlan &plan, const SortProgressFn &progress, const 
     if (!failed) {
         // On FAT the journal's removal could otherwise reach the disk
         // before the last folder renames.
-        ops.syncDrive(plan.NativeWorkFolder);
+        ops.syncDrive(work);
         ops.removeFile(nativeJournal);
-        ops.removeDir(plan.NativeWorkFolder);
+        ops.removeDir(work);
         out.Result = SortResult::Sorted;
         return out;
     }
@@ -827,7 +822,7 @@ PlayOrder PlayOrderOf(const TSortNode &listed)
     return order;
 }
 
-bool ComputePlayOrder(const QString &dir, PlayOrder &order, QString *error, SortFileOps &ops)
+bool ComputePlayOrder(const platform::DevicePath &dir, PlayOrder &order, QString *error, SortFileOps &ops)
 {
     TSortNode listed;
     if (!ListSortTree(dir, listed, error, ops))

@@ -11,8 +11,9 @@
 // (PlanSort: the sorted tree and the list of moves, which can be shown) and
 // then run (RunSort) with a progress callback; sortjob.h runs it on a worker
 // thread. Paths are device paths ("E:\music\rock"); the moves themselves use
-// the native paths resolved once by the plan.
+// the native paths resolved once by the plan (platform::DevicePath).
 #include "platform/fileops.h"
+#include "platform/paths.h"
 
 #include <QList>
 #include <QString>
@@ -69,7 +70,7 @@ SortGroup SortGroupOf(QStringView name, bool isDir);
 // and each MP3 or M3U file counts 1, and the folder qualifies when the count
 // passes 100 or a subfolder (checked while the count is at most 100)
 // qualifies itself.
-bool DirectoryQualifies(const QString &dir, SortFileOps &ops = defaultSortFileOps());
+bool DirectoryQualifies(const platform::DevicePath &dir, SortFileOps &ops = defaultSortFileOps());
 
 // ------------------------------------------------------------ the tree
 
@@ -81,7 +82,7 @@ struct TSortNode {
 
 // The tree below dir in stored entry order. False (with *error) when a
 // folder of it cannot be listed.
-bool ListSortTree(const QString &dir, TSortNode &root, QString *error = nullptr,
+bool ListSortTree(const platform::DevicePath &dir, TSortNode &root, QString *error = nullptr,
                   SortFileOps &ops = defaultSortFileOps());
 
 // The tree in sorted order: in each folder the subfolders, then the MP3
@@ -100,10 +101,8 @@ struct SortStep {
         MoveBack,   // rename the rebuilt folder From to the sorted folder To
     };
     Kind kind = Kind::MakeDir;
-    QString From;  // device paths
-    QString To;
-    QString NativeFrom;
-    QString NativeTo;
+    platform::DevicePath From;
+    platform::DevicePath To;
 };
 
 enum class PlanProblem {
@@ -121,12 +120,10 @@ enum class PlanProblem {
 struct SortPlan {
     PlanProblem Problem = PlanProblem::None;
     QString Detail;       // the path or system text behind Problem
-    QString Directory;    // "E:\music", spelt as stored
-    QString NativeDirectory;
-    QString WorkFolder;   // "E:\voxa\Temp"
-    QString NativeWorkFolder;
-    QString Rebuilt;      // "E:\voxa\Temp\music"
-    QString Journal;      // "E:\voxa\Temp\Sort.dat"
+    platform::DevicePath Directory;   // "E:\music", spelt as stored
+    platform::DevicePath WorkFolder;  // "E:\voxa\Temp"
+    platform::DevicePath Rebuilt;     // "E:\voxa\Temp\music"
+    platform::DevicePath Journal;     // "E:\voxa\Temp\Sort.dat"
     TSortNode Listed;     // the tree as stored now
     TSortNode Sorted;     // the tree as it will be stored
     int FileCount = 0;
@@ -137,7 +134,7 @@ struct SortPlan {
 // Plans the sort of a folder of a drive. Does not check the qualification
 // (see DirectoryQualifies) and moves nothing. A drive on which another sort
 // or roll-back runs (in this program or another) is refused as DriveBusy.
-SortPlan PlanSort(const QString &dir, SortFileOps &ops = defaultSortFileOps());
+SortPlan PlanSort(const platform::DevicePath &dir, SortFileOps &ops = defaultSortFileOps());
 
 // A line for a plan problem, for voxatool and logs (the frame shows its own
 // message-table texts).
@@ -285,7 +282,7 @@ struct PlayOrder {
     QStringList Sorted;
 };
 PlayOrder PlayOrderOf(const TSortNode &listed);
-bool ComputePlayOrder(const QString &dir, PlayOrder &order, QString *error = nullptr,
+bool ComputePlayOrder(const platform::DevicePath &dir, PlayOrder &order, QString *error = nullptr,
                       SortFileOps &ops = defaultSortFileOps());
 
 }  // namespace voxa

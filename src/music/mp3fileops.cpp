@@ -1,6 +1,7 @@
 #include "music/mp3fileops.h"
 
 #include "app/messagetable.h"
+#include "platform/fileops.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 
@@ -49,41 +50,9 @@ bool isDriveRoot(const QString &dir)
     return platform::isDevicePath(dir) && dir.size() <= 3;
 }
 
-// A descriptor closed on every way out.
-class Fd {
-public:
-    Fd() = default;
-    ~Fd() { reset(-1); }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    Fd(Fd &&o) noexcept : m_fd(o.release()) {}
-    Fd &operator=(Fd &&o) noexcept
-    {
-        reset(o.release());
-        return *this;
-    }
-    void reset(int fd)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-
-private:
-    int m_fd = -1;
-};
-
 // An open folder, or why there is none.
 struct Folder {
-    Fd fd;
+    fs::UniqueFd fd;
     int error = 0;
     bool offDrive = false;
 };

@@ -3,6 +3,7 @@
 #include "music/mp3source.h"
 #include "music/mpegaudio.h"
 #include "platform/drives.h"
+#include "platform/fileops.h"
 #include "platform/paths.h"
 
 #include <QDir>
@@ -131,6 +132,32 @@ bool nameRoundTrips(const char *name, size_t len)
     return QFile::encodeName(QFile::decodeName(raw)) == raw;
 }
 
+// Reads a tag of the file: incomplete unless it is there with an artist, a
+// title and an album.
+template <typename Tag>
+bool tagIncomplete(Tag &tag, music::Mp3Source &file)
+{
+    tag.ReadFrom(file);
+    return !(tag.Exists && !tag.Artist.isEmpty() && !tag.Title.isEmpty() && !tag.Album.isEmpty());
+}
+
+// The names of an open folder in one block, each with its type, read
+// through a descriptor of its own so the folder stays open for the walk.
+bool readListing(int fd, std::string &names, std::vector<std::pair<size_t, unsigned char>> &entries)
+{
+    fs::UniqueFd listFd(::dup(fd));
+    DIR *dir = listFd.valid() ? ::fdopendir(listFd.get()) : nullptr;
+    if (!dir)
+        return false;
+    listFd.release();  // the folder stream closes it
+    while (dirent *e = ::readdir(dir)) {
+        entries.emplace_back(names.size(), e->d_type);
+        names.append(e->d_name, std::strlen(e->d_name) + 1);
+    }
+    ::closedir(dir);
+    return true;
+}
+
 }  // namespace
 
 // A table far larger than the frame's (voxatool scan --limit 0 over a whole
@@ -220,167 +247,169 @@ Mp3SearchResult Mp3Finder::Search(const Mp3SearchRoot &root, const std::function
     return walk->result;
 }
 
-void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &recordDir)
+// Opens a folder the walk has not been in yet and takes it into the walk;
+// an invalid descriptor for one that cannot be opened or was walked before.
+fs::UniqueFd Mp3Finder::enterFolder(Walk &walk, const QByteArray &nativeDir)
 {
-    int fd = openDir(nativeDir);
-    if (fd < 0)
-        return;
+    fs::UniqueFd fd(openDir(nativeDir));
     struct stat self {};
-    if (::fstat(fd, &self) != 0) {
-        ::close(fd);
-        return;
-    }
+    if (!fd.valid() || ::fstat(fd.get(), &self) != 0)
+        return {};
     const QPair<dev_t, ino_t> id(self.st_dev, self.st_ino);
-    if (walk.walked.contains(id)) {
-        ::close(fd);
-        return;
-    }
+    if (walk.walked.contains(id))
+        return {};
     if (walk.walked.isEmpty())
         walk.result.RootListed = true;
     walk.walked.insert(id);
+    return fd;
+}
 
+void Mp3Finder::scan(Walk &walk, const QByteArray &nativeDir, const QString &recordDir)
+{
+    fs::UniqueFd fd = enterFolder(walk, nativeDir);
+    if (!fd.valid())
+        return;
     // The whole listing first, so that only one folder is open at a time
     // however deep the tree.
-    const int listFd = ::dup(fd);
-    DIR *dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
-    if (!dir) {
-        if (listFd >= 0)
-            ::close(listFd);
-        ::close(fd);
-        return;
-    }
     std::string names;
     std::vector<std::pair<size_t, unsigned char>> entries;
-    while (dirent *e = ::readdir(dir)) {
-        entries.emplace_back(names.size(), e->d_type);
-        names.append(e->d_name, std::strlen(e->d_name) + 1);
-    }
-    ::closedir(dir);
-
+    if (!readListing(fd.get(), names, entries))
+        return;
     const QByteArray prefix = nativeDir.endsWith('/') ? nativeDir : nativeDir + '/';
     for (const auto &[offset, type] : entries) {
         if (walk.stop)
             break;
-        const char *name = names.c_str() + offset;
-        const size_t len = std::strlen(name);
-        const bool dots = std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+        scanEntry(walk, fd, {nativeDir, prefix, recordDir}, names.c_str() + offset, type);
+    }
+}
 
-        struct stat st {};
-        bool statted = false;
-        bool isDir = type == DT_DIR;
-        bool isLink = type == DT_LNK;
-        if (type == DT_UNKNOWN && fd >= 0 && ::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0)
-            isLink = S_ISLNK(st.st_mode);
-        if (type == DT_UNKNOWN || isLink) {
-            statted = fd >= 0 && ::fstatat(fd, name, &st, 0) == 0;
-            isDir = statted && S_ISDIR(st.st_mode);
-        }
-        const bool nameOk = dots || nameRoundTrips(name, len);
-        if (isDir && !dots && !nameOk) {
-            walk.result.LeftOut << recordDir + walk.separator + QFile::decodeName(QByteArray(name, qsizetype(len)));
-        } else if (isDir && !dots) {
-            QByteArray sub = prefix + QByteArray(name, qsizetype(len));
-            // A folder link is followed to its real place, and only when
-            // that lies on the drive.
-            if (isLink && !walk.bound.isEmpty()) {
-                sub = Mp3RealPath(sub);
-                if (!Mp3Inside(sub, walk.bound))
-                    sub.clear();
-            }
-            // Depth first: the folder is walked before the next entry.
-            if (!sub.isEmpty()) {
-                if (fd >= 0)
-                    ::close(fd);
-                scan(walk, sub, recordDir + walk.separator + QFile::decodeName(QByteArray(name, qsizetype(len))));
-                fd = openDir(nativeDir);
-            }
-            if (walk.stop)
-                break;
-        }
-        ++EntryCount;
-        if (EntryCount % EntriesPerTick == 0 && !tick(walk))
-            break;
-        if (isDir || !isMp3Name(name, len))
-            continue;
-        // A listing that says "regular file" needs no second look here.
-        if (!statted && type != DT_REG)
-            statted = fd >= 0 && ::fstatat(fd, name, &st, 0) == 0;
-        if (statted && S_ISDIR(st.st_mode))
-            continue;
-        if (!nameOk) {
-            walk.result.LeftOut << recordDir + walk.separator + QFile::decodeName(QByteArray(name, qsizetype(len)));
-            continue;
-        }
-        if (FoundCount > m_capacity) {
-            walk.result.TableFull = true;
-            walk.stop = true;
-            break;
-        }
+// One entry of a folder: a folder is walked at once (depth first), an MP3
+// file becomes a record. Every way that ends the walk sets walk.stop.
+void Mp3Finder::scanEntry(Walk &walk, fs::UniqueFd &fd, const Folder &folder, const char *name, unsigned char type)
+{
+    const size_t len = std::strlen(name);
+    const bool dots = std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+    // Built only when needed: most entries are never shown.
+    const auto shown = [&] {
+        return folder.record + walk.separator + QFile::decodeName(QByteArray(name, qsizetype(len)));
+    };
 
-        // The kinds that read the file open it first and take its date and
-        // size from the open file: one lookup of the name instead of two.
-        const FindKind kind = FindFilter.SearchKind;
-        std::optional<music::Mp3Source> file;
-        qint64 mtime = statted ? qint64(st.st_mtim.tv_sec) : 0;
-        qint64 size = statted ? qint64(st.st_size) : 0;
-        bool known = statted;
-        if (kind != FindKind::All && kind != FindKind::Marked) {
-            file.emplace(fd, name);
-            if (file->isOpen()) {
-                mtime = file->modifiedSecs();
-                size = file->size();
-                known = true;
-            }
+    struct stat st {};
+    bool statted = false;
+    bool isDir = type == DT_DIR;
+    bool isLink = type == DT_LNK;
+    if (type == DT_UNKNOWN && fd.valid() && ::fstatat(fd.get(), name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+        isLink = S_ISLNK(st.st_mode);
+    if (type == DT_UNKNOWN || isLink) {
+        statted = fd.valid() && ::fstatat(fd.get(), name, &st, 0) == 0;
+        isDir = statted && S_ISDIR(st.st_mode);
+    }
+    const bool nameOk = dots || nameRoundTrips(name, len);
+    if (isDir && !dots && !nameOk) {
+        walk.result.LeftOut << shown();
+    } else if (isDir && !dots) {
+        QByteArray sub = folder.prefix + QByteArray(name, qsizetype(len));
+        // A folder link is followed to its real place, and only when
+        // that lies on the drive.
+        if (isLink && !walk.bound.isEmpty()) {
+            sub = Mp3RealPath(sub);
+            if (!Mp3Inside(sub, walk.bound))
+                sub.clear();
         }
-        if (!known && fd >= 0 && ::fstatat(fd, name, &st, 0) == 0) {
-            if (S_ISDIR(st.st_mode))
-                continue;
-            mtime = qint64(st.st_mtim.tv_sec);
-            size = qint64(st.st_size);
+        // Depth first: the folder is walked before the next entry.
+        if (!sub.isEmpty()) {
+            fd.reset();
+            scan(walk, sub, shown());
+            fd.reset(openDir(folder.native));
+        }
+        if (walk.stop)
+            return;
+    }
+    ++EntryCount;
+    if (EntryCount % EntriesPerTick == 0 && !tick(walk))
+        return;
+    if (isDir || !isMp3Name(name, len))
+        return;
+    // A listing that says "regular file" needs no second look here.
+    if (!statted && type != DT_REG)
+        statted = fd.valid() && ::fstatat(fd.get(), name, &st, 0) == 0;
+    if (statted && S_ISDIR(st.st_mode))
+        return;
+    if (!nameOk) {
+        walk.result.LeftOut << shown();
+        return;
+    }
+    if (FoundCount > m_capacity) {
+        walk.result.TableFull = true;
+        walk.stop = true;
+        return;
+    }
+    addRecord(walk, fd.get(), folder.record, name, statted ? &st : nullptr);
+}
+
+// Fills the next record of the table for an MP3 file of an open folder;
+// status is its status when already known.
+void Mp3Finder::addRecord(Walk &walk, int fd, const QString &recordDir, const char *name,
+                          const struct stat *status)
+{
+    const size_t len = std::strlen(name);
+    struct stat st {};
+    if (status)
+        st = *status;
+    const bool statted = status != nullptr;
+    // The kinds that read the file open it first and take its date and
+    // size from the open file: one lookup of the name instead of two.
+    const FindKind kind = FindFilter.SearchKind;
+    std::optional<music::Mp3Source> file;
+    qint64 mtime = statted ? qint64(st.st_mtim.tv_sec) : 0;
+    qint64 size = statted ? qint64(st.st_size) : 0;
+    bool known = statted;
+    if (kind != FindKind::All && kind != FindKind::Marked) {
+        file.emplace(fd, name);
+        if (file->isOpen()) {
+            mtime = file->modifiedSecs();
+            size = file->size();
             known = true;
         }
-
-        if (size_t(FoundCount) >= Mp3FileTable.size())
-            Mp3FileTable.resize(std::min(Mp3FileTable.size() * 2, size_t(m_capacity) + 1));
-        Mp3FileInfo &f = Mp3FileTable[size_t(FoundCount)];
-        f.Directory = recordDir;
-        f.FileName = QFile::decodeName(QByteArray(name, qsizetype(len)));
-        f.Marked = name[len - 1] == '!';
-        f.Date = known ? localTime(time_t(mtime)) : QDateTime();
-        f.Size = known ? size : 0;
-        f.ModifiedSecs = known ? mtime : -1;
-        f.Moved = false;
-        // A file that cannot be opened reads as no tag and no frame.
-        switch (kind) {
-        case FindKind::IncompleteID3v1: {
-            TID3v1 &tag = walk.reader.ID3v1();
-            tag.ReadFrom(*file);
-            f.ID3v1Incomplete = !(tag.Exists && !tag.Artist.isEmpty() && !tag.Title.isEmpty()
-                                  && !tag.Album.isEmpty());
-            break;
-        }
-        case FindKind::IncompleteID3v2: {
-            TID3v2 &tag = walk.reader.ID3v2();
-            tag.ReadFrom(*file);
-            f.ID3v2Incomplete = !(tag.Exists && !tag.Artist.isEmpty() && !tag.Title.isEmpty()
-                                  && !tag.Album.isEmpty());
-            break;
-        }
-        case FindKind::Bitrate:
-            // Only the bit rate is kept, so the tag texts are not read.
-            walk.reader.ReadFrom(*file, false);
-            f.Bitrate = walk.reader.BitRate();
-            break;
-        default:
-            break;
-        }
-        f.Selected = true;
-        ++FoundCount;
-        if (FoundCount % RecordsPerTick == 0 && !tick(walk))
-            break;
     }
-    if (fd >= 0)
-        ::close(fd);
+    if (!known && fd >= 0 && ::fstatat(fd, name, &st, 0) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return;
+        mtime = qint64(st.st_mtim.tv_sec);
+        size = qint64(st.st_size);
+        known = true;
+    }
+
+    if (size_t(FoundCount) >= Mp3FileTable.size())
+        Mp3FileTable.resize(std::min(Mp3FileTable.size() * 2, size_t(m_capacity) + 1));
+    Mp3FileInfo &f = Mp3FileTable[size_t(FoundCount)];
+    f.Directory = recordDir;
+    f.FileName = QFile::decodeName(QByteArray(name, qsizetype(len)));
+    f.Marked = name[len - 1] == '!';
+    f.Date = known ? localTime(time_t(mtime)) : QDateTime();
+    f.Size = known ? size : 0;
+    f.ModifiedSecs = known ? mtime : -1;
+    f.Moved = false;
+    // A file that cannot be opened reads as no tag and no frame.
+    switch (kind) {
+    case FindKind::IncompleteID3v1:
+        f.ID3v1Incomplete = tagIncomplete(walk.reader.ID3v1(), *file);
+        break;
+    case FindKind::IncompleteID3v2:
+        f.ID3v2Incomplete = tagIncomplete(walk.reader.ID3v2(), *file);
+        break;
+    case FindKind::Bitrate:
+        // Only the bit rate is kept, so the tag texts are not read.
+        walk.reader.ReadFrom(*file, false);
+        f.Bitrate = walk.reader.BitRate();
+        break;
+    default:
+        break;
+    }
+    f.Selected = true;
+    ++FoundCount;
+    if (FoundCount % RecordsPerTick == 0)
+        tick(walk);
 }
 
 void Mp3Finder::filterPass()

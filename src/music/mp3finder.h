@@ -6,6 +6,8 @@
 //
 // Records keep the player's path form (E:\music\rock) when the search starts
 // from a drive; the walk itself runs on native paths.
+#include "platform/fileops.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QList>
@@ -16,6 +18,8 @@
 #include <memory>
 #include <optional>
 #include <vector>
+
+struct stat;
 
 namespace voxa {
 
@@ -154,7 +158,17 @@ public:
 
 private:
     struct Walk;
+    // A folder being walked: its native path, that path with a closing
+    // "/", and the directory text its records get.
+    struct Folder {
+        const QByteArray &native;
+        const QByteArray &prefix;
+        const QString &record;
+    };
+    fs::UniqueFd enterFolder(Walk &walk, const QByteArray &nativeDir);
     void scan(Walk &walk, const QByteArray &nativeDir, const QString &recordDir);
+    void scanEntry(Walk &walk, fs::UniqueFd &fd, const Folder &folder, const char *name, unsigned char type);
+    void addRecord(Walk &walk, int fd, const QString &recordDir, const char *name, const struct stat *status);
     bool tick(Walk &walk);
     void filterPass();
     void extensionPass();

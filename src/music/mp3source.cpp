@@ -29,11 +29,7 @@ Mp3Source::Mp3Source(int dirFd, const char *name)
     open(dirFd, name);
 }
 
-Mp3Source::~Mp3Source()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
+Mp3Source::~Mp3Source() = default;
 
 void Mp3Source::open(int dirFd, const char *path)
 {
@@ -43,14 +39,11 @@ void Mp3Source::open(int dirFd, const char *path)
         // not hold the open; the type check below then refuses it.
         fd = ::openat(dirFd, path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return;
+    fs::UniqueFd file(fd);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    if (!file.valid() || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         return;
-    }
-    m_fd = fd;
+    m_fd = std::move(file);
     m_size = qint64(st.st_size);
     m_mtime = qint64(st.st_mtim.tv_sec);
 }
@@ -59,7 +52,7 @@ qint64 Mp3Source::readRaw(qint64 pos, char *buf, qint64 n)
 {
     qint64 done = 0;
     while (done < n) {
-        const ssize_t r = ::pread(m_fd, buf + done, size_t(n - done), off_t(pos + done));
+        const ssize_t r = ::pread(m_fd.get(), buf + done, size_t(n - done), off_t(pos + done));
         if (r < 0) {
             if (errno == EINTR)
                 continue;
@@ -85,7 +78,7 @@ bool Mp3Source::loadHead()
 
 qint64 Mp3Source::readAt(qint64 pos, char *buf, qint64 n)
 {
-    if (m_fd < 0 || pos < 0 || n < 0)
+    if (!m_fd.valid() || pos < 0 || n < 0)
         return -1;
     if (pos >= m_size || n == 0)
         return 0;

@@ -4,6 +4,8 @@
 // the tag header, the tag frames and the first frame window usually cost a
 // single read; everything else is read where it lies. Never reads outside
 // the file.
+#include "platform/fileops.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -21,7 +23,7 @@ public:
     Mp3Source(const Mp3Source &) = delete;
     Mp3Source &operator=(const Mp3Source &) = delete;
 
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_fd.valid(); }
     qint64 size() const { return m_size; }
     // Last modification, seconds since the epoch (as the open file says).
     qint64 modifiedSecs() const { return m_mtime; }
@@ -36,7 +38,7 @@ private:
     bool loadHead();
     qint64 readRaw(qint64 pos, char *buf, qint64 n);
 
-    int m_fd = -1;
+    fs::UniqueFd m_fd;
     qint64 m_size = -1;
     qint64 m_mtime = 0;
     qint64 m_headLen = -1;  // -1: not read yet

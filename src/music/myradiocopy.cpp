@@ -263,38 +263,33 @@ bool nativeInside(const QString &path, const QString &root)
     return path == root || root == QLatin1String("/") || path.startsWith(root + QLatin1Char('/'));
 }
 
+// A new file beside the target, named after it, for the copy to be written
+// into before it takes the target's name.
+fs::UniqueFd openPartFile(const QString &targetNative, QByteArray &partName)
+{
+    const QString folderNative = QFileInfo(targetNative).absolutePath();
+    const QString baseName = QFileInfo(targetNative).fileName();
+    fs::UniqueFd out;
+    for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
+        partName = QFile::encodeName(folderNative + QStringLiteral("/.") + baseName.left(200)
+                                     + (attempt ? QString::number(attempt) : QString()) + QStringLiteral(".part"));
+        out.reset(::open(partName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!out.valid() && errno != EEXIST)
+            break;
+    }
+    return out;
+}
+
+// The answer a switch gives without a box, else the user's.
+Button switchedAnswer(bool yes, bool no, const std::function<Button()> &ask)
+{
+    return no ? Button::No : yes ? Button::Yes : ask();
+}
+
 QString errnoText(int err)
 {
     return QString::fromLocal8Bit(std::strerror(err));
 }
-
-// Closes a descriptor once, on every path out of a copy.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd() { close(); }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    void reset(int fd)
-    {
-        close();
-        m_fd = fd;
-    }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    // 0 on success, else the errno of the failed close.
-    int close()
-    {
-        if (m_fd < 0)
-            return 0;
-        const int r = ::close(m_fd);
-        m_fd = -1;
-        return r == 0 ? 0 : errno;
-    }
-
-private:
-    int m_fd;
-};
 
 }  // namespace
 
@@ -306,10 +301,10 @@ struct MyRadioCopyJob::Impl {
     bool aborted = false;
     CopySwitches switches;
 
-    QString target;       // "D:" or "D:\backup"
-    QString targetReal;   // its resolved native path
-    QString sourceRoot;   // "E:\"
-    QString sourceReal;   // resolved native root of the player's drive
+    // The target folder ("D:" or "D:\backup") and the root of the player's
+    // drive ("E:\"), each with its real native path, looked up once.
+    platform::DevicePath targetDir;
+    platform::DevicePath sourceRoot;
     qint64 position = 0;
     qint64 maximum = 0;
     int shownPercent = -1;
@@ -375,7 +370,7 @@ struct MyRadioCopyJob::Impl {
         if (!fs::isDir(path))
             return std::max<qint64>(fs::fileSize(path), 0);
         const QString real = canonical(path);
-        if (real.isEmpty() || chain.contains(real) || !nativeInside(real, sourceReal))
+        if (real.isEmpty() || chain.contains(real) || !nativeInside(real, sourceRoot.native()))
             return 0;
         chain.insert(real);
         qint64 total = 0;
@@ -405,7 +400,7 @@ struct MyRadioCopyJob::Impl {
     {
         if (!fs::isDir(folder) && !fs::makePath(folder))
             return false;
-        return nativeInside(canonical(folder), targetReal);
+        return nativeInside(canonical(folder), targetDir.native());
     }
 
     // -- copying -------------------------------------------------------------
@@ -417,10 +412,10 @@ struct MyRadioCopyJob::Impl {
         const QString sourceCanon = canonical(source);
         // A link that leads off the player's drive is treated as missing:
         // nothing outside the drive is read.
-        const bool onDrive = nativeInside(sourceCanon, sourceReal);
+        const bool onDrive = nativeInside(sourceCanon, sourceRoot.native());
         if (onDrive && fs::isDir(source)) {
             // Never walk into the folder being written to.
-            if (!isRoot && sourceCanon == targetReal)
+            if (!isRoot && sourceCanon == targetDir.native())
                 return true;
             if (!makeTargetFolder(target)) {
                 ask(CopyQuestion::CannotCreateFolder, target);
@@ -480,6 +475,20 @@ struct MyRadioCopyJob::Impl {
         return false;
     }
 
+    // Whether an existing target may be overwritten, and made writable
+    // when read-only; the switches answer for the boxes.
+    Button askOverwrite(const QString &target)
+    {
+        const Button b = switchedAnswer(switches.overwriteExisting, switches.skipExisting,
+                                        [&] { return ask(CopyQuestion::TargetExists, target); });
+        if (b != Button::Yes)
+            return b;
+        return askToMakeWritable(target, [&] {
+            return switchedAnswer(switches.overwriteReadOnly, switches.skipReadOnly,
+                                  [&] { return ask(CopyQuestion::TargetReadOnly, target); });
+        });
+    }
+
     bool copyFile(const QString &source, const QString &target, qint64 size)
     {
         const qint64 fileStart = position;
@@ -490,30 +499,16 @@ struct MyRadioCopyJob::Impl {
                 ask(CopyQuestion::CannotCreateTarget, target);
                 return fail(fileStart, size);
             }
-            if (switches.skipExisting)
+            // A stop while asking (None) ends the copy, any other answer
+            // but Yes skips the file.
+            const Button b = askOverwrite(target);
+            if (b == Button::None)
+                return false;
+            if (b != Button::Yes)
                 return skip(size);
-            if (!switches.overwriteExisting) {
-                const Button b = ask(CopyQuestion::TargetExists, target);
-                if (b == Button::None)
-                    return false;
-                if (b != Button::Yes)
-                    return skip(size);
-            }
-            if (fs::isReadOnly(target)) {
-                if (switches.skipReadOnly)
-                    return skip(size);
-                if (!switches.overwriteReadOnly) {
-                    const Button b = ask(CopyQuestion::TargetReadOnly, target);
-                    if (b == Button::None)
-                        return false;
-                    if (b != Button::Yes)
-                        return skip(size);
-                }
-                fs::clearReadOnly(target);
-            }
         }
 
-        Fd in(::open(QFile::encodeName(platform::toNative(source)).constData(), O_RDONLY | O_CLOEXEC));
+        fs::UniqueFd in(::open(QFile::encodeName(platform::toNative(source)).constData(), O_RDONLY | O_CLOEXEC));
         struct stat st {};
         if (!in.valid() || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
             ask(CopyQuestion::CannotOpenSource, source);
@@ -525,18 +520,8 @@ struct MyRadioCopyJob::Impl {
         // leaves no truncated file that looks whole, and an existing target
         // stays as it was.
         const QString targetNative = platform::toNative(target);
-        const QString folderNative = QFileInfo(targetNative).absolutePath();
-        const QString baseName = QFileInfo(targetNative).fileName();
         QByteArray partName;
-        Fd out;
-        for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
-            partName = QFile::encodeName(folderNative + QStringLiteral("/.") + baseName.left(200)
-                                         + (attempt ? QString::number(attempt) : QString())
-                                         + QStringLiteral(".part"));
-            out.reset(::open(partName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-            if (!out.valid() && errno != EEXIST)
-                break;
-        }
+        fs::UniqueFd out = openPartFile(targetNative, partName);
         if (!out.valid()) {
             ask(CopyQuestion::CannotCreateTarget, target);
             return fail(fileStart, size);
@@ -614,7 +599,7 @@ struct MyRadioCopyJob::Impl {
             if (stopped())
                 return;
             const QString rel = NormalizeRelativePath(e.path());
-            const QString source = sourceRoot + rel;
+            const QString source = sourceRoot.device() + rel;
             {
                 const qsizetype cut = rel.lastIndexOf(QLatin1Char('\\'));
                 MyRadioElement n = e;
@@ -642,9 +627,9 @@ struct MyRadioCopyJob::Impl {
         for (const CopyRoot &r : roots) {
             if (stopped())
                 return;
-            total += sizeOf(sourceRoot + r.path);
+            total += sizeOf(sourceRoot.device() + r.path);
         }
-        const qint64 free = fs::freeSpace(target);
+        const qint64 free = fs::freeSpace(targetDir.device());
         if (free >= 0 && free < total) {
             ask(CopyQuestion::NotEnoughSpace, QString());
             return;
@@ -652,7 +637,7 @@ struct MyRadioCopyJob::Impl {
 
         // 3. The profile copy, its paths pointing at the copies.
         if (!request.contentOnly && !profile.fileName.isEmpty()) {
-            const QString folder = platform::joinDevice(target.left(2), request.profileFolder);
+            const QString folder = platform::joinDevice(targetDir.device().left(2), request.profileFolder);
             if (fs::makePath(folder) && fs::isDir(folder)) {
                 const QString copyName = platform::joinDevice(folder, platform::fileNameOf(profile.fileName));
                 if (fs::exists(copyName) && !switches.overwriteExisting) {
@@ -667,7 +652,7 @@ struct MyRadioCopyJob::Impl {
                 }
                 QList<MyRadioElement> changed = normalized;
                 for (MyRadioElement &e : changed)
-                    e.folder = ProfileCopyFolder(target, e.folder);
+                    e.folder = ProfileCopyFolder(targetDir.device(), e.folder);
                 const WriteResult w = WriteMyRadioFile(copyName, changed);
                 if (w.failed()) {
                     ask(CopyQuestion::ProfileCannotSave, copyName);
@@ -684,8 +669,9 @@ struct MyRadioCopyJob::Impl {
         for (const CopyRoot &r : roots) {
             if (stopped())
                 break;
-            const QString to = r.path.isEmpty() ? target : target + QLatin1Char('\\') + r.path;
-            ok = copyEntry(sourceRoot + r.path, to, true) && ok;
+            const QString to =
+                r.path.isEmpty() ? targetDir.device() : targetDir.device() + QLatin1Char('\\') + r.path;
+            ok = copyEntry(sourceRoot.device() + r.path, to, true) && ok;
         }
         // 5. A Yes to the profile copy's question held for this profile only.
         if (!request.overwriteBox)
@@ -698,24 +684,24 @@ struct MyRadioCopyJob::Impl {
     {
         MyRadioCopyResult all;
         switches = CopySwitches::fromBoxes(request.overwriteBox, request.skipBox);
-        target = request.targetDirectory;
-        while (target.endsWith(QLatin1Char('\\')))
-            target.chop(1);
-        sourceRoot = QString(request.sourceDrive.toUpper()) + QStringLiteral(":\\");
-        sourceReal = canonical(sourceRoot);
+        QString folder = request.targetDirectory;
+        while (folder.endsWith(QLatin1Char('\\')))
+            folder.chop(1);
+        const QString root = QString(request.sourceDrive.toUpper()) + QStringLiteral(":\\");
+        sourceRoot = platform::DevicePath::known(root, canonical(root));
 
         for (const CopyProfile &p : request.profiles) {
             ProfileCopyResult r;
             r.fileName = p.fileName;
             all.profiles.append(r);
         }
-        if (target.isEmpty() || !platform::isDevicePath(target) || request.profiles.isEmpty())
+        if (folder.isEmpty() || !platform::isDevicePath(folder) || request.profiles.isEmpty())
             return all;
-        if (!fs::isDir(target) && !fs::makePath(target)) {
-            ask(CopyQuestion::CannotCreateFolder, target);
+        if (!fs::isDir(folder) && !fs::makePath(folder)) {
+            ask(CopyQuestion::CannotCreateFolder, folder);
             return all;
         }
-        targetReal = canonical(target);
+        targetDir = platform::DevicePath::known(folder, canonical(folder));
 
         for (int i = 0; i < request.profiles.size(); ++i) {
             if (stopped())

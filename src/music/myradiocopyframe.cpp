@@ -438,18 +438,18 @@ void TMyRadioCopyFrame::CopyButtonClick()
     setRunning(true);
     clearProgress();
     m_lastCaption.clear();
-    auto *t = new TCopyThread(req, m_questions, this);
-    m_thread = t;
-    connect(t, &TCopyThread::progressCleared, this, [this] { clearProgress(); });
-    connect(t, &TCopyThread::progressStarted, this, [this](qint64 max) { showProgress(0, max); });
-    connect(t, &TCopyThread::progressChanged, this, [this](qint64 pos, qint64 max) { showProgress(pos, max); });
-    connect(t, &TCopyThread::profileStarted, this, [this](int i, const QString &) { profileStarted(i); });
-    connect(t, &TCopyThread::profileFinished, this, [this](int i, bool copied) { profileFinished(i, copied); });
-    connect(t, &QThread::finished, this, [this, t] {
-        if (m_thread != t)
+    auto *t = new TCopyTask(req, m_questions, this);
+    m_task = t;
+    connect(t, &TCopyTask::progressCleared, this, [this] { clearProgress(); });
+    connect(t, &TCopyTask::progressStarted, this, [this](qint64 max) { showProgress(0, max); });
+    connect(t, &TCopyTask::progressChanged, this, [this](qint64 pos, qint64 max) { showProgress(pos, max); });
+    connect(t, &TCopyTask::profileStarted, this, [this](int i, const QString &) { profileStarted(i); });
+    connect(t, &TCopyTask::profileFinished, this, [this](int i, bool copied) { profileFinished(i, copied); });
+    connect(t, &TCopyTask::finished, this, [this, t] {
+        if (m_task != t)
             return;
         m_lastResult = t->result();
-        m_thread = nullptr;
+        m_task = nullptr;
         t->deleteLater();
         finish();
     });
@@ -499,10 +499,10 @@ void TMyRadioCopyFrame::finish()
 
 void TMyRadioCopyFrame::stopJob()
 {
-    if (!m_thread)
+    if (!m_task)
         return;
-    TCopyThread *t = m_thread;
-    m_thread = nullptr;
+    TCopyTask *t = m_task;
+    m_task = nullptr;
     disconnect(t, nullptr, this, nullptr);
     t->cancelAndWait();
     m_lastResult = t->result();
@@ -514,8 +514,8 @@ void TMyRadioCopyFrame::stopJob()
 
 void TMyRadioCopyFrame::CancelButtonClick()
 {
-    if (m_thread)
-        m_thread->cancel();
+    if (m_task)
+        m_task->cancel();
 }
 
 void TMyRadioCopyFrame::OKButtonClick()

@@ -3,7 +3,7 @@
 // from the player's drive into a folder of another drive. In menu mode it
 // lists the profiles of voxa\myradio; in editor mode (handed over by the
 // MyRadio editor's Copy button) it copies the editor's profile and gives the
-// editor back on Close. The copy itself runs on a TCopyThread; the frame only
+// editor back on Close. The copy itself runs on a TCopyTask; the frame only
 // shows its progress and answers its questions.
 #include "app/framecatalog.h"
 #include "app/framehost.h"
@@ -71,7 +71,7 @@ public:
     // when there is no such node.
     bool SelectDirectory(const QString &path);
     // A copy job is running.
-    bool Running() const { return m_thread != nullptr; }
+    bool Running() const { return m_task != nullptr; }
     // The caption the bar showed last before it was cleared.
     QString LastCaption() const { return m_lastCaption; }
     // The outcome of the last finished job.
@@ -104,7 +104,7 @@ private:
     QList<QTreeWidgetItem *> selectedProfiles() const;
 
     PromptCopyQuestions m_questions;
-    QPointer<TCopyThread> m_thread;
+    QPointer<TCopyTask> m_task;
     CopySwitches m_switches;
     MyRadioCopyResult m_lastResult;
     // The rows of the profiles the running job copies, in its order.

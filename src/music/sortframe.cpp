@@ -18,8 +18,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMutexLocker>
-#include <QThread>
 #include <QTreeWidget>
 
 namespace voxa {
@@ -53,8 +51,10 @@ bool shownFile(const QString &name)
 }  // namespace
 
 TSortFrame::TSortFrame(FrameHost *host, QWidget *parent)
-    : TOtherFrame(host, parent, FrameSize), m_ops(&defaultSortFileOps()), m_job(std::make_shared<JobSlot>())
+    : TOtherFrame(host, parent, FrameSize), m_ops(&defaultSortFileOps()), m_job(new TSortJob(this))
 {
+    connect(m_job, &TSortJob::progress, this, &TSortFrame::jobProgress);
+    connect(m_job, &TSortJob::finished, this, &TSortFrame::jobFinished);
     ProfileTree = new QTreeWidget(MainPanel);
     ProfileTree->setGeometry(6, 6, 262, 186);
     ProfileTree->setHeaderHidden(true);
@@ -124,19 +124,9 @@ TSortFrame::TSortFrame(FrameHost *host, QWidget *parent)
 TSortFrame::~TSortFrame()
 {
     // A sort must not run on after its window is gone: stop it (the files
-    // moved so far go back) and wait for the worker.
-    {
-        QMutexLocker locker(&m_job->lock);
-        if (m_job->job)
-            m_job->job->requestCancel();
-    }
-    // The worker's event loop is told to quit through this thread's event
-    // loop, which no longer runs: quit it here. A job still running ends
-    // first.
-    if (m_thread) {
-        m_thread->quit();
-        m_thread->wait();
-    }
+    // moved so far go back) and wait for the worker; its end reaches no
+    // half-destroyed frame.
+    delete m_job;
 }
 
 void TSortFrame::LayoutButtons()
@@ -316,7 +306,8 @@ void TSortFrame::selectionChanged()
         showTexts();
         return;
     }
-    const QString path = pathOf(item);
+    // Looked up once for the check and the play order.
+    const platform::DevicePath path(pathOf(item));
     const bool qualifies = DirectoryQualifies(path, *m_ops);
     SortButton->setEnabled(qualifies);
     m_shown = qualifies ? Shown::Nothing : Shown::TooFew;
@@ -326,7 +317,7 @@ void TSortFrame::selectionChanged()
 
 // The MP3 files of the folder in the order the player plays them now and
 // the order it will play them after sorting, side by side.
-void TSortFrame::showPlayOrder(const QString &dir)
+void TSortFrame::showPlayOrder(const platform::DevicePath &dir)
 {
     PlayOrderView->clear();
     PlayOrder order;
@@ -362,7 +353,7 @@ void TSortFrame::SortButtonClick()
         showTexts();
         return;
     }
-    m_sortedDir = plan.Directory;
+    m_sortedDir = plan.Directory.device();
     m_wasExpanded = item->isExpanded();
     RenameProgress->setMin(0);
     RenameProgress->setMax(plan.FileCount);
@@ -372,7 +363,7 @@ void TSortFrame::SortButtonClick()
     m_detail.clear();
     showTexts();
     m_sorting = true;
-    startJob(TSortJob::sort(std::move(plan), *m_ops));
+    startJob(m_job->startSort(std::move(plan), *m_ops));
 }
 
 void TSortFrame::ResumeInterruptedSort()
@@ -386,16 +377,14 @@ void TSortFrame::ResumeInterruptedSort()
     m_detail.clear();
     showTexts();
     m_sorting = false;
-    startJob(TSortJob::rollBack(m_drive, *m_ops));
+    startJob(m_job->startRollBack(m_drive, *m_ops));
 }
 
 void TSortFrame::CancelButtonClick()
 {
     if (!m_busy || !m_sorting)
         return;
-    QMutexLocker locker(&m_job->lock);
-    if (m_job->job)
-        m_job->job->requestCancel();
+    m_job->requestCancel();
     CancelButton->setEnabled(false);
 }
 
@@ -406,21 +395,10 @@ void TSortFrame::OKButtonClick()
     CloseFrame(false);
 }
 
-void TSortFrame::startJob(TSortJob *job)
+void TSortFrame::startJob(bool started)
 {
-    {
-        QMutexLocker locker(&m_job->lock);
-        m_job->job = job;
-    }
-    connect(job, &TSortJob::progress, this, &TSortFrame::jobProgress);
-    connect(job, &TSortJob::finished, this, &TSortFrame::jobFinished);
-    // Runs on the worker as the job finishes, before the job can be deleted.
-    connect(job, &TSortJob::finished, job, [slot = m_job] {
-        QMutexLocker locker(&slot->lock);
-        slot->job = nullptr;
-    }, Qt::DirectConnection);
-    setBusy(true);
-    m_thread = TSortJob::startOnWorker(job);
+    if (started)
+        setBusy(true);
 }
 
 void TSortFrame::jobProgress(const SortProgress &p)
@@ -502,7 +480,6 @@ void TSortFrame::setBusy(bool busy)
         return;
     }
     m_sorting = false;
-    m_thread = nullptr;
     m_hostBusy.reset();
 }
 

@@ -8,13 +8,10 @@
 #include "app/otherframe.h"
 #include "music/dirsort.h"
 
-#include <QMutex>
-#include <QPointer>
 #include <memory>
 #include <optional>
 
 class QLabel;
-class QThread;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -74,10 +71,10 @@ private:
     void expandItem(QTreeWidgetItem *item);
     QString pathOf(const QTreeWidgetItem *item) const;
     void selectionChanged();
-    void showPlayOrder(const QString &dir);
+    void showPlayOrder(const platform::DevicePath &dir);
     void showTexts();
     void setBusy(bool busy);
-    void startJob(TSortJob *job);
+    void startJob(bool started);
     void jobProgress(const SortProgress &p);
     void jobFinished(const SortOutcome &outcome);
 
@@ -90,14 +87,7 @@ private:
     bool m_sorting = false;    // a sort (not a start-up roll-back) runs
     QString m_sortedDir;       // the folder being sorted, to select again
     bool m_wasExpanded = false;
-    // The running job, cleared on the worker thread as it finishes, before
-    // it is deleted, so a late Cancel never reaches a deleted job.
-    struct JobSlot {
-        QMutex lock;
-        TSortJob *job = nullptr;
-    };
-    std::shared_ptr<JobSlot> m_job;
-    QPointer<QThread> m_thread;
+    TSortJob *m_job;  // a child of the frame
 };
 
 // Registers the frame for FrameKind::Sort.

@@ -13,6 +13,9 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
+#include <functional>
+#include <optional>
+
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
@@ -409,6 +412,129 @@ QList<DriveInfo> readDriveTableFile(const QString &path)
     return out;
 }
 
+namespace {
+
+// A drive found by looking, before it has its letter; key names it in the
+// remembered letters.
+struct PendingDrive {
+    DriveInfo info;
+    QString key;
+};
+
+// The drive of one mounted volume, described by udev where it can.
+PendingDrive mountedDrive(const MountEntry &m, DriveType type, const SystemSources &sources)
+{
+    UdevVolume udev;
+    auto udevFor = [&](quint32 major, quint32 minor) {
+        const auto bytes = fs::readRegularFile(sources.udevData + QStringLiteral("/b%1:%2").arg(major).arg(minor),
+                                               1 << 20);
+        return bytes ? parseUdevData(*bytes) : UdevVolume{};
+    };
+    if (m.major != 0)
+        udev = udevFor(m.major, m.minor);
+    struct stat st {};
+    if (udev.fsType.isEmpty() && m.device.startsWith(QLatin1String("/dev/"))
+        && ::stat(QFile::encodeName(m.device).constData(), &st) == 0 && S_ISBLK(st.st_mode))
+        udev = udevFor(major(st.st_rdev), minor(st.st_rdev));
+    // FUSE names only itself; udev knows what the volume really holds.
+    const QString fsType = m.fsType == QLatin1String("fuseblk") && !udev.fsType.isEmpty() ? udev.fsType : m.fsType;
+
+    DriveInfo d;
+    d.type = type;
+    d.root = m.mountPoint;
+    if (m.device.startsWith(QLatin1String("/dev/")))
+        d.device = m.device;
+    d.fileSystem = fileSystemName(fsType);
+    d.label = !udev.label.isEmpty() ? udev.label : diskLinkFor(sources.diskLinks, QStringLiteral("by-label"), m.device);
+    if (d.label.isEmpty())
+        d.label = QFileInfo(m.mountPoint).fileName();
+    const QString uuid = !udev.uuid.isEmpty() ? udev.uuid : diskLinkFor(sources.diskLinks, QStringLiteral("by-uuid"), m.device);
+    const QString key = !uuid.isEmpty() ? QStringLiteral("uuid:") + uuid
+                        : !d.label.isEmpty() ? QStringLiteral("label:") + d.label
+                                             : QStringLiteral("path:") + m.mountPoint;
+    return {d, key};
+}
+
+// Every mounted volume worth a letter that the drive table file does not
+// declare, once each.
+QList<PendingDrive> mountedDrives(const QList<MountEntry> &mounts, const QSet<QString> &declaredRoots,
+                                  const SystemSources &sources)
+{
+    QList<PendingDrive> pending;
+    QSet<QString> volumesSeen;
+    for (const MountEntry &m : mounts) {
+        DriveType type;
+        if (!interestingMount(m, type) || declaredRoots.contains(m.mountPoint))
+            continue;
+        // A bind mount of a folder inside a volume is not a volume.
+        if (m.root != QLatin1String("/"))
+            continue;
+        // The same volume mounted twice is one drive: the first mount.
+        const QString volume = QStringLiteral("%1:%2").arg(m.major).arg(m.minor);
+        if (m.major != 0 && volumesSeen.contains(volume))
+            continue;
+        volumesSeen.insert(volume);
+        pending.append(mountedDrive(m, type, sources));
+    }
+    return pending;
+}
+
+// The folder the manager runs from, as a drive of its own when no other
+// drive holds it.
+std::optional<PendingDrive> managerFolderDrive(const QList<PendingDrive> &pending,
+                                               const QSet<QString> &declaredRoots,
+                                               const QList<MountEntry> &mounts)
+{
+    const QString managerRoot = managerFolderRoot();
+    if (managerRoot.isEmpty())
+        return std::nullopt;
+    const QString canonical = QFileInfo(managerRoot).canonicalFilePath();
+    bool known = declaredRoots.contains(canonical) || canonical == QLatin1String("/");
+    for (const PendingDrive &p : pending)
+        known = known || p.info.root == canonical;
+    if (known)
+        return std::nullopt;
+    DriveInfo d;
+    d.type = DriveType::Fixed;
+    d.root = canonical;
+    d.fileSystem = fileSystemName(mountFileSystemOf(canonical, mounts));
+    d.label = QFileInfo(canonical).fileName();
+    return PendingDrive{d, QStringLiteral("path:") + canonical};
+}
+
+// Gives each pending drive a letter: its remembered one first, so that a
+// newcomer cannot take it, then one nobody remembers, then any free one.
+// New letters are remembered.
+void assignLetters(QList<PendingDrive> &pending, QHash<QString, QChar> &memory, const QSet<QChar> &used,
+                   const std::function<void(const DriveInfo &)> &take)
+{
+    for (PendingDrive &p : pending) {
+        const QChar l = memory.value(p.key);
+        if (!l.isNull() && !used.contains(l)) {
+            p.info.letter = l;
+            take(p.info);
+        }
+    }
+    for (PendingDrive &p : pending) {
+        if (!p.info.letter.isNull())
+            continue;
+        const QList<QChar> remembered = memory.values();
+        for (int pass = 0; pass < 2 && p.info.letter.isNull(); ++pass) {
+            for (char c = 'D'; c <= 'Z'; ++c) {
+                const QChar l = QLatin1Char(c);
+                if (used.contains(l) || (pass == 0 && remembered.contains(l)))
+                    continue;
+                p.info.letter = l;
+                memory.insert(p.key, l);
+                take(p.info);
+                break;
+            }
+        }
+    }
+}
+
+}  // namespace
+
 QList<DriveInfo> SystemDriveTable::drives()
 {
     QMutexLocker look(&m_lookLock);
@@ -447,97 +573,12 @@ QList<DriveInfo> SystemDriveTable::drives()
         take(c);
     }
 
+    QList<PendingDrive> pending = mountedDrives(mounts, declaredRoots, m_sources);
+    if (const std::optional<PendingDrive> own = managerFolderDrive(pending, declaredRoots, mounts))
+        pending.append(*own);
     QHash<QString, QChar> memory = readLetterMemory();
     const QHash<QString, QChar> before = memory;
-    struct Pending {
-        DriveInfo info;
-        QString key;
-    };
-    QList<Pending> pending;
-    QSet<QString> volumesSeen;
-    for (const MountEntry &m : mounts) {
-        DriveType type;
-        if (!interestingMount(m, type) || declaredRoots.contains(m.mountPoint))
-            continue;
-        // A bind mount of a folder inside a volume is not a volume.
-        if (m.root != QLatin1String("/"))
-            continue;
-        // The same volume mounted twice is one drive: the first mount.
-        const QString volume = QStringLiteral("%1:%2").arg(m.major).arg(m.minor);
-        if (m.major != 0 && volumesSeen.contains(volume))
-            continue;
-        volumesSeen.insert(volume);
-
-        UdevVolume udev;
-        auto udevFor = [&](quint32 major, quint32 minor) {
-            const auto bytes = fs::readRegularFile(
-                m_sources.udevData + QStringLiteral("/b%1:%2").arg(major).arg(minor), 1 << 20);
-            return bytes ? parseUdevData(*bytes) : UdevVolume{};
-        };
-        if (m.major != 0)
-            udev = udevFor(m.major, m.minor);
-        struct stat st {};
-        if (udev.fsType.isEmpty() && m.device.startsWith(QLatin1String("/dev/"))
-            && ::stat(QFile::encodeName(m.device).constData(), &st) == 0 && S_ISBLK(st.st_mode))
-            udev = udevFor(major(st.st_rdev), minor(st.st_rdev));
-        // FUSE names only itself; udev knows what the volume really holds.
-        const QString fsType = m.fsType == QLatin1String("fuseblk") && !udev.fsType.isEmpty() ? udev.fsType : m.fsType;
-
-        DriveInfo d;
-        d.type = type;
-        d.root = m.mountPoint;
-        if (m.device.startsWith(QLatin1String("/dev/")))
-            d.device = m.device;
-        d.fileSystem = fileSystemName(fsType);
-        d.label = !udev.label.isEmpty() ? udev.label : diskLinkFor(m_sources.diskLinks, QStringLiteral("by-label"), m.device);
-        if (d.label.isEmpty())
-            d.label = QFileInfo(m.mountPoint).fileName();
-        const QString uuid = !udev.uuid.isEmpty() ? udev.uuid : diskLinkFor(m_sources.diskLinks, QStringLiteral("by-uuid"), m.device);
-        const QString key = !uuid.isEmpty() ? QStringLiteral("uuid:") + uuid
-                            : !d.label.isEmpty() ? QStringLiteral("label:") + d.label
-                                                 : QStringLiteral("path:") + m.mountPoint;
-        pending.append({d, key});
-    }
-    const QString managerRoot = managerFolderRoot();
-    if (!managerRoot.isEmpty()) {
-        const QString canonical = QFileInfo(managerRoot).canonicalFilePath();
-        bool known = declaredRoots.contains(canonical) || canonical == QLatin1String("/");
-        for (const Pending &p : pending)
-            known = known || p.info.root == canonical;
-        if (!known) {
-            DriveInfo d;
-            d.type = DriveType::Fixed;
-            d.root = canonical;
-            d.fileSystem = fileSystemName(mountFileSystemOf(canonical, mounts));
-            d.label = QFileInfo(canonical).fileName();
-            pending.append({d, QStringLiteral("path:") + canonical});
-        }
-    }
-    // Remembered letters first, so that a newcomer cannot take one.
-    for (Pending &p : pending) {
-        const QChar l = memory.value(p.key);
-        if (!l.isNull() && !used.contains(l)) {
-            p.info.letter = l;
-            take(p.info);
-        }
-    }
-    for (Pending &p : pending) {
-        if (!p.info.letter.isNull())
-            continue;
-        // A letter nobody remembers if there is one, else any free one.
-        const QList<QChar> remembered = memory.values();
-        for (int pass = 0; pass < 2 && p.info.letter.isNull(); ++pass) {
-            for (char c = 'D'; c <= 'Z'; ++c) {
-                const QChar l = QLatin1Char(c);
-                if (used.contains(l) || (pass == 0 && remembered.contains(l)))
-                    continue;
-                p.info.letter = l;
-                memory.insert(p.key, l);
-                take(p.info);
-                break;
-            }
-        }
-    }
+    assignLetters(pending, memory, used, take);
     if (memory != before)
         writeLetterMemory(memory);
 

@@ -548,6 +548,14 @@ FolderLock::Result FolderLock::tryLock(const QString &folder)
     return r;
 }
 
+int UniqueFd::close()
+{
+    if (m_fd < 0)
+        return 0;
+    const int r = ::close(std::exchange(m_fd, -1));
+    return r == 0 ? 0 : errno;
+}
+
 void FolderLock::release()
 {
     if (m_fd >= 0)

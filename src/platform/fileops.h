@@ -107,6 +107,40 @@ QString writeNewFile(const QString &path, const QByteArray &bytes);
 // earlier one (the renames it stood for).
 bool syncFileSystem(const QString &path);
 
+// An open descriptor, closed once on every way out.
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd = -1) : m_fd(fd) {}
+    ~UniqueFd() { close(); }
+    UniqueFd(const UniqueFd &) = delete;
+    UniqueFd &operator=(const UniqueFd &) = delete;
+    UniqueFd(UniqueFd &&o) noexcept : m_fd(o.release()) {}
+    UniqueFd &operator=(UniqueFd &&o) noexcept
+    {
+        reset(o.release());
+        return *this;
+    }
+    void reset(int fd = -1)
+    {
+        close();
+        m_fd = fd;
+    }
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    // 0 on success (or when nothing was open), else the errno of the failed
+    // close, which may report a write the disk refused.
+    int close();
+
+private:
+    int m_fd;
+};
+
 // An exclusive lock on a folder, between processes and within one process,
 // taken without waiting and held until release() or destruction; the system
 // drops it when the process ends, however it ends. Where the folder's file

@@ -164,6 +164,24 @@ QString joinDevice(const QString &folder, const QString &name)
     return f + QLatin1Char('\\') + n;
 }
 
+DevicePath::DevicePath(const QString &path) : m_device(path), m_native(toNative(path)) {}
+
+DevicePath DevicePath::known(const QString &device, const QString &native)
+{
+    DevicePath p;
+    p.m_device = device;
+    p.m_native = native;
+    return p;
+}
+
+DevicePath DevicePath::child(const QString &storedName) const
+{
+    const QChar sep = isDevicePath(m_device) ? QLatin1Char('\\') : QLatin1Char('/');
+    const QString native = m_native.endsWith(QLatin1Char('/')) ? m_native + storedName
+                                                               : m_native + QLatin1Char('/') + storedName;
+    return known(m_device + sep + storedName, native);
+}
+
 QString fileNameOf(QStringView path)
 {
     const qsizetype i = std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));

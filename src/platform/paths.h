@@ -35,6 +35,34 @@ QString toDevice(const QString &nativePath);
 // Joins with exactly one backslash: ("E:\voxa", "config") -> "E:\voxa\config".
 QString joinDevice(const QString &folder, const QString &name);
 
+// A path on a drive in both its forms: the player's, as the program shows
+// it and writes it into files ("E:\music\rock"), and the native one this
+// computer opens ("/media/usb/music/rock"), looked up once when the value
+// is made, so a call chain never converts it again.
+class DevicePath {
+public:
+    DevicePath() = default;
+    // A device path is looked up (as toNative); any other path is taken as
+    // native for both forms.
+    DevicePath(const QString &path);  // NOLINT: a path converts on purpose
+    // Both forms known already.
+    static DevicePath known(const QString &device, const QString &native);
+
+    const QString &device() const { return m_device; }
+    // Empty when the drive is unknown.
+    const QString &native() const { return m_native; }
+    bool isEmpty() const { return m_device.isEmpty(); }
+    // An entry of this folder by the name it is stored under (as a listing
+    // gives it): both forms joined, nothing looked up again.
+    DevicePath child(const QString &storedName) const;
+
+    bool operator==(const DevicePath &o) const = default;
+
+private:
+    QString m_device;
+    QString m_native;
+};
+
 // The part after the last "\" (or "/").
 QString fileNameOf(QStringView path);
 // The part before the last "\" (or "/"), without it.

@@ -86,7 +86,7 @@ int dryRun(const QString &dir, const QString &device, bool force, bool json, Io 
         plan = PlanSort(device);
         if (!plan.ok())
             why = PlanProblemText(plan);
-        else if (!force && !DirectoryQualifies(plan.NativeDirectory))
+        else if (!force && !DirectoryQualifies(plan.Directory))
             why = msg(Msg::TooFewFilesToSort) + QStringLiteral(" (--force sorts it anyway)");
     }
     static const char *const names[] = {"mkdir", "move", "rmdir", "rename"};
@@ -103,9 +103,10 @@ int dryRun(const QString &dir, const QString &device, bool force, bool json, Io 
         QJsonArray steps;
         for (const SortStep &s : plan.Steps)
             steps.append(QJsonObject{{QStringLiteral("step"), QString::fromLatin1(nameOf(s.kind))},
-                                     {QStringLiteral("from"), s.From},
-                                     {QStringLiteral("to"), s.To}});
-        const QJsonObject o{{QStringLiteral("directory"), plan.Directory.isEmpty() ? dir : plan.Directory},
+                                     {QStringLiteral("from"), s.From.device()},
+                                     {QStringLiteral("to"), s.To.device()}});
+        const QString shown = plan.Directory.isEmpty() ? dir : plan.Directory.device();
+        const QJsonObject o{{QStringLiteral("directory"), shown},
                             {QStringLiteral("wouldSort"), why.isEmpty()},
                             {QStringLiteral("reason"), why},
                             {QStringLiteral("files"), plan.FileCount},
@@ -117,21 +118,21 @@ int dryRun(const QString &dir, const QString &device, bool force, bool json, Io 
         const QString kind = QString::fromLatin1(nameOf(s.kind)).leftJustified(7);
         switch (s.kind) {
         case SortStep::Kind::MakeDir:
-            io.out << kind << s.To << "\n";
+            io.out << kind << s.To.device() << "\n";
             break;
         case SortStep::Kind::RemoveDir:
-            io.out << kind << s.From << "\n";
+            io.out << kind << s.From.device() << "\n";
             break;
         case SortStep::Kind::MoveFile:
         case SortStep::Kind::MoveBack:
-            io.out << kind << s.From << " -> " << s.To << "\n";
+            io.out << kind << s.From.device() << " -> " << s.To.device() << "\n";
             break;
         }
     }
     // The plan alone on standard output, for scripts; the verdict beside it.
     if (why.isEmpty())
-        io.err << "voxatool sort: a real sort would run: " << plan.FileCount << " files in " << plan.Directory
-               << "\n";
+        io.err << "voxatool sort: a real sort would run: " << plan.FileCount << " files in "
+               << plan.Directory.device() << "\n";
     else
         io.err << "voxatool sort: a real sort would not run: " << why << "\n";
     return why.isEmpty() ? 0 : 1;
@@ -169,7 +170,7 @@ int sortCommand(const QStringList &args, Io &io)
         io.err << "voxatool sort: " << PlanProblemText(plan) << "\n";
         return 1;
     }
-    if (!force && !DirectoryQualifies(plan.NativeDirectory)) {
+    if (!force && !DirectoryQualifies(plan.Directory)) {
         io.err << "voxatool sort: " << msg(Msg::TooFewFilesToSort) << " (--force sorts it anyway)\n";
         return 1;
     }

@@ -58,7 +58,7 @@ QStringList movedFiles(const SortPlan &plan)
     QStringList out;
     for (const SortStep &s : plan.Steps)
         if (s.kind == SortStep::Kind::MoveFile)
-            out << s.From;
+            out << s.From.device();
     return out;
 }
 
@@ -256,8 +256,8 @@ private slots:
         makeMusic();
         const SortPlan plan = PlanSort(QStringLiteral("v:\\MUSIC"));
         QVERIFY2(plan.ok(), qPrintable(PlanProblemText(plan)));
-        QCOMPARE(plan.Directory, Music);  // spelt as stored
-        QCOMPARE(plan.Rebuilt, QStringLiteral("V:\\voxa\\Temp\\music"));
+        QCOMPARE(plan.Directory.device(), Music);  // spelt as stored
+        QCOMPARE(plan.Rebuilt.device(), QStringLiteral("V:\\voxa\\Temp\\music"));
         QCOMPARE(plan.FileCount, 106);
         // The listing is the file system's order, read back, not assumed.
         QStringList listed;
@@ -271,11 +271,11 @@ private slots:
         // Folder steps: made before their files, removed after them, the
         // rebuilt folder renamed back last.
         QCOMPARE(plan.Steps.first().kind, SortStep::Kind::MakeDir);
-        QCOMPARE(plan.Steps.first().To, plan.Rebuilt);
+        QCOMPARE(plan.Steps.first().To.device(), plan.Rebuilt.device());
         QCOMPARE(plan.Steps.last().kind, SortStep::Kind::MoveBack);
-        QCOMPARE(plan.Steps.last().To, Music);
+        QCOMPARE(plan.Steps.last().To.device(), Music);
         QCOMPARE(plan.Steps[plan.Steps.size() - 2].kind, SortStep::Kind::RemoveDir);
-        QCOMPARE(plan.Steps[plan.Steps.size() - 2].From, Music);
+        QCOMPARE(plan.Steps[plan.Steps.size() - 2].From.device(), Music);
         QVERIFY(workFolderGone());  // planning moves nothing
     }
 
@@ -432,16 +432,16 @@ private slots:
         QVERIFY(TestDriveTable::writeFile(QStringLiteral("E:\\music\\other.mp3"), "other"));
         const SortPlan plan = PlanSort(Music);
         QVERIFY(plan.ok());
-        QVERIFY(fs::makePath(plan.WorkFolder));
+        QVERIFY(fs::makePath(plan.WorkFolder.device()));
         const QByteArray journal = journalLetterChanged ? QByteArray("E:\\music\r\n") : EncodeSortJournal(Music);
-        QCOMPARE(fs::writeWholeFile(plan.Journal, journal), QString());
+        QCOMPARE(fs::writeWholeFile(plan.Journal.device(), journal), QString());
         const qsizetype n = stepsDone < 0 ? plan.Steps.size() + 1 + stepsDone : stepsDone;
         for (qsizetype i = 0; i < n; ++i) {
             const SortStep &s = plan.Steps[i];
             switch (s.kind) {
-            case SortStep::Kind::MakeDir: QVERIFY(fs::makePath(s.NativeTo)); break;
-            case SortStep::Kind::RemoveDir: QVERIFY(fs::removeDir(s.NativeFrom)); break;
-            default: QVERIFY(fs::rename(s.NativeFrom, s.NativeTo)); break;
+            case SortStep::Kind::MakeDir: QVERIFY(fs::makePath(s.To.native())); break;
+            case SortStep::Kind::RemoveDir: QVERIFY(fs::removeDir(s.From.native())); break;
+            default: QVERIFY(fs::rename(s.From.native(), s.To.native())); break;
             }
         }
         QVERIFY(SortJournalExists(QLatin1Char('V')));
@@ -599,7 +599,7 @@ private slots:
         const SortPlan plan = PlanSort(Music);
         QVERIFY(plan.ok());
         // Another run's journal, which the plan did not see yet.
-        QVERIFY(TestDriveTable::writeFile(plan.Journal, "V:\\other\r\n"));
+        QVERIFY(TestDriveTable::writeFile(plan.Journal.device(), "V:\\other\r\n"));
         struct BlindOps : test::FailingOps {
             bool exists(const QString &path) override { return !path.endsWith(QLatin1String("Sort.dat")) && SortFileOps::exists(path); }
         } ops;
@@ -612,7 +612,7 @@ private slots:
                                                                   : RunSort(plan, {}, nullptr, ops);
         QCOMPARE(out.Result, SortResult::NotStarted);
         QCOMPARE(out.StartError, startError);
-        QCOMPARE(TestDriveTable::readFile(plan.Journal), QByteArray("V:\\other\r\n"));
+        QCOMPARE(TestDriveTable::readFile(plan.Journal.device()), QByteArray("V:\\other\r\n"));
         QCOMPARE(test::snapshot(native(QStringLiteral("music"))), before);
         QCOMPARE(QDir(native(QStringLiteral("voxa/Temp"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList{QStringLiteral("Sort.dat")});
@@ -704,24 +704,24 @@ private slots:
     void jobOnWorkerThread()
     {
         const auto before = makeMusic();
-        TSortJob *job = TSortJob::sort(PlanSort(Music));
+        TSortJob job;
         QList<int> percents;
         QList<QThread *> threads;
         SortOutcome result;
         bool done = false;
-        connect(job, &TSortJob::progress, this, [&](const SortProgress &p) {
+        connect(&job, &TSortJob::progress, this, [&](const SortProgress &p) {
             percents << p.percent();
             threads << QThread::currentThread();
         });
-        connect(job, &TSortJob::finished, this, [&](const SortOutcome &o) {
+        connect(&job, &TSortJob::finished, this, [&](const SortOutcome &o) {
             result = o;
             done = true;
         });
-        QPointer<QThread> worker = TSortJob::startOnWorker(job);
-        QVERIFY(worker && worker != QThread::currentThread());
-        // The worker ends by itself: this thread runs no event loop here.
-        QVERIFY(worker->wait(30000));
+        QVERIFY(job.startSort(PlanSort(Music)));
+        QVERIFY(job.isRunning());
+        QVERIFY(!job.startRollBack(QLatin1Char('V')));  // one at a time
         QTRY_VERIFY_WITH_TIMEOUT(done, 30000);
+        QVERIFY(!job.isRunning());
         QCOMPARE(result.Result, SortResult::Sorted);
         // One signal per percent at most, received on this thread.
         QVERIFY(percents.size() <= 101 && percents.size() >= 50);
@@ -730,30 +730,29 @@ private slots:
         for (QThread *t : threads)
             QCOMPARE(t, QThread::currentThread());
         QCOMPARE(test::snapshot(native(QStringLiteral("music"))), before);
-        QTRY_VERIFY(worker.isNull());  // the thread and the job delete themselves
     }
 
     void rollBackJob()
     {
         const auto before = makeMusic();
         const SortPlan plan = PlanSort(Music);
-        QVERIFY(fs::makePath(plan.WorkFolder));
-        QCOMPARE(fs::writeWholeFile(plan.Journal, EncodeSortJournal(Music)), QString());
+        QVERIFY(fs::makePath(plan.WorkFolder.device()));
+        QCOMPARE(fs::writeWholeFile(plan.Journal.device(), EncodeSortJournal(Music)), QString());
         int moved = 0;
         for (qsizetype i = 0; i < 20; ++i) {
             const SortStep &s = plan.Steps[i];
             if (s.kind == SortStep::Kind::MakeDir)
-                QVERIFY(fs::makePath(s.NativeTo));
+                QVERIFY(fs::makePath(s.To.native()));
             else if (s.kind == SortStep::Kind::RemoveDir)
-                QVERIFY(fs::removeDir(s.NativeFrom));
+                QVERIFY(fs::removeDir(s.From.native()));
             else
-                QVERIFY(fs::rename(s.NativeFrom, s.NativeTo) && ++moved);
+                QVERIFY(fs::rename(s.From.native(), s.To.native()) && ++moved);
         }
         QVERIFY(moved > 5);
-        TSortJob *job = TSortJob::rollBack(QLatin1Char('V'));
+        TSortJob job;
         std::optional<SortOutcome> result;
-        connect(job, &TSortJob::finished, this, [&](const SortOutcome &o) { result = o; });
-        TSortJob::startOnWorker(job);
+        connect(&job, &TSortJob::finished, this, [&](const SortOutcome &o) { result = o; });
+        QVERIFY(job.startRollBack(QLatin1Char('V')));
         QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 30000);
         QCOMPARE(result->Result, SortResult::RolledBack);
         QCOMPARE(result->MovedBack, moved);

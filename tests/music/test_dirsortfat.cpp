@@ -199,30 +199,30 @@ private slots:
 
         // What the sort does: voxa\Temp, the journal, the planned moves,
         // then the journal and voxa\Temp removed.
-        QVERIFY(image.run(QStringLiteral("mmd"), {onImage(plan.WorkFolder)}));
+        QVERIFY(image.run(QStringLiteral("mmd"), {onImage(plan.WorkFolder.device())}));
         const QString journal = work.filePath(QStringLiteral("Sort.dat"));
-        QVERIFY(fs::writeWholeFile(journal, EncodeSortJournal(plan.Directory)).isEmpty());
-        QVERIFY(image.run(QStringLiteral("mcopy"), {journal, onImage(plan.Journal)}));
+        QVERIFY(fs::writeWholeFile(journal, EncodeSortJournal(plan.Directory.device())).isEmpty());
+        QVERIFY(image.run(QStringLiteral("mcopy"), {journal, onImage(plan.Journal.device())}));
         int moved = 0;
         for (const SortStep &s : plan.Steps) {
             switch (s.kind) {
             case SortStep::Kind::MakeDir:
-                QVERIFY(image.run(QStringLiteral("mmd"), {onImage(s.To)}));
+                QVERIFY(image.run(QStringLiteral("mmd"), {onImage(s.To.device())}));
                 break;
             case SortStep::Kind::RemoveDir:
-                QVERIFY(image.run(QStringLiteral("mrd"), {onImage(s.From)}));
+                QVERIFY(image.run(QStringLiteral("mrd"), {onImage(s.From.device())}));
                 break;
             case SortStep::Kind::MoveFile:
                 ++moved;
                 [[fallthrough]];
             case SortStep::Kind::MoveBack:
-                QVERIFY(image.run(QStringLiteral("mmove"), {onImage(s.From), onImage(s.To)}));
+                QVERIFY(image.run(QStringLiteral("mmove"), {onImage(s.From.device()), onImage(s.To.device())}));
                 break;
             }
         }
         QCOMPARE(moved, files.size());
-        QVERIFY(image.run(QStringLiteral("mdel"), {onImage(plan.Journal)}));
-        QVERIFY(image.run(QStringLiteral("mrd"), {onImage(plan.WorkFolder)}));
+        QVERIFY(image.run(QStringLiteral("mdel"), {onImage(plan.Journal.device())}));
+        QVERIFY(image.run(QStringLiteral("mrd"), {onImage(plan.WorkFolder.device())}));
 
         compareTree(image, plan.Sorted, QStringLiteral("::/music"), true);
         if (QTest::currentTestFailed())

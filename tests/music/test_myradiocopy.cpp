@@ -781,10 +781,10 @@ private slots:
         req.targetDirectory = QStringLiteral("D:");
         req.profiles = {{QStringLiteral("E:\\voxa\\myradio\\one.mra"), {}, false},
                         {QStringLiteral("E:\\voxa\\myradio\\two.mra"), {}, false}};
-        TCopyThread thread(req, questions);
-        QSignalSpy finished(&thread, &QThread::finished);
-        QSignalSpy profiles(&thread, &TCopyThread::profileFinished);
-        QSignalSpy progress(&thread, &TCopyThread::progressChanged);
+        TCopyTask thread(req, questions);
+        QSignalSpy finished(&thread, &TCopyTask::finished);
+        QSignalSpy profiles(&thread, &TCopyTask::profileFinished);
+        QSignalSpy progress(&thread, &TCopyTask::progressChanged);
         thread.start();
         QVERIFY(finished.wait(20000));
         QCoreApplication::processEvents();
@@ -820,7 +820,7 @@ private slots:
                 return Button::Yes;
             }
         } questions;
-        TCopyThread thread(request({QStringLiteral("music\\d.mp3")}), questions);
+        TCopyTask thread(request({QStringLiteral("music\\d.mp3")}), questions);
         questions.cancel = [&thread] { thread.cancelAndWait(); };
         thread.start();
         QTRY_COMPARE_WITH_TIMEOUT(questions.asked, 1, 30000);

@@ -378,12 +378,12 @@ private slots:
         selectProfiles({"Big"});
         QSignalSpy done(f, &TMyRadioCopyFrame::copyFinished);
         f->CopyButton->Click();
-        auto *thread = f->findChild<TCopyThread *>();
+        auto *thread = f->findChild<TCopyTask *>();
         QVERIFY(thread);
         // Stopped once the file is under way, seen on the worker so the
         // moment is exact (the Cancel button only sets this request).
         connect(
-            thread, &TCopyThread::progressChanged, thread,
+            thread, &TCopyTask::progressChanged, thread,
             [thread, size](qint64 pos, qint64) {
                 if (pos > MyRadioFileSize + size / 10)
                     thread->cancel();
@@ -417,7 +417,7 @@ private slots:
         QCOMPARE(TestDriveTable::readFile("D:\\music\\pop\\c.mp3"), QByteArray("old"));
         QCOMPARE(selectedRowsText(), QStringLiteral("Pop"));
         QVERIFY(f->CopyButton->isVisible() && !f->CancelButton->isVisible());
-        QTRY_VERIFY(f->findChild<TCopyThread *>() == nullptr);
+        QTRY_VERIFY(f->findChild<TCopyTask *>() == nullptr);
     }
 
     // Leaving the frame while a copy runs stops the copy first.
@@ -437,7 +437,7 @@ private slots:
         QVERIFY(f->Running());
         QVERIFY(form->CloseActiveFrame(false));
         QVERIFY(!f->Running());
-        QVERIFY(f->findChild<TCopyThread *>() == nullptr);
+        QVERIFY(f->findChild<TCopyTask *>() == nullptr);
         QVERIFY(form->StartPanel->isVisible());
         QCOMPARE(TestDriveTable::readFile("D:\\music\\big\\big.mp3"), QByteArray("old"));
         QCOMPARE(f->DirTree->topLevelItemCount(), 0);

@@ -206,12 +206,12 @@ private slots:
         const auto music = tool.snapshot("music"), twin = tool.snapshot("MUSIC");
         // The state the kill leaves, made by the sort's own plan.
         const SortPlan plan = PlanSort(QStringLiteral("W:\\music"));
-        QVERIFY(plan.ok() && fs::makePath(plan.WorkFolder));
-        QCOMPARE(fs::writeWholeFile(plan.Journal, EncodeSortJournal(plan.Directory)), QString());
+        QVERIFY(plan.ok() && fs::makePath(plan.WorkFolder.device()));
+        QCOMPARE(fs::writeWholeFile(plan.Journal.device(), EncodeSortJournal(plan.Directory.device())), QString());
         for (const SortStep &s : plan.Steps.first(plan.Steps.size() - 1))
-            QVERIFY(s.kind == SortStep::Kind::MakeDir     ? fs::makePath(s.NativeTo)
-                    : s.kind == SortStep::Kind::RemoveDir ? fs::removeDir(s.NativeFrom)
-                                                          : fs::rename(s.NativeFrom, s.NativeTo));
+            QVERIFY(s.kind == SortStep::Kind::MakeDir     ? fs::makePath(s.To.native())
+                    : s.kind == SortStep::Kind::RemoveDir ? fs::removeDir(s.From.native())
+                                                          : fs::rename(s.From.native(), s.To.native()));
         QVERIFY(!QFileInfo::exists(tool.root + QStringLiteral("/music")));
         for (const QString &run : {QStringLiteral("rolled back"), QStringLiteral("sorted")}) {
             QVERIFY(run == QLatin1String("sorted") ? tool.sortUs(QStringLiteral("W:\\music")) >= 0 : tool.rollBack());
