@@ -59,10 +59,10 @@ int show(const QStringList &args, Io &io)
         if (!start) {
             r.error = start.error().message();
         } else {
-            const QByteArray head = *start;
+            const PlayerFormat *kind = playerFormatOf(*start);
             const ShowFormat *format = nullptr;
             for (const ShowFormat *s : registry())
-                if (s->signature == head)
+                if (&s->format == kind)
                     format = s;
             if (!format)
                 r.error = msg(Msg::WrongFileFormat);
@@ -97,8 +97,8 @@ const ToolCommand showCommand("show", "show FILE... [--json]",
 
 }  // namespace
 
-ShowFormat::ShowFormat(const char *sig, const char *k, std::function<ShowResult(const QString &)> s)
-    : signature(sig), kind(QString::fromLatin1(k)), show(std::move(s))
+ShowFormat::ShowFormat(const PlayerFormat &f, std::function<ShowResult(const QString &)> s)
+    : format(f), show(std::move(s))
 {
     registry().append(this);
 }

@@ -77,7 +77,7 @@ ShowResult showConfig(const QString &path)
     return r;
 }
 
-const ShowFormat configFormat("R7CFG", "cfg", showConfig);
+const ShowFormat configShow(voxa::configFormat(), showConfig);
 
 }  // namespace
 }  // namespace voxa::tool

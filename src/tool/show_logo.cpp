@@ -21,9 +21,8 @@ QString displayName(int type)
 ShowResult showLogo(const QString &path)
 {
     ShowResult r;
-    const FileResult<QByteArray> bytes = playerfile::readHead(path, VaDaLogoFileSize + 1);
-    const FileResult<LogoBitmap> logo =
-        bytes ? parseLogoFile(*bytes) : FileResult<LogoBitmap>(bytes.error());
+    const FileResult<QByteArray> bytes = logoFormat().content(path);
+    const FileResult<LogoBitmap> logo = bytes ? logoFormat().parse(*bytes) : FileResult<LogoBitmap>(bytes.error());
     if (!logo) {
         r.error = logo.error().text();
         return r;
@@ -108,7 +107,7 @@ ShowResult showLogo(const QString &path)
     return r;
 }
 
-const ShowFormat logoFormat("R7LCE", "lce", showLogo);
+const ShowFormat logoShow(voxa::logoFormat(), showLogo);
 
 }  // namespace
 }  // namespace voxa::tool

@@ -38,7 +38,7 @@ ShowResult showMessages(const QString &path)
     return r;
 }
 
-const ShowFormat messagesFormat("R7MGS", "mgs", showMessages);
+const ShowFormat messageShow(messageFormat(), showMessages);
 
 }  // namespace
 }  // namespace voxa::tool

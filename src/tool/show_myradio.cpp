@@ -11,7 +11,7 @@ namespace {
 ShowResult showMyRadio(const QString &path)
 {
     ShowResult r;
-    const FileResult<QByteArray> bytes = playerfile::readHead(path, MyRadioFileSize);
+    const FileResult<QByteArray> bytes = myRadioFormat().content(path);
     const FileResult<QList<MyRadioRecord>> records =
         bytes ? parseMyRadioRecords(*bytes) : FileResult<QList<MyRadioRecord>>(bytes.error());
     if (!records) {
@@ -48,7 +48,7 @@ ShowResult showMyRadio(const QString &path)
     return r;
 }
 
-const ShowFormat myRadioFormat("R7MRA", "mra", showMyRadio);
+const ShowFormat myRadioShow(voxa::myRadioFormat(), showMyRadio);
 
 }  // namespace
 }  // namespace voxa::tool

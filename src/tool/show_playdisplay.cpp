@@ -134,7 +134,7 @@ ShowResult showPlaydisplay(const QString &path)
     return r;
 }
 
-const ShowFormat playdisplayFormat("R7PLY", "ply", showPlaydisplay);
+const ShowFormat playdisplayShow(voxa::playdisplayFormat(), showPlaydisplay);
 
 }  // namespace
 }  // namespace voxa::tool

@@ -1,7 +1,9 @@
 #pragma once
-// `voxatool show` recognises a player file by its signature and hands it to
-// the printer registered for that kind. Each file format registers its
-// printer in a file of its own (a static ShowFormat object), like commands.
+// `voxatool show` asks the table of player file kinds which kind a file is
+// and hands it to the printer registered for that kind. Each kind registers
+// its printer in a file of its own (a static ShowFormat object), like
+// commands.
+#include "editors/playerformat.h"
 #include "tool/command.h"
 
 #include <QByteArray>
@@ -17,11 +19,8 @@ struct ShowResult {
 };
 
 struct ShowFormat {
-    // signature: the five characters a file of this kind begins with ("R7CFG").
-    ShowFormat(const char *signature, const char *kind,
-               std::function<ShowResult(const QString &path)> show);
-    QByteArray signature;
-    QString kind;
+    ShowFormat(const PlayerFormat &format, std::function<ShowResult(const QString &path)> show);
+    const PlayerFormat &format;
     std::function<ShowResult(const QString &path)> show;
 };
 

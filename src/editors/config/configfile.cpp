@@ -9,10 +9,11 @@ namespace {
 
 constexpr qsizetype WordsOffset = 10;
 constexpr qsizetype NamesOffset = 90;
+constexpr const char *Signature = "R7CFG";
 
 QByteArray configHeader()
 {
-    return playerfile::header("R7CFG", "2.00");
+    return playerfile::header(Signature, "2.00");
 }
 
 // The settings of words 1..8; words 9..16 repeat them for the other page.
@@ -156,20 +157,21 @@ FileResult<QByteArray> configFileBytes(const ConfigDocument &doc)
     return out;
 }
 
+const DocumentFormat<ConfigDocument> &configFormat()
+{
+    static const DocumentFormat<ConfigDocument> format(Signature, "cfg", ConfigFileSize, parseConfigFile,
+                                                       configFileBytes);
+    return format;
+}
+
 FileResult<ConfigDocument> ReadConfigFile(const QString &path)
 {
-    const FileResult<QByteArray> bytes = playerfile::readHead(path, ConfigFileSize);
-    if (!bytes)
-        return bytes.error();
-    return parseConfigFile(*bytes);
+    return configFormat().read(path);
 }
 
 WriteResult WriteConfigFile(const QString &path, const ConfigDocument &doc)
 {
-    const FileResult<QByteArray> bytes = configFileBytes(doc);
-    if (!bytes)
-        return bytes.error();
-    return playerfile::writeWhole(path, *bytes);
+    return configFormat().write(path, doc);
 }
 
 const ConfigSetting *configSetting(int word)

@@ -11,7 +11,7 @@
 // bytes (the empty name: the player's default), 0xFF 0xFF and 14 zero bytes
 // (unchanged), or a base name of 1 to 16 code-page bytes padded with zeros.
 // Words 29..40 and slots 2 and 6 are unused: always written as unchanged.
-#include "editors/config/playerfile.h"
+#include "editors/playerformat.h"
 
 #include <QList>
 #include <array>
@@ -90,6 +90,9 @@ FileResult<ConfigDocument> parseConfigFile(const QByteArray &bytes);
 // CannotStore for a name beginning 0xFF 0xFF (it would read back as the
 // unchanged mark).
 FileResult<QByteArray> configFileBytes(const ConfigDocument &doc);
+
+// The config kind (R7CFG): parseConfigFile and configFileBytes.
+const DocumentFormat<ConfigDocument> &configFormat();
 
 // Failure: CannotOpen, WrongFormat or TooShort.
 FileResult<ConfigDocument> ReadConfigFile(const QString &path);

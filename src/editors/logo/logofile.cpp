@@ -9,9 +9,11 @@
 namespace voxa {
 namespace {
 
+constexpr const char *Signature = "R7LCE";
+
 const QByteArray &logoHeader()
 {
-    static const QByteArray h = playerfile::header("R7LCE", "1.00");
+    static const QByteArray h = playerfile::header(Signature, "1.00");
     return h;
 }
 
@@ -115,21 +117,28 @@ QByteArray logoFileBytes(const LogoBitmap &logo)
     return out;
 }
 
-FileResult<LogoBitmap> LoadLogoFile(const QString &path)
+const DocumentFormat<LogoBitmap> &logoFormat()
 {
     // One byte more than the longest logo tells a 1426-byte file from a
     // longer one.
-    const FileResult<QByteArray> bytes = playerfile::readHead(path, VaDaLogoFileSize + 1);
-    if (!bytes)
-        return bytes.error();
-    return parseLogoFile(*bytes);
+    static const DocumentFormat<LogoBitmap> format(
+        Signature, "lce", VaDaLogoFileSize + 1, parseLogoFile,
+        [](const LogoBitmap &logo) -> FileResult<QByteArray> {
+            if (logo.isNull())
+                return fail(FileFailure::WrongFormat);
+            return logoFileBytes(logo);
+        });
+    return format;
+}
+
+FileResult<LogoBitmap> LoadLogoFile(const QString &path)
+{
+    return logoFormat().read(path);
 }
 
 WriteResult SaveLogoFile(const QString &path, const LogoBitmap &logo)
 {
-    if (logo.isNull())
-        return fail(FileFailure::WrongFormat);
-    return playerfile::writeWhole(path, logoFileBytes(logo));
+    return logoFormat().write(path, logo);
 }
 
 QString LogoCompanionPath(const QString &logoPath)

@@ -28,7 +28,7 @@
 //   16   4  threshold, 0..256
 //   20   N  full path of the source picture, code-page text, N <= 255,
 //           no length and no terminator (N is the file's length - 20)
-#include "editors/config/playerfile.h"
+#include "editors/playerformat.h"
 #include "editors/logo/displaytype.h"
 
 #include <QByteArray>
@@ -96,6 +96,10 @@ void InvertLogo(LogoBitmap &logo);
 FileResult<LogoBitmap> parseLogoFile(const QByteArray &bytes);
 // The 1042 or 1426 bytes of a logo (the header and the pixel data).
 QByteArray logoFileBytes(const LogoBitmap &logo);
+
+// The logo kind (R7LCE): parseLogoFile, and logoFileBytes of a logo that
+// is not null (WrongFormat for a null one).
+const DocumentFormat<LogoBitmap> &logoFormat();
 
 // Failure: CannotOpen or WrongFormat.
 FileResult<LogoBitmap> LoadLogoFile(const QString &path);

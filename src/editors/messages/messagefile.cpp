@@ -5,12 +5,14 @@
 namespace voxa {
 namespace {
 
+constexpr const char *Signature = "R7MGS";
+
 constexpr qsizetype HeaderSize = 12;
 constexpr qsizetype FirmwareOffset = 12;
 
 QByteArray messageHeader()
 {
-    return playerfile::header("R7MGS", "1.01") + "SW";
+    return playerfile::header(Signature, "1.01") + "SW";
 }
 
 // The list runs past the bytes at hand: a cut file when there are fewer
@@ -94,22 +96,24 @@ FileResult<QByteArray> messageFileBytes(const QByteArray &firmwareVersion, const
     return image;
 }
 
-FileResult<MessageFile> readMessageFile(const QString &path)
+const DocumentFormat<MessageFile> &messageFormat()
 {
     // One byte more than a file holds tells an oversized file from a cut one.
-    const FileResult<QByteArray> bytes = playerfile::readHead(path, MessageFileSize + 1);
-    if (!bytes)
-        return bytes.error();
-    return parseMessageFile(*bytes);
+    static const DocumentFormat<MessageFile> format(
+        Signature, "mgs", MessageFileSize + 1, parseMessageFile,
+        [](const MessageFile &f) { return messageFileBytes(f.firmwareVersion, f.entries); });
+    return format;
+}
+
+FileResult<MessageFile> readMessageFile(const QString &path)
+{
+    return messageFormat().read(path);
 }
 
 WriteResult WriteMessageFile(const QString &path, const QByteArray &firmwareVersion,
                              const MessageSet &entries)
 {
-    const FileResult<QByteArray> bytes = messageFileBytes(firmwareVersion, entries);
-    if (!bytes)
-        return bytes.error();
-    return playerfile::writeWhole(path, *bytes);
+    return messageFormat().write(path, MessageFile{firmwareVersion, entries});
 }
 
 void sortMessages(MessageSet &entries)

@@ -12,7 +12,7 @@
 //   then   the end marker 0xFF 0xFF, and 0xFF bytes up to offset 4095
 // There is no count: an Id position holding 0xFF 0xFF ends the list, so 65535
 // is no message number.
-#include "editors/config/playerfile.h"
+#include "editors/playerformat.h"
 
 #include <QList>
 
@@ -50,6 +50,10 @@ FileResult<MessageFile> parseMessageFile(const QByteArray &bytes);
 // entries), with CannotStore for message number 65535 or a zero byte inside
 // a text.
 FileResult<QByteArray> messageFileBytes(const QByteArray &firmwareVersion, const MessageSet &entries);
+
+// The message kind (R7MGS): parseMessageFile, and messageFileBytes of the
+// file's firmware version and entries.
+const DocumentFormat<MessageFile> &messageFormat();
 
 // Failure: CannotOpen, WrongFormat or TooShort.
 FileResult<MessageFile> readMessageFile(const QString &path);

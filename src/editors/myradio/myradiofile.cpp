@@ -12,10 +12,11 @@ namespace {
 
 constexpr qsizetype RecordsOffset = 10;
 constexpr qsizetype ShareOffset = 260;
+constexpr const char *Signature = "R7MRA";
 
 QByteArray myRadioHeader()
 {
-    return playerfile::header("R7MRA", "1.00");
+    return playerfile::header(Signature, "1.00");
 }
 
 }  // namespace
@@ -186,20 +187,21 @@ FileResult<QByteArray> myRadioFileBytes(const QList<MyRadioElement> &elements)
     return out;
 }
 
+const DocumentFormat<QList<MyRadioElement>> &myRadioFormat()
+{
+    static const DocumentFormat<QList<MyRadioElement>> format(Signature, "mra", MyRadioFileSize, parseMyRadioFile,
+                                                              myRadioFileBytes);
+    return format;
+}
+
 FileResult<QList<MyRadioElement>> ReadMyRadioFile(const QString &path)
 {
-    const FileResult<QByteArray> bytes = playerfile::readHead(path, MyRadioFileSize);
-    if (!bytes)
-        return bytes.error();
-    return parseMyRadioFile(*bytes);
+    return myRadioFormat().read(path);
 }
 
 WriteResult WriteMyRadioFile(const QString &path, const QList<MyRadioElement> &elements)
 {
-    const FileResult<QByteArray> bytes = myRadioFileBytes(elements);
-    if (!bytes)
-        return bytes.error();
-    return playerfile::writeWhole(path, *bytes);
+    return myRadioFormat().write(path, elements);
 }
 
 }  // namespace voxa

@@ -11,7 +11,7 @@
 //          260    4  share, unsigned 32-bit
 // Records after the last element are zero; the list ends at the first record
 // whose first byte is zero.
-#include "editors/config/playerfile.h"
+#include "editors/playerformat.h"
 
 #include <QList>
 
@@ -76,6 +76,9 @@ FileResult<QList<MyRadioElement>> parseMyRadioFile(const QByteArray &bytes);
 FileResult<QByteArray> myRadioFileBytes(const QList<MyRadioElement> &elements);
 // Why a path cannot be stored, or no failure.
 FileError checkMyRadioPath(const QString &path);
+
+// The MyRadio kind (R7MRA): parseMyRadioFile and myRadioFileBytes.
+const DocumentFormat<QList<MyRadioElement>> &myRadioFormat();
 
 // Failure: CannotOpen, WrongFormat or TooShort.
 FileResult<QList<MyRadioElement>> ReadMyRadioFile(const QString &path);

@@ -9,9 +9,11 @@
 namespace voxa {
 namespace {
 
+constexpr const char *Signature = "R7PLY";
+
 const QByteArray &playHeader()
 {
-    static const QByteArray h = playerfile::header("R7PLY", "1.00");
+    static const QByteArray h = playerfile::header(Signature, "1.00");
     return h;
 }
 
@@ -270,20 +272,22 @@ FileResult<QByteArray> playdisplayFileBytes(const PlayLayout &layout)
     return out;
 }
 
+const DocumentFormat<PlaydisplayDocument> &playdisplayFormat()
+{
+    static const DocumentFormat<PlaydisplayDocument> format(
+        Signature, "ply", PlaydisplayReadSize, parsePlaydisplayFile,
+        [](const PlaydisplayDocument &document) { return playdisplayFileBytes(document.layout); });
+    return format;
+}
+
 FileResult<PlaydisplayDocument> LoadPlaydisplayFile(const QString &path)
 {
-    const FileResult<QByteArray> bytes = playerfile::readHead(path, PlaydisplayReadSize);
-    if (!bytes)
-        return bytes.error();
-    return parsePlaydisplayFile(*bytes);
+    return playdisplayFormat().read(path);
 }
 
 WriteResult SavePlaydisplayFile(const QString &path, const PlayLayout &layout)
 {
-    const FileResult<QByteArray> bytes = playdisplayFileBytes(layout);
-    if (!bytes)
-        return bytes.error();
-    return playerfile::writeWhole(path, *bytes);
+    return playdisplayFormat().write(path, PlaydisplayDocument{layout, VoxaADisplay});
 }
 
 }  // namespace voxa

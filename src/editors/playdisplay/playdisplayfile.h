@@ -20,7 +20,7 @@
 // The file does not say which display a layout is for: a layout with a field
 // reaching past column 128 or below row 56 is a VA-DA layout, any other a
 // VOXA-A layout.
-#include "editors/config/playerfile.h"
+#include "editors/playerformat.h"
 #include "editors/logo/displaytype.h"
 
 #include <QList>
@@ -178,6 +178,10 @@ FileResult<PlaydisplayDocument> parsePlaydisplayFile(const QByteArray &bytes);
 // fields; CannotStore for a field whose right is 0 (it would end the list,
 // losing the fields after it) or whose right lies before its left.
 FileResult<QByteArray> playdisplayFileBytes(const PlayLayout &layout);
+
+// The playdisplay kind (R7PLY): parsePlaydisplayFile, and
+// playdisplayFileBytes of the document's layout.
+const DocumentFormat<PlaydisplayDocument> &playdisplayFormat();
 
 // Failure: CannotOpen, WrongFormat or TooShort.
 FileResult<PlaydisplayDocument> LoadPlaydisplayFile(const QString &path);
