@@ -14,6 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <functional>
 #include <limits>
 
 namespace voxa::tool {
@@ -199,227 +200,293 @@ bool applyOperation(Operation op, const QString &quarantine, const QList<Mp3File
     return allDone;
 }
 
-int scan(const QStringList &args, Io &io)
-{
+struct ScanOptions {
     TFindFilter flt;
     bool keepNativePaths = false;
     int limit = Mp3Finder::TableSize;
     QString dir, format, output, quarantine;
     bool kindGiven = false, bitrateGiven = false, inMBytes = false, jsonOut = false;
     Operation op = Operation::None;
-    auto setOperation = [&](Operation o) {
-        const bool twice = op != Operation::None;
-        op = o;
-        return !twice;
-    };
+};
+
+// Hands the next n arguments over as an option's values; false when there
+// are fewer.
+using TakeValues = std::function<bool(int n, QStringList &values)>;
+
+// The search options. Sets taken when a is one of them; the text says what
+// is wrong with its values.
+QString filterOption(const QString &a, const TakeValues &take, ScanOptions &o, bool &taken)
+{
+    taken = true;
+    QStringList v;
+    TFindFilter &flt = o.flt;
+    if (a == QLatin1String("--extend")) {
+        flt.Extend = true;
+    } else if (a == QLatin1String("--limit")) {
+        if (!take(1, v))
+            return QStringLiteral("--limit needs a number");
+        bool ok = false;
+        o.limit = v[0].toInt(&ok);
+        if (!ok || o.limit < 0)
+            return QStringLiteral("--limit is a number of files, 0 for no limit, not '%1'").arg(v[0]);
+    } else if (a == QLatin1String("--kind")) {
+        if (!take(1, v))
+            return QStringLiteral("--kind needs a value");
+        static const QStringList kinds = {QStringLiteral("all"), QStringLiteral("marked"), QStringLiteral("id3v1"),
+                                          QStringLiteral("id3v2"), QStringLiteral("bitrate")};
+        const qsizetype k = kinds.indexOf(v[0]);
+        if (k < 0)
+            return QStringLiteral("unknown kind '%1'").arg(v[0]);
+        flt.SearchKind = FindKind(k);
+        o.kindGiven = true;
+    } else if (a == QLatin1String("--bitrate")) {
+        if (!take(2, v))
+            return QStringLiteral("--bitrate needs OP and KBPS");
+        bool ok = false;
+        flt.BitrateOp = toOperator(v[0], true);
+        flt.Bitrate = v[1].toInt(&ok);
+        if (!flt.BitrateOp)
+            return QStringLiteral("unknown operator '%1'").arg(v[0]);
+        if (!ok || flt.Bitrate < 0 || flt.Bitrate > 65535)
+            return QStringLiteral("bad bit rate '%1'").arg(v[1]);
+        o.bitrateGiven = true;
+    } else if (a == QLatin1String("--date")) {
+        if (!take(2, v))
+            return QStringLiteral("--date needs OP and YYYY-MM-DD");
+        flt.DateFilter = true;
+        flt.DateOp = toOperator(v[0], true);
+        flt.Date = QDate::fromString(v[1], QStringLiteral("yyyy-MM-dd"));
+        if (!flt.DateOp)
+            return QStringLiteral("unknown operator '%1'").arg(v[0]);
+        if (!flt.Date.isValid())
+            return QStringLiteral("'%1' is not a valid date").arg(v[1]);
+    } else if (a == QLatin1String("--size")) {
+        if (!take(2, v))
+            return QStringLiteral("--size needs OP and BYTES");
+        bool ok = false;
+        flt.SizeFilter = true;
+        flt.SizeOp = toOperator(v[0], false);
+        const qint64 bytes = v[1].toLongLong(&ok);
+        if (!flt.SizeOp)
+            return QStringLiteral("unknown size operator '%1' (lt or gt)").arg(v[0]);
+        if (!ok || bytes < 0 || bytes > 2147483647)
+            return QStringLiteral("bad size '%1' (0 to 2147483647 bytes)").arg(v[1]);
+        flt.SizeLimit = qint32(bytes);
+    } else {
+        taken = false;
+    }
+    return {};
+}
+
+// The options of the list's form and of the operation, as filterOption.
+QString outputOption(const QString &a, const TakeValues &take, ScanOptions &o, bool &taken)
+{
+    taken = true;
+    QStringList v;
+    const QString oneOperation = QStringLiteral("one of --unmark, --delete and --quarantine at a time");
+    if (a == QLatin1String("--native-paths")) {
+        o.keepNativePaths = true;
+    } else if (a == QLatin1String("--json")) {
+        o.jsonOut = true;
+    } else if (a == QLatin1String("--format")) {
+        if (!take(1, v))
+            return QStringLiteral("--format needs a value");
+        static const QStringList formats = {QStringLiteral("m3u"), QStringLiteral("pls"), QStringLiteral("txt"),
+                                            QStringLiteral("csv"), QStringLiteral("json")};
+        if (!formats.contains(v[0]))
+            return QStringLiteral("unknown format '%1'").arg(v[0]);
+        o.format = v[0];
+    } else if (a == QLatin1String("--size-unit")) {
+        if (!take(1, v))
+            return QStringLiteral("--size-unit needs kbyte or mbyte");
+        if (v[0].compare(QLatin1String("kbyte"), Qt::CaseInsensitive) == 0)
+            o.inMBytes = false;
+        else if (v[0].compare(QLatin1String("mbyte"), Qt::CaseInsensitive) == 0)
+            o.inMBytes = true;
+        else
+            return QStringLiteral("unknown size unit '%1' (kbyte or mbyte)").arg(v[0]);
+    } else if (a == QLatin1String("--unmark") || a == QLatin1String("--delete")) {
+        if (o.op != Operation::None)
+            return oneOperation;
+        o.op = a == QLatin1String("--unmark") ? Operation::UnMark : Operation::Delete;
+    } else if (a == QLatin1String("--quarantine")) {
+        if (!take(1, v) || v[0].isEmpty())
+            return QStringLiteral("--quarantine needs a folder");
+        if (o.op != Operation::None)
+            return oneOperation;
+        o.op = Operation::Quarantine;
+        o.quarantine = v[0];
+    } else if (a == QLatin1String("--output")) {
+        if (!take(1, v))
+            return QStringLiteral("--output needs a file");
+        o.output = v[0];
+    } else {
+        taken = false;
+    }
+    return {};
+}
+
+// Reads the arguments into o; the text says what is wrong with them.
+QString parseScanArgs(const QStringList &args, ScanOptions &o)
+{
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
-        auto take = [&](int n, QStringList &values) {
+        const TakeValues take = [&](int n, QStringList &values) {
             if (i + n >= args.size())
                 return false;
             values = args.mid(i + 1, n);
             i += n;
             return true;
         };
-        QStringList v;
-        if (a == QLatin1String("--extend")) {
-            flt.Extend = true;
-        } else if (a == QLatin1String("--native-paths")) {
-            keepNativePaths = true;
-        } else if (a == QLatin1String("--json")) {
-            jsonOut = true;
-        } else if (a == QLatin1String("--limit")) {
-            if (!take(1, v))
-                return fail(io, QStringLiteral("--limit needs a number"));
-            bool ok = false;
-            limit = v[0].toInt(&ok);
-            if (!ok || limit < 0)
-                return fail(io, QStringLiteral("--limit is a number of files, 0 for no limit, not '%1'").arg(v[0]));
-        } else if (a == QLatin1String("--kind")) {
-            if (!take(1, v))
-                return fail(io, QStringLiteral("--kind needs a value"));
-            static const QStringList kinds = {QStringLiteral("all"), QStringLiteral("marked"),
-                                              QStringLiteral("id3v1"), QStringLiteral("id3v2"),
-                                              QStringLiteral("bitrate")};
-            const qsizetype k = kinds.indexOf(v[0]);
-            if (k < 0)
-                return fail(io, QStringLiteral("unknown kind '%1'").arg(v[0]));
-            flt.SearchKind = FindKind(k);
-            kindGiven = true;
-        } else if (a == QLatin1String("--bitrate")) {
-            if (!take(2, v))
-                return fail(io, QStringLiteral("--bitrate needs OP and KBPS"));
-            bool ok = false;
-            flt.BitrateOp = toOperator(v[0], true);
-            flt.Bitrate = v[1].toInt(&ok);
-            if (!flt.BitrateOp)
-                return fail(io, QStringLiteral("unknown operator '%1'").arg(v[0]));
-            if (!ok || flt.Bitrate < 0 || flt.Bitrate > 65535)
-                return fail(io, QStringLiteral("bad bit rate '%1'").arg(v[1]));
-            bitrateGiven = true;
-        } else if (a == QLatin1String("--date")) {
-            if (!take(2, v))
-                return fail(io, QStringLiteral("--date needs OP and YYYY-MM-DD"));
-            flt.DateFilter = true;
-            flt.DateOp = toOperator(v[0], true);
-            flt.Date = QDate::fromString(v[1], QStringLiteral("yyyy-MM-dd"));
-            if (!flt.DateOp)
-                return fail(io, QStringLiteral("unknown operator '%1'").arg(v[0]));
-            if (!flt.Date.isValid())
-                return fail(io, QStringLiteral("'%1' is not a valid date").arg(v[1]));
-        } else if (a == QLatin1String("--size")) {
-            if (!take(2, v))
-                return fail(io, QStringLiteral("--size needs OP and BYTES"));
-            bool ok = false;
-            flt.SizeFilter = true;
-            flt.SizeOp = toOperator(v[0], false);
-            const qint64 bytes = v[1].toLongLong(&ok);
-            if (!flt.SizeOp)
-                return fail(io, QStringLiteral("unknown size operator '%1' (lt or gt)").arg(v[0]));
-            if (!ok || bytes < 0 || bytes > 2147483647)
-                return fail(io, QStringLiteral("bad size '%1' (0 to 2147483647 bytes)").arg(v[1]));
-            flt.SizeLimit = qint32(bytes);
-        } else if (a == QLatin1String("--format")) {
-            if (!take(1, v))
-                return fail(io, QStringLiteral("--format needs a value"));
-            static const QStringList formats = {QStringLiteral("m3u"), QStringLiteral("pls"),
-                                                QStringLiteral("txt"), QStringLiteral("csv"),
-                                                QStringLiteral("json")};
-            if (!formats.contains(v[0]))
-                return fail(io, QStringLiteral("unknown format '%1'").arg(v[0]));
-            format = v[0];
-        } else if (a == QLatin1String("--size-unit")) {
-            if (!take(1, v))
-                return fail(io, QStringLiteral("--size-unit needs kbyte or mbyte"));
-            if (v[0].compare(QLatin1String("kbyte"), Qt::CaseInsensitive) == 0)
-                inMBytes = false;
-            else if (v[0].compare(QLatin1String("mbyte"), Qt::CaseInsensitive) == 0)
-                inMBytes = true;
-            else
-                return fail(io, QStringLiteral("unknown size unit '%1' (kbyte or mbyte)").arg(v[0]));
-        } else if (a == QLatin1String("--unmark")) {
-            if (!setOperation(Operation::UnMark))
-                return fail(io, QStringLiteral("one of --unmark, --delete and --quarantine at a time"));
-        } else if (a == QLatin1String("--delete")) {
-            if (!setOperation(Operation::Delete))
-                return fail(io, QStringLiteral("one of --unmark, --delete and --quarantine at a time"));
-        } else if (a == QLatin1String("--quarantine")) {
-            if (!take(1, v) || v[0].isEmpty())
-                return fail(io, QStringLiteral("--quarantine needs a folder"));
-            if (!setOperation(Operation::Quarantine))
-                return fail(io, QStringLiteral("one of --unmark, --delete and --quarantine at a time"));
-            quarantine = v[0];
-        } else if (a == QLatin1String("--output")) {
-            if (!take(1, v))
-                return fail(io, QStringLiteral("--output needs a file"));
-            output = v[0];
-        } else if (a.startsWith(QLatin1String("--"))) {
-            return fail(io, QStringLiteral("unknown option %1").arg(a));
-        } else if (dir.isEmpty()) {
-            dir = a;
-        } else {
-            return fail(io, QStringLiteral("more than one DIR"));
-        }
+        bool taken = false;
+        QString error = filterOption(a, take, o, taken);
+        if (!taken)
+            error = outputOption(a, take, o, taken);
+        if (!error.isEmpty())
+            return error;
+        if (taken)
+            continue;
+        if (a.startsWith(QLatin1String("--")))
+            return QStringLiteral("unknown option %1").arg(a);
+        if (!o.dir.isEmpty())
+            return QStringLiteral("more than one DIR");
+        o.dir = a;
     }
-    if (dir.isEmpty())
-        return fail(io, QStringLiteral("no DIR given"));
-    if (format.isEmpty())
-        format = jsonOut ? QStringLiteral("json") : QStringLiteral("txt");
-    if (bitrateGiven && !kindGiven)
-        flt.SearchKind = FindKind::Bitrate;
-    if (bitrateGiven && flt.SearchKind != FindKind::Bitrate)
-        return fail(io, QStringLiteral("--bitrate goes with --kind bitrate"));
-    if (flt.SearchKind == FindKind::Bitrate && !bitrateGiven) {
+    if (o.dir.isEmpty())
+        return QStringLiteral("no DIR given");
+    if (o.format.isEmpty())
+        o.format = o.jsonOut ? QStringLiteral("json") : QStringLiteral("txt");
+    if (o.bitrateGiven && !o.kindGiven)
+        o.flt.SearchKind = FindKind::Bitrate;
+    if (o.bitrateGiven && o.flt.SearchKind != FindKind::Bitrate)
+        return QStringLiteral("--bitrate goes with --kind bitrate");
+    if (o.flt.SearchKind == FindKind::Bitrate && !o.bitrateGiven) {
         // As the find frame does when nothing was chosen.
-        flt.BitrateOp = '=';
-        flt.Bitrate = 128;
+        o.flt.BitrateOp = '=';
+        o.flt.Bitrate = 128;
     }
-    if (platform::isDevicePath(dir) && platform::toNative(dir).isEmpty())
-        return fail(io, QStringLiteral("unknown drive %1:").arg(dir.left(1).toUpper()));
-    if (!fs::isDir(dir))
-        return fail(io, QStringLiteral("no such folder: %1").arg(dir));
+    if (platform::isDevicePath(o.dir) && platform::toNative(o.dir).isEmpty())
+        return QStringLiteral("unknown drive %1:").arg(o.dir.left(1).toUpper());
+    if (!fs::isDir(o.dir))
+        return QStringLiteral("no such folder: %1").arg(o.dir);
+    return {};
+}
 
-    Mp3Finder finder(limit == 0 ? std::numeric_limits<int>::max() : limit);
-    finder.FindFilter = flt;
-    finder.KeepNativePaths = keepNativePaths;
-    const Mp3SearchRoot root = finder.ResolveRoot(dir);
-    if (op == Operation::Quarantine && !platform::isDevicePath(root.Record))
-        return fail(io, QStringLiteral("--quarantine needs a folder on a drive"));
-    const Mp3SearchResult result = finder.Search(root);
-    if (result.OffDrive) {
-        // Nothing there is the drive's, so nothing is listed or changed.
-        io.err << "voxatool scan: " << dir << " leads off its drive\n";
-        return 1;
-    }
-    if (!result.RootListed) {
-        io.err << "voxatool scan: cannot read " << dir << ": " << fs::lastErrorText() << "\n";
-        return 1;
-    }
-    if (result.TableFull)
-        io.err << "voxatool scan: the list stops at " << limit << " MP3 files (--limit " << limit
-               << "); more lie below " << dir << " (--limit 0 lists them all)\n";
-    for (const QString &name : result.LeftOut)
-        io.err << "voxatool scan: left out, the name is not valid in the system's encoding: " << name << "\n";
-    QList<Mp3FileInfo> items = finder.SelectedRecords();
-    SortMp3ListByPath(items);
-
+// What was found, in the chosen form: JSON bytes or the export's lines.
+struct ScanList {
     QStringList lines;
     QByteArray json;
-    if (format == QLatin1String("json")) {
+};
+
+ScanList listOf(const ScanOptions &o, const Mp3Finder &finder, const Mp3SearchRoot &root,
+                const Mp3SearchResult &result, const QList<Mp3FileInfo> &items)
+{
+    ScanList list;
+    if (o.format == QLatin1String("json")) {
         QJsonArray records;
         for (const Mp3FileInfo &f : items)
             records.append(recordJson(f, finder.FindFilter.SearchKind));
-        const QJsonObject o{{QStringLiteral("folder"), root.Record},
-                            {QStringLiteral("entries"), finder.EntryCount},
-                            {QStringLiteral("found"), finder.FoundCount - 1},
-                            {QStringLiteral("limit"), limit},
-                            {QStringLiteral("table full"), result.TableFull},
-                            {QStringLiteral("records"), records}};
-        json = QJsonDocument(o).toJson(QJsonDocument::Indented);
-    } else {
-        Mp3ListColumns columns;
-        columns.Date = flt.DateFilter;
-        columns.Size = flt.SizeFilter;
-        columns.SizeInMBytes = inMBytes;
-        columns.SizeUnitText = inMBytes ? QStringLiteral("MByte") : QStringLiteral("kByte");
-        columns.Bitrate = finder.FindFilter.SearchKind == FindKind::Bitrate;
-        const Mp3ExportFormat f = format == QLatin1String("m3u")   ? Mp3ExportFormat::M3U
-                                  : format == QLatin1String("pls") ? Mp3ExportFormat::PLS
-                                  : format == QLatin1String("csv") ? Mp3ExportFormat::CSV
-                                                                   : Mp3ExportFormat::Text;
-        lines = Mp3ExportLines(f, items, columns);
+        const QJsonObject json{{QStringLiteral("folder"), root.Record},
+                               {QStringLiteral("entries"), finder.EntryCount},
+                               {QStringLiteral("found"), finder.FoundCount - 1},
+                               {QStringLiteral("limit"), o.limit},
+                               {QStringLiteral("table full"), result.TableFull},
+                               {QStringLiteral("records"), records}};
+        list.json = QJsonDocument(json).toJson(QJsonDocument::Indented);
+        return list;
     }
+    Mp3ListColumns columns;
+    columns.Date = o.flt.DateFilter;
+    columns.Size = o.flt.SizeFilter;
+    columns.SizeInMBytes = o.inMBytes;
+    columns.SizeUnitText = o.inMBytes ? QStringLiteral("MByte") : QStringLiteral("kByte");
+    columns.Bitrate = finder.FindFilter.SearchKind == FindKind::Bitrate;
+    const Mp3ExportFormat f = o.format == QLatin1String("m3u")   ? Mp3ExportFormat::M3U
+                              : o.format == QLatin1String("pls") ? Mp3ExportFormat::PLS
+                              : o.format == QLatin1String("csv") ? Mp3ExportFormat::CSV
+                                                                 : Mp3ExportFormat::Text;
+    list.lines = Mp3ExportLines(f, items, columns);
+    return list;
+}
 
-    if (output.isEmpty() && op == Operation::None) {
-        if (!json.isEmpty())
-            io.out << QString::fromUtf8(json);
-        for (const QString &l : lines)
+// Writes the list to --output; false (and why on standard error) when it
+// could not be written.
+bool writeList(const QString &output, const ScanList &list, Io &io)
+{
+    if (fs::isReadOnly(output)) {
+        io.err << "voxatool scan: the file is read-only [" << output << "]\n";
+        return false;
+    }
+    QString error;
+    if (list.json.isEmpty()) {
+        WriteMp3ListFile(output, list.lines, &error);
+    } else {
+        error = fs::writeWholeFile(output, list.json);
+        if (!error.isEmpty())
+            error += QStringLiteral(" [") + output + QLatin1Char(']');
+    }
+    if (!error.isEmpty()) {
+        io.err << "voxatool scan: " << error << "\n";
+        return false;
+    }
+    return true;
+}
+
+// The search, with what stopped or cut it on standard error. 0 when the
+// list may be used, else the exit status.
+int search(const ScanOptions &o, Mp3Finder &finder, Mp3SearchRoot &root, Mp3SearchResult &result, Io &io)
+{
+    root = finder.ResolveRoot(o.dir);
+    if (o.op == Operation::Quarantine && !platform::isDevicePath(root.Record))
+        return fail(io, QStringLiteral("--quarantine needs a folder on a drive"));
+    result = finder.Search(root);
+    if (result.OffDrive) {
+        // Nothing there is the drive's, so nothing is listed or changed.
+        io.err << "voxatool scan: " << o.dir << " leads off its drive\n";
+        return 1;
+    }
+    if (!result.RootListed) {
+        io.err << "voxatool scan: cannot read " << o.dir << ": " << fs::lastErrorText() << "\n";
+        return 1;
+    }
+    if (result.TableFull)
+        io.err << "voxatool scan: the list stops at " << o.limit << " MP3 files (--limit " << o.limit
+               << "); more lie below " << o.dir << " (--limit 0 lists them all)\n";
+    for (const QString &name : result.LeftOut)
+        io.err << "voxatool scan: left out, the name is not valid in the system's encoding: " << name << "\n";
+    return 0;
+}
+
+int scan(const QStringList &args, Io &io)
+{
+    ScanOptions o;
+    if (const QString error = parseScanArgs(args, o); !error.isEmpty())
+        return fail(io, error);
+    Mp3Finder finder(o.limit == 0 ? std::numeric_limits<int>::max() : o.limit);
+    finder.FindFilter = o.flt;
+    finder.KeepNativePaths = o.keepNativePaths;
+    Mp3SearchRoot root;
+    Mp3SearchResult result;
+    if (const int status = search(o, finder, root, result, io))
+        return status;
+    QList<Mp3FileInfo> items = finder.SelectedRecords();
+    SortMp3ListByPath(items);
+    const ScanList list = listOf(o, finder, root, result, items);
+
+    if (o.output.isEmpty() && o.op == Operation::None) {
+        if (!list.json.isEmpty())
+            io.out << QString::fromUtf8(list.json);
+        for (const QString &l : list.lines)
             io.out << l << "\n";
         return 0;
     }
-    if (!output.isEmpty()) {
-        // The list of what was found is written before anything is changed.
-        if (fs::exists(output) && fs::isReadOnly(output)) {
-            io.err << "voxatool scan: the file is read-only [" << output << "]\n";
-            return 1;
-        }
-        QString error;
-        if (json.isEmpty()) {
-            WriteMp3ListFile(output, lines, &error);
-        } else {
-            error = fs::writeWholeFile(output, json);
-            if (!error.isEmpty())
-                error += QStringLiteral(" [") + output + QLatin1Char(']');
-        }
-        if (!error.isEmpty()) {
-            io.err << "voxatool scan: " << error << "\n";
-            return 1;
-        }
-    }
-    if (op == Operation::None)
+    // The list of what was found is written before anything is changed.
+    if (!o.output.isEmpty() && !writeList(o.output, list, io))
+        return 1;
+    if (o.op == Operation::None)
         return 0;
-    Results results{io, jsonOut, {}};
-    const bool allDone = items.isEmpty() || applyOperation(op, quarantine, items, io, results);
+    Results results{io, o.jsonOut, {}};
+    const bool allDone = items.isEmpty() || applyOperation(o.op, o.quarantine, items, io, results);
     results.finish();
     return allDone ? 0 : 1;
 }
