@@ -6,6 +6,8 @@
 #include "platform/paths.h"
 #include "tool/command.h"
 
+#include <optional>
+
 
 namespace voxa::tool {
 namespace {
@@ -60,6 +62,73 @@ bool toInt(const QString &s, int lo, int hi, int &out)
     return true;
 }
 
+// An option with a value: false for a value it cannot take, nothing for an
+// option make-mp3 does not know.
+std::optional<bool> valueOption(const QString &a, const QString &v, Mp3Recipe &r)
+{
+    // Tag texts are 8-bit, in the player's code page.
+    auto latin = [&]() { return toCodePage(v); };
+    bool good = true;
+    if (a == QLatin1String("--mpeg")) {
+        if (v == QLatin1String("1"))
+            r.VersionID = 3;
+        else if (v == QLatin1String("2"))
+            r.VersionID = 2;
+        else if (v == QLatin1String("2.5"))
+            r.VersionID = 0;
+        else
+            good = false;
+    } else if (a == QLatin1String("--layer")) {
+        good = toInt(v, 1, 3, r.Layer);
+    } else if (a == QLatin1String("--rate")) {
+        good = toInt(v, 1, 48000, r.SampleRate);
+    } else if (a == QLatin1String("--kbps")) {
+        good = toInt(v, 1, 448, r.Kbps);
+    } else if (a == QLatin1String("--frames")) {
+        good = toInt(v, 1, 100000, r.Frames);
+    } else if (a == QLatin1String("--junk")) {
+        int n = 0;
+        good = toInt(v, 0, 1 << 20, n);
+        // Never 0xFF, so the junk holds no frame header of its own.
+        for (int k = 0; k < n; ++k)
+            r.Junk += char((k * 37 + 11) % 251);
+    } else if (a == QLatin1String("--vbr")) {
+        for (const QString &part : v.split(QLatin1Char(','))) {
+            int kbps = 0;
+            good = good && toInt(part, 1, 448, kbps);
+            r.VbrKbps << kbps;
+        }
+        if (r.Vbr == Mp3Recipe::NoVbr)
+            r.Vbr = Mp3Recipe::Xing;
+    } else if (a == QLatin1String("--title")) {
+        r.Title = latin(), r.HasId3v1 = true;
+    } else if (a == QLatin1String("--artist")) {
+        r.Artist = latin(), r.HasId3v1 = true;
+    } else if (a == QLatin1String("--album")) {
+        r.Album = latin(), r.HasId3v1 = true;
+    } else if (a == QLatin1String("--year")) {
+        r.Year = latin(), r.HasId3v1 = true;
+    } else if (a == QLatin1String("--comment")) {
+        r.Comment = latin(), r.HasId3v1 = true;
+    } else if (a == QLatin1String("--track")) {
+        good = toInt(v, 0, 255, r.Track), r.HasId3v1 = true;
+    } else if (a == QLatin1String("--genre")) {
+        int g = 0;
+        good = toInt(v, 0, 255, g);
+        r.Genre = quint8(g), r.HasId3v1 = true;
+    } else if (a == QLatin1String("--id3v2")) {
+        good = toInt(v, 2, 4, r.Id3v2Version);
+    } else if (a == QLatin1String("--frame")) {
+        const qsizetype eq = v.indexOf(QLatin1Char('='));
+        good = eq == 4;
+        if (good)
+            r.addText(v.left(4).toLatin1().constData(), toCodePage(v.mid(5)));
+    } else {
+        return std::nullopt;
+    }
+    return good;
+}
+
 int makeMp3File(const QStringList &args, Io &io)
 {
     Mp3Recipe r;
@@ -69,8 +138,6 @@ int makeMp3File(const QStringList &args, Io &io)
         const bool hasValue = i + 1 < args.size();
         const QString v = hasValue ? args[i + 1] : QString();
         auto needValue = [&]() { return hasValue ? (++i, true) : false; };
-        // Tag texts are 8-bit, in the player's code page.
-        auto latin = [&]() { return toCodePage(v); };
         if (a == QLatin1String("--mono")) {
             r.Mono = true;
         } else if (a == QLatin1String("--xing")) {
@@ -82,65 +149,10 @@ int makeMp3File(const QStringList &args, Io &io)
         } else if (a.startsWith(QLatin1String("--"))) {
             if (!needValue())
                 return fail(io, QStringLiteral("%1 needs a value").arg(a));
-            bool good = true;
-            if (a == QLatin1String("--mpeg")) {
-                if (v == QLatin1String("1"))
-                    r.VersionID = 3;
-                else if (v == QLatin1String("2"))
-                    r.VersionID = 2;
-                else if (v == QLatin1String("2.5"))
-                    r.VersionID = 0;
-                else
-                    good = false;
-            } else if (a == QLatin1String("--layer")) {
-                good = toInt(v, 1, 3, r.Layer);
-            } else if (a == QLatin1String("--rate")) {
-                good = toInt(v, 1, 48000, r.SampleRate);
-            } else if (a == QLatin1String("--kbps")) {
-                good = toInt(v, 1, 448, r.Kbps);
-            } else if (a == QLatin1String("--frames")) {
-                good = toInt(v, 1, 100000, r.Frames);
-            } else if (a == QLatin1String("--junk")) {
-                int n = 0;
-                good = toInt(v, 0, 1 << 20, n);
-                // Never 0xFF, so the junk holds no frame header of its own.
-                for (int k = 0; k < n; ++k)
-                    r.Junk += char((k * 37 + 11) % 251);
-            } else if (a == QLatin1String("--vbr")) {
-                for (const QString &part : v.split(QLatin1Char(','))) {
-                    int kbps = 0;
-                    good = good && toInt(part, 1, 448, kbps);
-                    r.VbrKbps << kbps;
-                }
-                if (r.Vbr == Mp3Recipe::NoVbr)
-                    r.Vbr = Mp3Recipe::Xing;
-            } else if (a == QLatin1String("--title")) {
-                r.Title = latin(), r.HasId3v1 = true;
-            } else if (a == QLatin1String("--artist")) {
-                r.Artist = latin(), r.HasId3v1 = true;
-            } else if (a == QLatin1String("--album")) {
-                r.Album = latin(), r.HasId3v1 = true;
-            } else if (a == QLatin1String("--year")) {
-                r.Year = latin(), r.HasId3v1 = true;
-            } else if (a == QLatin1String("--comment")) {
-                r.Comment = latin(), r.HasId3v1 = true;
-            } else if (a == QLatin1String("--track")) {
-                good = toInt(v, 0, 255, r.Track), r.HasId3v1 = true;
-            } else if (a == QLatin1String("--genre")) {
-                int g = 0;
-                good = toInt(v, 0, 255, g);
-                r.Genre = quint8(g), r.HasId3v1 = true;
-            } else if (a == QLatin1String("--id3v2")) {
-                good = toInt(v, 2, 4, r.Id3v2Version);
-            } else if (a == QLatin1String("--frame")) {
-                const qsizetype eq = v.indexOf(QLatin1Char('='));
-                good = eq == 4;
-                if (good)
-                    r.addText(v.left(4).toLatin1().constData(), toCodePage(v.mid(5)));
-            } else {
-                return fail(io, QStringLiteral("unknown option %1").arg(a));
-            }
+            const std::optional<bool> good = valueOption(a, v, r);
             if (!good)
+                return fail(io, QStringLiteral("unknown option %1").arg(a));
+            if (!*good)
                 return fail(io, QStringLiteral("bad value '%1' for %2").arg(v, a));
         } else if (file.isEmpty()) {
             file = a;

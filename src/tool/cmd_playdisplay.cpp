@@ -11,6 +11,9 @@
 #include "platform/fileops.h"
 #include "tool/command.h"
 
+#include <limits>
+#include <optional>
+
 namespace voxa::tool {
 namespace {
 
@@ -121,6 +124,35 @@ bool applyOption(FieldRequest &f, const QString &a)
     return false;
 }
 
+// A field named by its content's caption or as kind=N; nothing (and why on
+// standard error) for a name no content has.
+std::optional<FieldRequest> fieldRequest(const QString &a, Io &io)
+{
+    FieldRequest f;
+    f.name = a;
+    if (a.startsWith(QLatin1String("kind="))) {
+        const auto k = number(a.mid(5), 1, std::numeric_limits<int>::max());
+        if (!k) {
+            io.err << "voxatool playdisplay: '" << a << "' needs a kind number above 0\n";
+            return std::nullopt;
+        }
+        f.kind = quint32(*k);
+        f.known = FindContentKind(f.kind);
+        return f;
+    }
+    for (const PlayContentKind &k : PlayContentKinds())
+        if (squeeze(QString::fromLatin1(k.caption)) == squeeze(a))
+            f.known = &k;
+    if (!f.known) {
+        io.err << "voxatool playdisplay: no content is called '" << a << "'; the contents are:\n";
+        for (const PlayContentKind &k : PlayContentKinds())
+            io.err << "  " << k.caption << "\n";
+        return std::nullopt;
+    }
+    f.kind = f.known->id;
+    return f;
+}
+
 int playdisplay(const QStringList &args, Io &io)
 {
     if (args.isEmpty() || args[0].startsWith(QLatin1String("--"))) {
@@ -154,29 +186,10 @@ int playdisplay(const QStringList &args, Io &io)
                 return 2;
             }
         } else {
-            FieldRequest f;
-            f.name = a;
-            if (a.startsWith(QLatin1String("kind="))) {
-                const auto k = number(a.mid(5), 1, std::numeric_limits<int>::max());
-                if (!k) {
-                    io.err << "voxatool playdisplay: '" << a << "' needs a kind number above 0\n";
-                    return 2;
-                }
-                f.kind = quint32(*k);
-                f.known = FindContentKind(f.kind);
-            } else {
-                for (const PlayContentKind &k : PlayContentKinds())
-                    if (squeeze(QString::fromLatin1(k.caption)) == squeeze(a))
-                        f.known = &k;
-                if (!f.known) {
-                    io.err << "voxatool playdisplay: no content is called '" << a << "'; the contents are:\n";
-                    for (const PlayContentKind &k : PlayContentKinds())
-                        io.err << "  " << k.caption << "\n";
-                    return 2;
-                }
-                f.kind = f.known->id;
-            }
-            requests.append(f);
+            const std::optional<FieldRequest> f = fieldRequest(a, io);
+            if (!f)
+                return 2;
+            requests.append(*f);
         }
     }
     if (requests.size() > PlayMaxFields) {
