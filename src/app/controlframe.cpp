@@ -5,6 +5,7 @@
 #include "app/mainform.h"
 #include "ui/skin.h"
 #include "ui/skinbutton.h"
+#include "ui/skinfocus.h"
 #include "ui/skinpanel.h"
 
 #include <algorithm>
@@ -39,6 +40,8 @@ TControlFrame::TControlFrame(TMainForm *main)
         m_buttons[size_t(place.picture)] = b;
         m_byKind[size_t(row->kind)] = b;
     }
+    // Tab goes through the buttons row by row, not in the order they were made.
+    SetReadingTabOrder({m_buttons.begin(), m_buttons.end()});
 }
 
 TSkinButton *TControlFrame::Button(skin::StartButton which) const

@@ -6,6 +6,7 @@
 #include "app/qtprompts.h"
 #include "app/version.h"
 #include "app/features.h"
+#include "ui/skinaccessible.h"
 #include "ui/skinfonts.h"
 #include "platform/udisks.h"
 
@@ -50,6 +51,7 @@ int main(int argc, char **argv)
     // Docks group the window with the installed entry and show its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("voxa-manager"));
     voxa::InstallFontSubstitutes();
+    voxa::InstallSkinAccessibility();
     voxa::QtPrompts prompts;
     voxa::setPrompts(&prompts);
 

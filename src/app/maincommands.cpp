@@ -14,10 +14,12 @@
 #include "platform/prompts.h"
 #include "ui/artwork.h"
 #include "ui/skinbutton.h"
+#include "ui/skinfocus.h"
 #include "ui/skinmenu.h"
 #include "ui/skinpanel.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QMenu>
 #include <QStandardPaths>
@@ -234,6 +236,14 @@ bool TMainForm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
                 return &row;
         return nullptr;
     };
+    // A skinned control that has the keyboard focus acts on its own keys
+    // (Space, Return, the arrows of a slider); Tab moves the focus everywhere.
+    if (SkinControlTakesKey(QApplication::focusWidget(), key, modifiers))
+        return false;
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && !control)
+        return false;
+    if (MenuBar->OpenByKey(key, modifiers))
+        return true;
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter: {

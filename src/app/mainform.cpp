@@ -324,6 +324,10 @@ void TMainForm::registerLanguageTargets()
     caption(3, {DeleteMenu});
     caption(4, {ChooseVOXADrive1});
     caption(5, {ExitMenuItem});
+    // The close button has no caption: it is read out as the Exit item it does.
+    const auto closeName = [this](const QString &t) { XButton->setHint(QString(t).remove(QLatin1Char('&'))); };
+    closeName(ExitMenuItem->text());
+    targets.add(5, XButton, closeName);
     // The items of each frame kind come from its row.
     for (const FrameRow &row : FrameTable()) {
         const size_t k = size_t(row.kind);

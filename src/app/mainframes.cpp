@@ -7,6 +7,7 @@
 #include "app/mainform.h"
 #include "app/otherframe.h"
 #include "app/stepanimation.h"
+#include "ui/skinaccessible.h"
 #include "ui/artwork.h"
 #include "ui/framescroller.h"
 #include "ui/skin.h"
@@ -120,6 +121,8 @@ void TMainForm::ShowFrame(QWidget *frame, std::function<void()> then)
 
 void TMainForm::finishFrameChange(QWidget *frame)
 {
+    // Lists and fields without a name of their own are read out by their label.
+    NameFromNeighbours(frame);
     const QImage background = MakeFrameBackground(frame->width(), frame->height());
     if (auto *editor = qobject_cast<TEditorFrame *>(frame)) {
         ActiveEditor = editor;

@@ -9,6 +9,7 @@
 #include "app/otherframe.h"
 #include "app/version.h"
 #include "platform/prompts.h"
+#include "ui/skinaccessible.h"
 #include "ui/artwork.h"
 
 #include <QAction>
@@ -73,6 +74,7 @@ void TMainForm::ApplyLanguage(const QString &name)
             frame->RefreshTitle();
     }
     SkinToolButtons();
+    RefreshAccessibleNames();
 }
 
 // ================================================================= settings

@@ -87,13 +87,23 @@ TFileDialog::TFileDialog(QWidget *parent) : QDialog(parent)
     FileNameEdit->setMaxLength(8);
     FileNameEdit->setValidator(new BaseNameValidator(FileNameEdit));
     FileNameEdit->installEventFilter(this);
+    // Return on a row chooses it, as a double click does.
+    FileList->installEventFilter(this);
+    SaveLabel->setBuddy(FileNameEdit);
     OpenSaveButton = MakeCaptionButton(this, msg(Msg::Open), QRect(62, 252, 81, 25));
     CancelButton = MakeCaptionButton(this, msg(Msg::Cancel), QRect(151, 252, 81, 25));
     OpenSaveButton->setClickHandler([this] { OpenSaveButtonClick(); });
     CancelButton->setClickHandler([this] { CancelButtonClick(); });
     auto &targets = LanguageTargets::instance();
     targets.add(142, this, [this](const QString &t) { CancelButton->setCaption(t); });
-    targets.add(150, this, [this](const QString &t) { FileList->headerItem()->setText(0, t); });
+    // The list and the name field are called by the column's title.
+    const auto nameColumn = [this](const QString &t) {
+        FileList->headerItem()->setText(0, t);
+        FileList->setAccessibleName(t);
+        FileNameEdit->setAccessibleName(t);
+    };
+    nameColumn(FileList->headerItem()->text(0));
+    targets.add(150, this, nameColumn);
     connect(FileList, &QTreeWidget::itemSelectionChanged, this, &TFileDialog::selectionChanged);
     connect(FileList, &QTreeWidget::itemDoubleClicked, this, [this] {
         if (!FileList->selectedItems().isEmpty() && OpenSaveButton->isEnabled())
@@ -146,6 +156,15 @@ void TFileDialog::selectionChanged()
 
 bool TFileDialog::eventFilter(QObject *watched, QEvent *e)
 {
+    if (watched == FileList && e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(e)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !FileList->selectedItems().isEmpty()) {
+            if (OpenSaveButton->isEnabled())
+                OpenSaveButton->Click();
+            return true;
+        }
+        return false;
+    }
     if (watched == FileNameEdit && e->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(e);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -213,7 +232,12 @@ TDeleteFile::TDeleteFile(QWidget *parent) : QDialog(parent)
     targets.add(147, this, [this](const QString &t) { ExitButton->setCaption(t); });
     targets.add(148, this, [this](const QString &t) { DeleteButton->setCaption(t); });
     targets.add(149, this, [this](const QString &t) { setWindowTitle(t); });
-    targets.add(150, this, [this](const QString &t) { FileList->headerItem()->setText(0, t); });
+    const auto nameColumn = [this](const QString &t) {
+        FileList->headerItem()->setText(0, t);
+        FileList->setAccessibleName(t);
+    };
+    nameColumn(FileList->headerItem()->text(0));
+    targets.add(150, this, nameColumn);
 }
 
 void TDeleteFile::PrepareShow()
@@ -274,6 +298,7 @@ TGetElement::TGetElement(QWidget *parent) : QDialog(parent, Qt::Tool)
     ElementEdit = new QLineEdit(QStringLiteral("1000"), this);
     ElementEdit->setAlignment(Qt::AlignRight);
     ElementEdit->setGeometry(204, 48, 88, 21);
+    ElementNumLabel->setBuddy(ElementEdit);
     // The player's paths are no use to the media players of this computer.
     PlayerPathsRadio = new QRadioButton(QStringLiteral("Player's paths"), this);
     PlayerPathsRadio->setGeometry(8, 78, 140, 21);

@@ -1,10 +1,14 @@
 #include "ui/skinbutton.h"
 
 #include "ui/skin.h"
+#include "ui/skinaccessible.h"
+#include "ui/skinfocus.h"
 #include "ui/skinpanel.h"
 
+#include <QAccessible>
 #include <QCursor>
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -129,6 +133,10 @@ TSkinButton::TSkinButton(QWidget *parent)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent, true);
+    // Tab reaches it; a mouse click does not move the focus, so the window's
+    // Return keeps its meaning for mouse users.
+    setFocusPolicy(Qt::TabFocus);
+    LastInputWasKey();
     m_hintTimer.setSingleShot(true);
     connect(&m_hintTimer, &QTimer::timeout, this, &TSkinButton::hintTimeout);
     if (auto *panel = qobject_cast<TSkinPanel *>(parent))
@@ -145,6 +153,19 @@ void TSkinButton::setCaption(const QString &caption)
 {
     m_caption = dropFirstAmpersand(caption);
     update();
+    nameChanged();
+}
+
+void TSkinButton::setHint(const QString &hint)
+{
+    m_hint = hint;
+    nameChanged();
+}
+
+void TSkinButton::nameChanged()
+{
+    QAccessibleEvent e(this, QAccessible::NameChanged);
+    Announce(e);
 }
 
 void TSkinButton::setAutoSize(bool on)
@@ -320,6 +341,37 @@ void TSkinButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.drawImage(0, 0, RenderPicture(devicePixelRatioF()));
+    if (KeyboardFocus())
+        PaintFocusMark(p, rect());
+}
+
+void TSkinButton::focusInEvent(QFocusEvent *e)
+{
+    const FocusFromKey from = FocusReasonFromKey(e->reason());
+    if (!from.keep)
+        m_keyFocus = from.fromKey;
+    update();
+    QWidget::focusInEvent(e);
+}
+
+void TSkinButton::focusOutEvent(QFocusEvent *e)
+{
+    if (!FocusReasonFromKey(e->reason()).keep)
+        m_keyFocus = false;
+    update();
+    QWidget::focusOutEvent(e);
+}
+
+void TSkinButton::keyPressEvent(QKeyEvent *e)
+{
+    if (SkinControlTakesKey(this, e->key(), e->modifiers())) {
+        e->accept();
+        // A held key clicks once.
+        if (!e->isAutoRepeat())
+            Click();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 bool TSkinButton::overOpaquePixel(QPoint pos) const

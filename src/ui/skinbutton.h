@@ -24,7 +24,7 @@ public:
     void setCaption(const QString &caption);
     QString Caption() const { return m_caption; }
 
-    void setHint(const QString &hint) { m_hint = hint; }
+    void setHint(const QString &hint);
     QString Hint() const { return m_hint; }
     void setShowHint(bool on) { m_showHint = on; }
     bool ShowHint() const { return m_showHint; }
@@ -72,6 +72,9 @@ public:
     bool Pressed() const { return m_pressed; }
     Look CurrentLook() const;
     bool HintShown() const;
+    // Focus that came from the keyboard: the button shows its focus mark and
+    // Space or Return clicks it.
+    bool KeyboardFocus() const { return m_keyFocus && hasFocus(); }
 
     // The button's current look as painted (what paintEvent draws), at a
     // device pixel ratio. Pictures made at another ratio are scaled smoothly;
@@ -98,8 +101,12 @@ protected:
     void leaveEvent(QEvent *e) override;
     void changeEvent(QEvent *e) override;
     void hideEvent(QHideEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
+    void nameChanged();
     void setPic(int index, const QImage &pic);
     void rebuildShown(int index);
     const QImage &shownPicture() const;
@@ -126,6 +133,7 @@ private:
     bool m_hover = false;
     bool m_pressed = false;
     bool m_clicking = false;
+    bool m_keyFocus = false;
     std::function<void()> m_clickHandler;
     QTimer m_hintTimer;
     QImage m_work;

@@ -2,15 +2,20 @@
 
 #include "ui/skin.h"
 #include "ui/skinbutton.h"
+#include "ui/skinaccessible.h"
+#include "ui/skinfocus.h"
 #include "ui/skinpanel.h"
 
+#include <QAccessible>
 #include <QChildEvent>
 #include <QCursor>
 #include <QEnterEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 
 namespace voxa {
 
@@ -136,12 +141,58 @@ void TSkinMenu::TrackPointer(QPoint globalPos)
     }
 }
 
+bool TSkinMenu::OpenByKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    const Qt::KeyboardModifiers mods = modifiers & ~Qt::KeypadModifier;
+    const QList<TSkinMenuButton *> buttons = Buttons();
+    TSkinMenuButton *target = nullptr;
+    if (key == Qt::Key_F10 && mods == Qt::NoModifier) {
+        for (TSkinMenuButton *b : buttons)
+            if (b->isVisible() && b->isEnabled()) {
+                target = b;
+                break;
+            }
+    } else if (mods == Qt::AltModifier && key >= Qt::Key_0 && key <= Qt::Key_Z) {
+        const QChar letter(key);
+        for (TSkinMenuButton *b : buttons)
+            if (b->isVisible() && b->isEnabled() && b->Mnemonic() == letter) {
+                target = b;
+                break;
+            }
+    }
+    if (!target || !isEnabled())
+        return false;
+    for (TSkinMenuButton *b : buttons)
+        if (b != target && b->PopupShown())
+            b->ClosePopup();
+    target->OpenPopupByKey();
+    return true;
+}
+
+void TSkinMenu::OpenNeighbour(TSkinMenuButton *from, int step)
+{
+    const QList<TSkinMenuButton *> buttons = Buttons();
+    const qsizetype at = buttons.indexOf(from);
+    if (at < 0 || buttons.size() < 2)
+        return;
+    for (qsizetype n = 1; n < buttons.size(); ++n) {
+        TSkinMenuButton *next = buttons[((at + step * n) % buttons.size() + buttons.size()) % buttons.size()];
+        if (next->isVisible() && next->isEnabled()) {
+            from->ClosePopup();
+            next->OpenPopupByKey();
+            return;
+        }
+    }
+}
+
 // ------------------------------------------------------------------ button
 
 TSkinMenuButton::TSkinMenuButton(TSkinMenu *bar)
     : QWidget(bar)
 {
     setAttribute(Qt::WA_OpaquePaintEvent, true);
+    setFocusPolicy(Qt::TabFocus);
+    LastInputWasKey();
 }
 
 TSkinMenu *TSkinMenuButton::bar() const
@@ -156,6 +207,10 @@ void TSkinMenuButton::setCaption(const QString &caption)
     if (amp >= 0)
         text.remove(amp, 1);
     m_caption = text;
+    const qsizetype mark = amp >= 0 && amp < text.size() ? amp : text.indexOf(QRegularExpression(QStringLiteral("\\S")));
+    m_mnemonic = mark >= 0 ? text.at(mark).toUpper() : QChar();
+    QAccessibleEvent e(this, QAccessible::NameChanged);
+    Announce(e);
     if (TSkinMenu *b = bar())
         b->LayoutButtons();
     update();
@@ -163,11 +218,15 @@ void TSkinMenuButton::setCaption(const QString &caption)
 
 void TSkinMenuButton::setPopupMenu(QMenu *menu)
 {
-    if (m_popup)
+    if (m_popup) {
         disconnect(m_popup, nullptr, this, nullptr);
+        m_popup->removeEventFilter(this);
+    }
     m_popup = menu;
-    if (menu)
+    if (menu) {
         connect(menu, &QMenu::aboutToHide, this, &TSkinMenuButton::popupHidden);
+        menu->installEventFilter(this);
+    }
 }
 
 int TSkinMenuButton::PreferredWidth() const
@@ -202,6 +261,77 @@ void TSkinMenuButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.drawImage(0, 0, RenderPicture(devicePixelRatioF()));
+    if (KeyboardFocus())
+        PaintFocusMark(p, rect());
+}
+
+void TSkinMenuButton::focusInEvent(QFocusEvent *e)
+{
+    const FocusFromKey from = FocusReasonFromKey(e->reason());
+    if (!from.keep)
+        m_keyFocus = from.fromKey;
+    update();
+    QWidget::focusInEvent(e);
+}
+
+void TSkinMenuButton::focusOutEvent(QFocusEvent *e)
+{
+    // The popup taking the keys is no loss of the caption's focus.
+    if (!FocusReasonFromKey(e->reason()).keep && e->reason() != Qt::PopupFocusReason)
+        m_keyFocus = false;
+    update();
+    QWidget::focusOutEvent(e);
+}
+
+void TSkinMenuButton::keyPressEvent(QKeyEvent *e)
+{
+    if (!SkinControlTakesKey(this, e->key(), e->modifiers())) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    e->accept();
+    if (e->isAutoRepeat() && e->key() != Qt::Key_Left && e->key() != Qt::Key_Right)
+        return;
+    TSkinMenu *b = bar();
+    switch (e->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        // Between the captions while no menu is open.
+        if (b) {
+            const QList<TSkinMenuButton *> buttons = b->Buttons();
+            const qsizetype at = buttons.indexOf(this);
+            const int step = e->key() == Qt::Key_Left ? -1 : 1;
+            for (qsizetype n = 1; n < buttons.size(); ++n) {
+                TSkinMenuButton *next = buttons[((at + step * n) % buttons.size() + buttons.size()) % buttons.size()];
+                if (next->isVisible() && next->isEnabled()) {
+                    next->setFocus(Qt::TabFocusReason);
+                    break;
+                }
+            }
+        }
+        break;
+    default:
+        emit OnClick();
+        OpenPopupByKey();
+        break;
+    }
+}
+
+bool TSkinMenuButton::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == m_popup && e->type() == QEvent::KeyPress && m_popupShown) {
+        auto *key = static_cast<QKeyEvent *>(e);
+        const QAction *active = m_popup->activeAction();
+        // Right on an item with a submenu opens the submenu, as usual.
+        const bool intoSubmenu = key->key() == Qt::Key_Right && active && active->menu();
+        if ((key->key() == Qt::Key_Left || key->key() == Qt::Key_Right) && !intoSubmenu
+            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            if (TSkinMenu *b = bar())
+                b->OpenNeighbour(this, key->key() == Qt::Key_Left ? -1 : 1);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
 }
 
 void TSkinMenuButton::mousePressEvent(QMouseEvent *e)
@@ -241,6 +371,21 @@ void TSkinMenuButton::OpenPopup()
     update();
     if (m_popup)
         m_popup->popup(mapToGlobal(QPoint(0, height() + 1)));
+}
+
+void TSkinMenuButton::OpenPopupByKey()
+{
+    if (!isEnabled())
+        return;
+    setFocus(Qt::ShortcutFocusReason);
+    OpenPopup();
+    if (!m_popup)
+        return;
+    for (QAction *a : m_popup->actions())
+        if (a->isVisible() && a->isEnabled() && !a->isSeparator()) {
+            m_popup->setActiveAction(a);
+            break;
+        }
 }
 
 void TSkinMenuButton::ClosePopup()

@@ -1,7 +1,10 @@
 #pragma once
 // The skinned menu bar: a strip tinted over its parent's background that
 // carries menu buttons, each opening its popup menu below itself. Once one
-// popup is open, pointing at another button opens that one instead.
+// popup is open, pointing at another button opens that one instead. From the
+// keyboard: F10 opens the first menu, Alt and a caption's mnemonic (the
+// letter after "&", else the first letter) opens that one, Left and Right
+// move between the open menus, Escape closes.
 #include <QColor>
 #include <QElapsedTimer>
 #include <QImage>
@@ -46,6 +49,13 @@ public:
     // upwards or sideways closes it.
     void TrackPointer(QPoint globalPos);
 
+    // F10 or Alt+mnemonic: opens the matching menu with its first item
+    // selected; true when the key was one of them.
+    bool OpenByKey(int key, Qt::KeyboardModifiers modifiers);
+    // Closes the open menu of from and opens the one step buttons further
+    // (wrapping round, skipping disabled ones).
+    void OpenNeighbour(TSkinMenuButton *from, int step);
+
 protected:
     void paintEvent(QPaintEvent *) override;
     void resizeEvent(QResizeEvent *) override;
@@ -67,6 +77,8 @@ public:
     // The first "&" is dropped; the width follows the text.
     void setCaption(const QString &caption);
     QString Caption() const { return m_caption; }
+    // The letter after the "&", else the caption's first letter; upper case.
+    QChar Mnemonic() const { return m_mnemonic; }
     void setPopupMenu(QMenu *menu);
     QMenu *PopupMenu() const { return m_popup; }
 
@@ -83,7 +95,12 @@ public:
     // its popup.
     void Click();
     void OpenPopup();
+    // From the keyboard: the caption takes the focus and the popup opens
+    // with its first item selected.
+    void OpenPopupByKey();
     void ClosePopup();
+
+    bool KeyboardFocus() const { return m_keyFocus && hasFocus(); }
 
     // The button's look at a device pixel ratio, the caption drawn as text
     // at that ratio.
@@ -99,12 +116,18 @@ protected:
     void enterEvent(QEnterEvent *e) override;
     void leaveEvent(QEvent *e) override;
     void changeEvent(QEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
     TSkinMenu *bar() const;
     void popupHidden();
 
     QString m_caption;
+    QChar m_mnemonic;
+    bool m_keyFocus = false;
     QPointer<QMenu> m_popup;
     bool m_popupShown = false;
     bool m_hot = false;

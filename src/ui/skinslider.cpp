@@ -1,10 +1,15 @@
 #include "ui/skinslider.h"
 
 #include "ui/skin.h"
+#include "ui/skinaccessible.h"
+#include "ui/skinfocus.h"
 #include "ui/skinpanel.h"
 
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace voxa {
@@ -14,6 +19,9 @@ TSkinSlider::TSkinSlider(QWidget *parent)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent, true);
+    // Tab reaches it; a click on it does not take the focus, as before.
+    setFocusPolicy(Qt::TabFocus);
+    LastInputWasKey();
     if (auto *panel = qobject_cast<TSkinPanel *>(parent))
         connect(panel, &TSkinPanel::backgroundChanged, this, qOverload<>(&QWidget::update));
 }
@@ -46,6 +54,29 @@ void TSkinSlider::setPosition(int v)
         return;
     m_position = v;
     update();
+    announceValue();
+}
+
+void TSkinSlider::announceValue()
+{
+    QAccessibleValueChangeEvent e(this, m_position);
+    Announce(e);
+}
+
+int TSkinSlider::PageStep() const
+{
+    return std::max(1, (m_max - m_min) / 10);
+}
+
+void TSkinSlider::UserMoveTo(int v)
+{
+    v = std::clamp(v, m_min, m_max);
+    if (v == m_position)
+        return;
+    m_position = v;
+    update();
+    announceValue();
+    emit OnChange();
 }
 
 void TSkinSlider::setFrequency(int v)
@@ -125,15 +156,71 @@ void TSkinSlider::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.drawImage(0, 0, RenderPicture(devicePixelRatioF()));
+    if (KeyboardFocus())
+        PaintFocusMark(p, rect());
+}
+
+void TSkinSlider::focusInEvent(QFocusEvent *e)
+{
+    const FocusFromKey from = FocusReasonFromKey(e->reason());
+    if (!from.keep)
+        m_keyFocus = from.fromKey;
+    update();
+    QWidget::focusInEvent(e);
+}
+
+void TSkinSlider::focusOutEvent(QFocusEvent *e)
+{
+    if (!FocusReasonFromKey(e->reason()).keep)
+        m_keyFocus = false;
+    update();
+    QWidget::focusOutEvent(e);
+}
+
+void TSkinSlider::keyPressEvent(QKeyEvent *e)
+{
+    if (!SkinControlTakesKey(this, e->key(), e->modifiers())) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    e->accept();
+    switch (e->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Down:
+        UserMoveTo(m_position - 1);
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+        UserMoveTo(m_position + 1);
+        break;
+    case Qt::Key_PageUp:
+        UserMoveTo(m_position + PageStep());
+        break;
+    case Qt::Key_PageDown:
+        UserMoveTo(m_position - PageStep());
+        break;
+    case Qt::Key_Home:
+        UserMoveTo(m_min);
+        break;
+    case Qt::Key_End:
+        UserMoveTo(m_max);
+        break;
+    default:
+        break;
+    }
 }
 
 void TSkinSlider::mousePressEvent(QMouseEvent *e)
 {
     const QPoint pos = e->position().toPoint();
-    if (e->button() == Qt::LeftButton && isEnabled() && overKnob(pos)) {
+    if (e->button() != Qt::LeftButton || !isEnabled())
+        return;
+    if (overKnob(pos)) {
         m_dragging = true;
         m_dragOffset = KnobLeft() - pos.x();
         update();
+    } else if (rect().contains(pos)) {
+        UserMoveTo(m_position + (pos.x() < KnobLeft() ? -PageStep() : PageStep()));
     }
 }
 
@@ -153,12 +240,7 @@ void TSkinSlider::mouseMoveEvent(QMouseEvent *e)
         return;
     const double share = double(pos.x() + m_dragOffset) / double(travel);
     // Dragging past either end holds the knob at that end.
-    const int v = std::clamp(m_min + int(std::lround(share * (m_max - m_min))), m_min, m_max);
-    if (v != m_position) {
-        m_position = v;
-        update();
-        emit OnChange();
-    }
+    UserMoveTo(m_min + int(std::lround(share * (m_max - m_min))));
 }
 
 void TSkinSlider::mouseReleaseEvent(QMouseEvent *e)

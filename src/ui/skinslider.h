@@ -1,6 +1,7 @@
 #pragma once
 // A slider drawn by tinting its parent's background: a bright track and an
-// 11-pixel knob that is dragged with the mouse.
+// 11-pixel knob that is dragged with the mouse or moved with the keys; a
+// click on the track moves it a page towards the click.
 #include <QColor>
 #include <QImage>
 #include <QWidget>
@@ -36,6 +37,16 @@ public:
     QColor Color() const { return m_color; }
     void setFontColor(const QColor &c);
 
+    // The move of Page Up and Page Down, and of a click on the track: a
+    // tenth of the range, at least 1.
+    int PageStep() const;
+    // Focus that came from the keyboard: the slider shows its focus mark and
+    // takes the arrow keys, Page Up/Down, Home and End.
+    bool KeyboardFocus() const { return m_keyFocus && hasFocus(); }
+    // Moves the knob as the user does: clamped to Min to Max, OnChange fired
+    // when the position changed.
+    void UserMoveTo(int v);
+
     int KnobLeft() const;
     bool Dragging() const { return m_dragging; }
     bool KnobHot() const { return m_knobHot || m_dragging; }
@@ -54,9 +65,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent *e) override;
     void leaveEvent(QEvent *e) override;
     void changeEvent(QEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     bool overKnob(QPoint pos) const;
+    void announceValue();
 
     int m_min = 0;
     int m_max = 10;
@@ -68,6 +83,7 @@ private:
     bool m_dragging = false;
     bool m_knobHot = false;
     int m_dragOffset = 0;
+    bool m_keyFocus = false;
 };
 
 }  // namespace voxa

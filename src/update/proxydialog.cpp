@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QSpinBox>
 
 #include <limits>
@@ -35,11 +36,24 @@ TProxySetupForm::TProxySetupForm(FrameHost *host, QWidget *parent)
     ProxyPortEdit->setGeometry(94, 60, 96, 21);
     ProxyPortEdit->setRange(0, std::numeric_limits<int>::max());
     ProxyPortEdit->setValue(8080);
+    ProxyServerLabel->setBuddy(ProxyServerEdit);
+    ProxyPortLabel->setBuddy(ProxyPortEdit);
 
     OKButton = MakeCaptionButton(this, QStringLiteral("OK"), QRect(82, 92, 81, 25), [this] { OKButtonClick(); });
     CloseButton = MakeCaptionButton(this, QStringLiteral("Close"), QRect(169, 92, 81, 25),
                                     [this] { CloseButtonClick(); });
 
+    // Return confirms the dialog from any field; on a focused button it
+    // presses that button.
+    auto *confirm = new QShortcut(QKeySequence(Qt::Key_Return), this);
+    auto *confirmKeypad = new QShortcut(QKeySequence(Qt::Key_Enter), this);
+    for (QShortcut *s : {confirm, confirmKeypad})
+        connect(s, &QShortcut::activated, this, [this] {
+            if (auto *b = qobject_cast<TSkinButton *>(focusWidget()); b && b->KeyboardFocus())
+                b->Click();
+            else
+                OKButton->Click();
+        });
     connect(ProxyCheck, &QCheckBox::clicked, this, &TProxySetupForm::ProxyCheckClick);
     connect(ProxyServerEdit, &QLineEdit::textChanged, this, &TProxySetupForm::ProxyCheckClick);
     connect(ProxyPortEdit, &QSpinBox::valueChanged, this, &TProxySetupForm::ProxyPortEditChanged);

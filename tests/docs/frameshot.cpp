@@ -2,13 +2,16 @@
 // the window, for the screenshots in docs/. Run under Xvfb by
 // scripts/frame-screenshots.
 //   frameshot OUT.png FRAME [DEVICE-FILE] [--language NAME] [--find FOLDER]
-//             [--select FOLDER]
+//             [--select FOLDER] [--focus NAME [--then KEYS]]
 // FRAME is a frame kind's menu item caption without "&" ("Playdisplay
 // Editor", "About VOXA Manager", ...), or "Start Panel". The drive table comes from
 // VOXA_DRIVE_TABLE; the player's drive is V. --find runs the find and export
 // frame's search on a folder relative to the drive root (all items checked)
 // before the picture is taken; --select selects a folder (relative to the
-// drive root) in the sort frame, so its play-order view is filled.
+// drive root) in the sort frame, so its play-order view is filled; --focus
+// presses Tab until the control of that name (as a screen reader reads it)
+// has the focus, so the picture shows the focus mark, and --then types keys
+// after that ("Space, Shift+Tab").
 #include "app/appstate.h"
 #include "app/drivelocator.h"
 #include "app/editorframe.h"
@@ -19,11 +22,15 @@
 #include "music/findexportframe.h"
 #include "music/sortframe.h"
 #include "ui/skin.h"
+#include "ui/skinaccessible.h"
 #include "ui/skinfonts.h"
 #include "ui/skinmenu.h"
 #include "ui/skinpanel.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QApplication>
 #include <QScreen>
 #include <QTimer>
@@ -60,6 +67,16 @@ int main(int argc, char **argv)
         findFolder = args[i + 1];
         args.remove(i, 2);
     }
+    QString focusName;
+    if (const qsizetype i = args.indexOf(QStringLiteral("--focus")); i >= 0 && i + 1 < args.size()) {
+        focusName = args[i + 1];
+        args.remove(i, 2);
+    }
+    QKeySequence thenKeys;
+    if (const qsizetype i = args.indexOf(QStringLiteral("--then")); i >= 0 && i + 1 < args.size()) {
+        thenKeys = QKeySequence::fromString(args[i + 1]);
+        args.remove(i, 2);
+    }
     QString selectFolder;
     if (const qsizetype i = args.indexOf(QStringLiteral("--select")); i >= 0 && i + 1 < args.size()) {
         selectFolder = args[i + 1];
@@ -67,11 +84,12 @@ int main(int argc, char **argv)
     }
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: frameshot OUT.png FRAME [DEVICE-FILE] [--language NAME] [--find FOLDER] "
-                             "[--select FOLDER]\n");
+                             "[--select FOLDER] [--focus NAME [--then KEYS]]\n");
         return 2;
     }
     const QString out = args[0], frameName = args[1], file = args.value(2);
     voxa::InstallFontSubstitutes();
+    voxa::InstallSkinAccessibility();
     voxa::QtPrompts prompts;
     voxa::setPrompts(&prompts);
     if (!voxa::LoadSkinForStartup())
@@ -91,7 +109,7 @@ int main(int argc, char **argv)
     if (frameName == QLatin1String("Start Panel"))
         frame = main.StartPanel;
     for (const voxa::FrameRow &row : voxa::FrameTable()) {
-        QAction *item = row.showItem ? main.*row.showItem : nullptr;
+        QAction *item = main.ShowItem(row.kind);
         if (item && item->text().remove(QLatin1Char('&')) == frameName)
             frame = main.Frame(row.kind);
     }
@@ -121,6 +139,30 @@ int main(int argc, char **argv)
     if (auto *sorter = qobject_cast<voxa::TSortFrame *>(frame); sorter && !selectFolder.isEmpty()) {
         if (!sorter->SelectDirectory(QStringLiteral("V:\\") + selectFolder))
             return 1;
+    }
+    if (!focusName.isEmpty()) {
+        QTimer::singleShot(delay / 2, &app, [&] {
+            main.activateWindow();
+            const auto type = [&main](QKeyCombination key) {
+                for (QEvent::Type t : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                    QWidget *f = QApplication::focusWidget();
+                    QKeyEvent e(t, key.key(), key.keyboardModifiers(), key.key() == Qt::Key_Space ? QStringLiteral(" ") : QString());
+                    QApplication::sendEvent(f ? f : &main, &e);
+                }
+            };
+            for (int i = 0; i < 200; ++i) {
+                QWidget *f = QApplication::focusWidget();
+                QAccessibleInterface *a = f ? QAccessible::queryAccessibleInterface(f) : nullptr;
+                if (a && f->isVisible() && a->text(QAccessible::Name) == focusName) {
+                    for (int k = 0; k < thenKeys.count(); ++k)
+                        type(thenKeys[k]);
+                    return;
+                }
+                type(QKeyCombination(Qt::Key_Tab));
+            }
+            std::fprintf(stderr, "frameshot: Tab never reached \"%s\"\n", qPrintable(focusName));
+            QCoreApplication::exit(1);
+        });
     }
     QTimer::singleShot(delay, &app, [&] {
         const QPixmap shot = main.screen()->grabWindow(main.winId());

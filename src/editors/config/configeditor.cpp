@@ -11,6 +11,7 @@
 #include "platform/codepage.h"
 #include "platform/fileops.h"
 #include "platform/prompts.h"
+#include "ui/skinaccessible.h"
 #include "ui/skinbutton.h"
 #include "ui/skinpanel.h"
 #include "ui/skinslider.h"
@@ -240,6 +241,9 @@ TConfigEditor::Track &TConfigEditor::addTrack(QWidget *panel, int word)
     t->track->setMinimumSize(140, 20);
     t->track->setMaximumHeight(20);
     t->change = changeBox(panel);
+    // Read out by the setting they change, not by their own "Change".
+    NameAfter(t->track, t->label);
+    NameAfter(t->change, t->label);
     t->resetPosition = s.defaultValue;
     connect(t->track, &TSkinSlider::OnChange, this, [this, t] { trackChanged(*t); });
     connect(t->change, &QCheckBox::clicked, this, [this, t](bool on) { ChangeClick(t->change, on); });
@@ -271,6 +275,7 @@ TConfigEditor::Group &TConfigEditor::addGroup(QWidget *panel, int word, int colu
         connect(item, &QRadioButton::clicked, this, [this, g, i] { GroupClick(g->word, i); });
     }
     g->change = changeBox(panel);
+    NameAfter(g->change, g->box);
     g->tickDefault = configChoiceIndex(word, s.defaultValue);
     connect(g->change, &QCheckBox::clicked, this, [this, g](bool on) { ChangeClick(g->change, on); });
     m_groups << g;
@@ -287,6 +292,8 @@ void TConfigEditor::addName(QWidget *panel, int name, int slot, int row, const c
     n.label = new QLabel(QString::fromLatin1(label), panel);
     n.combo = new QComboBox(panel);
     n.change = changeBox(panel);
+    NameAfter(n.change, n.label);
+    n.label->setBuddy(n.combo);
     n.folder = QString::fromLatin1(folder);
     n.extension = QString::fromLatin1(extension);
     QGridLayout *grid = gridOf(panel);

@@ -207,6 +207,11 @@ TMyRadioEditor::TMyRadioEditor(FrameHost *host, QWidget *parent)
 
     // Captions, column titles and hints of a language file.
     auto &targets = LanguageTargets::instance();
+    // The picture buttons without a hint window are read out by these.
+    AddButton->setHint(QStringLiteral("Add"));
+    RemoveButton->setHint(QStringLiteral("Remove"));
+    targets.add(108, AddButton, [this](const QString &t) { AddButton->setHint(t); });
+    targets.add(109, RemoveButton, [this](const QString &t) { RemoveButton->setHint(t); });
     targets.add(27, ElementLabel, [this](const QString &t) { ElementLabel->setText(t); });
     for (int c = 0; c < 3; ++c)
         targets.add(28 + c, ProfileList, [this, c](const QString &t) { ProfileList->headerItem()->setText(c, t); });
