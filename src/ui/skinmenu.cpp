@@ -225,6 +225,12 @@ void TSkinMenuButton::setPopupMenu(QMenu *menu)
     m_popup = menu;
     if (menu) {
         connect(menu, &QMenu::aboutToHide, this, &TSkinMenuButton::popupHidden);
+        // A chosen item hands the keys back to the window (its Return is the
+        // frame's again); Escape leaves the caption focused.
+        connect(menu, &QMenu::triggered, this, [this] {
+            if (hasFocus())
+                clearFocus();
+        });
         menu->installEventFilter(this);
     }
 }
@@ -379,13 +385,12 @@ void TSkinMenuButton::OpenPopupByKey()
         return;
     setFocus(Qt::ShortcutFocusReason);
     OpenPopup();
-    if (!m_popup)
-        return;
-    for (QAction *a : m_popup->actions())
-        if (a->isVisible() && a->isEnabled() && !a->isSeparator()) {
-            m_popup->setActiveAction(a);
-            break;
-        }
+    // Down selects the first item as the keyboard does; choosing it
+    // directly would open a first item's submenu at once.
+    if (m_popup && m_popup->isVisible() && !m_popup->activeAction()) {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_popup, &down);
+    }
 }
 
 void TSkinMenuButton::ClosePopup()
