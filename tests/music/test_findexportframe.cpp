@@ -100,12 +100,16 @@ class TestFindExportFrame : public QObject, private test::FrameWindow {
         QVERIFY(!frame->FindBox->isEnabled());
         QVERIFY(!frame->OKButton->isEnabled());
         QVERIFY(!mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
+        // The window stays while the search runs.
+        QVERIFY(frame->Host()->frameBusy());
+        QVERIFY(!mainChild<TSkinButton>(form, "XButton")->isEnabled());
         frame->FindButtonClick();  // a second start is ignored
         QVERIFY(done.wait(10000));
         QCOMPARE(done.size(), 1);
         QVERIFY(!frame->Searching());
         QVERIFY(frame->FindBox->isEnabled());
         QVERIFY(mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
+        QVERIFY(!frame->Host()->frameBusy());
         QCOMPARE(frame->SearchLabel->text(), QString());
         QCOMPARE(frame->ItemNumLabel->text(), QString::number(frame->FileList->topLevelItemCount()));
     }
@@ -672,6 +676,7 @@ private slots:
         QCOMPARE(frame->FileList->topLevelItemCount(), 0);
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
+        QVERIFY(!frame->Host()->frameBusy());
         QVERIFY(form->StartPanel->isVisible());
     }
 };

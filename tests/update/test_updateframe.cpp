@@ -223,6 +223,10 @@ private slots:
         f->OKButton->Click();
         QVERIFY(!f->OKButton->isEnabled());
         QVERIFY(!mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
+        // The download keeps the window: its close button and closing wait.
+        QVERIFY(!mainChild<TSkinButton>(form, "XButton")->isEnabled());
+        form->close();
+        QVERIFY(form->isVisible());
         QCOMPARE(f->CancelButton->Caption(), QStringLiteral("Cancel"));
         QCOMPARE(f->dlInfoLabel->text(), QStringLiteral("Downloading VOXA Manager..."));
         QTRY_COMPARE_WITH_TIMEOUT(f->dlProgress->Caption(), QStringLiteral("50%"), 10000);
@@ -233,6 +237,7 @@ private slots:
         QCOMPARE(prompts.pending(), 0);
         QCOMPARE(test::TestDriveTable::readFile(QStringLiteral("V:\\voxa\\manager\\vm.exe")), manager);
         QVERIFY(mainChild<TSkinMenu>(form, "MenuBar")->isEnabled());
+        QVERIFY(mainChild<TSkinButton>(form, "XButton")->isEnabled());
         QVERIFY(processes.calls.isEmpty());
         QCOMPARE(f->dlProgress->Position(), 0);
     }
