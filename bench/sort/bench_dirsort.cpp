@@ -43,9 +43,9 @@ qint64 bareLoop(const SortPlan &plan, int *failures)
     QElapsedTimer t;
     t.start();
     *failures = 0;
-    ::mkdir(QFile::encodeName(plan.NativeWorkFolder).constData(), 0755);
+    ::mkdir(QFile::encodeName(plan.WorkFolder.native()).constData(), 0755);
     for (const SortStep &s : plan.Steps) {
-        const QByteArray from = QFile::encodeName(s.NativeFrom), to = QFile::encodeName(s.NativeTo);
+        const QByteArray from = QFile::encodeName(s.From.native()), to = QFile::encodeName(s.To.native());
         int rc = 0;
         switch (s.kind) {
         case SortStep::Kind::MakeDir: rc = ::mkdir(to.constData(), 0755); break;
