@@ -225,12 +225,21 @@ bool rename(const QString &from, const QString &to)
     return true;
 }
 
-bool removeFile(const QString &path)
+namespace {
+// One system call on the native form of a device path; an unknown drive
+// fails as the call would.
+bool onNative(const QString &path, int (*call)(const char *))
 {
     const QByteArray p = native(path);
-    if (p.isEmpty() || ::unlink(p.constData()) != 0)
+    if (p.isEmpty() || call(p.constData()) != 0)
         return fail();
     return true;
+}
+}  // namespace
+
+bool removeFile(const QString &path)
+{
+    return onNative(path, ::unlink);
 }
 
 bool makePath(const QString &folder)
@@ -249,10 +258,7 @@ bool makePath(const QString &folder)
 
 bool removeDir(const QString &folder)
 {
-    const QByteArray p = native(folder);
-    if (p.isEmpty() || ::rmdir(p.constData()) != 0)
-        return fail();
-    return true;
+    return onNative(folder, ::rmdir);
 }
 
 bool flushFolder(const QString &folder)

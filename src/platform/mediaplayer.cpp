@@ -288,54 +288,61 @@ HandOverStep handOverList(MediaPlayer &player, const QStringList &paths, const Q
     return outcome(player, stop);
 }
 
+// One hand-over at a time, the player's steps seeing the stop flag.
+template <class Steps>
+HandOverStep inTurn(const std::atomic<bool> *stop, Steps steps)
+{
+    QMutexLocker turn(&handOverTurn());
+    if (stopped(stop))
+        return {PlayedBy::Cancelled, {}};
+    MediaPlayer &player = mediaPlayer();
+    const StopScope scope(player, stop);
+    return steps(player);
+}
+
 }  // namespace
 
 HandOverStep HandOverFile(const QString &path, const std::atomic<bool> *stop)
 {
     if (path.isEmpty())
         return {PlayedBy::Nothing, {}};
-    QMutexLocker turn(&handOverTurn());
-    if (stopped(stop))
-        return {PlayedBy::Cancelled, {}};
-    MediaPlayer &player = mediaPlayer();
-    const StopScope scope(player, stop);
-    if (player.findPlayer() == MediaPlayer::Reach::None)
-        return stopped(stop) ? HandOverStep{PlayedBy::Cancelled, {}} : HandOverStep{PlayedBy::AssociatedProgram, path};
-    return handOver(player, {nativeOf(path)}, stop);
+    return inTurn(stop, [&](MediaPlayer &player) {
+        if (player.findPlayer() == MediaPlayer::Reach::None)
+            return stopped(stop) ? HandOverStep{PlayedBy::Cancelled, {}}
+                                 : HandOverStep{PlayedBy::AssociatedProgram, path};
+        return handOver(player, {nativeOf(path)}, stop);
+    });
 }
 
 HandOverStep HandOverFiles(const QStringList &paths, const QString &playListPath, const std::atomic<bool> *stop)
 {
     if (paths.isEmpty())
         return {PlayedBy::Nothing, {}};
-    QMutexLocker turn(&handOverTurn());
-    if (stopped(stop))
-        return {PlayedBy::Cancelled, {}};
-    MediaPlayer &player = mediaPlayer();
-    const StopScope scope(player, stop);
-    switch (player.findPlayer()) {
-    case MediaPlayer::Reach::List:
-        if (paths.size() > HandOverListMax)
-            return handOverList(player, paths, playListPath, stop);
-        break;
-    case MediaPlayer::Reach::SingleFile:
-        // Opening the files one by one would leave only the last; the play
-        // list carries them all.
-        if (paths.size() > 1)
-            return handOverList(player, paths, playListPath, stop);
-        break;
-    case MediaPlayer::Reach::None:
-        if (stopped(stop))
-            return {PlayedBy::Cancelled, {}};
-        if (!writePlayList(paths, playListPath))
-            return {PlayedBy::PlayListNotWritten, {}};
-        return {PlayedBy::AssociatedProgram, playListPath};
-    }
-    QStringList native;
-    native.reserve(paths.size());
-    for (const QString &p : paths)
-        native.append(nativeOf(p));
-    return handOver(player, native, stop);
+    return inTurn(stop, [&](MediaPlayer &player) -> HandOverStep {
+        switch (player.findPlayer()) {
+        case MediaPlayer::Reach::List:
+            if (paths.size() > HandOverListMax)
+                return handOverList(player, paths, playListPath, stop);
+            break;
+        case MediaPlayer::Reach::SingleFile:
+            // Opening the files one by one would leave only the last; the
+            // play list carries them all.
+            if (paths.size() > 1)
+                return handOverList(player, paths, playListPath, stop);
+            break;
+        case MediaPlayer::Reach::None:
+            if (stopped(stop))
+                return {PlayedBy::Cancelled, {}};
+            if (!writePlayList(paths, playListPath))
+                return {PlayedBy::PlayListNotWritten, {}};
+            return {PlayedBy::AssociatedProgram, playListPath};
+        }
+        QStringList native;
+        native.reserve(paths.size());
+        for (const QString &p : paths)
+            native.append(nativeOf(p));
+        return handOver(player, native, stop);
+    });
 }
 
 PlayedBy FinishHandOver(const HandOverStep &step)

@@ -188,42 +188,40 @@ bool isCutBmp(const QByteArray &bytes)
     return width > 0 && bits > 0 && bytes.size() < pixels + stride * height;
 }
 
-// Any picture as RGB32; transparent pixels become white, as they would look
-// on a white page.
-QImage toRgb32(const QImage &image)
+// A picture as RGB32, each pixel of one with an alpha channel passed through
+// pixel first. Straight (not premultiplied) colours, so a transparent pixel
+// still has its own colour.
+template <class PixelStep>
+QImage rgb32With(const QImage &image, PixelStep pixel)
 {
     if (!image.hasAlphaChannel())
         return image.convertToFormat(QImage::Format_RGB32);
-    QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    if (argb.isNull())
-        return {};
-    for (int y = 0; y < argb.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(argb.scanLine(y));
-        for (int x = 0; x < argb.width(); ++x) {
-            const QRgb p = line[x];
-            const int a = qAlpha(p);
-            const int white = 255 * (255 - a);
-            line[x] = qRgb((qRed(p) * a + white) / 255, (qGreen(p) * a + white) / 255, (qBlue(p) * a + white) / 255);
-        }
-    }
-    return argb.convertToFormat(QImage::Format_RGB32);
-}
-
-QImage opaque(const QImage &image)
-{
-    if (!image.hasAlphaChannel())
-        return image.convertToFormat(QImage::Format_RGB32);
-    // Straight (not premultiplied) colours, so a transparent pixel keeps its
-    // own colour, with the alpha byte set.
     QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     if (argb.isNull())
         return {};
     for (int y = 0; y < argb.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(argb.scanLine(y));
         for (int x = 0; x < argb.width(); ++x)
-            line[x] |= 0xFF000000u;
+            line[x] = pixel(line[x]);
     }
     return argb.convertToFormat(QImage::Format_RGB32);
+}
+
+// Any picture as RGB32; transparent pixels become white, as they would look
+// on a white page.
+QImage toRgb32(const QImage &image)
+{
+    return rgb32With(image, [](QRgb p) {
+        const int a = qAlpha(p);
+        const int white = 255 * (255 - a);
+        return qRgb((qRed(p) * a + white) / 255, (qGreen(p) * a + white) / 255, (qBlue(p) * a + white) / 255);
+    });
+}
+
+// Any picture as RGB32 with every pixel's own colour, the alpha byte set.
+QImage opaque(const QImage &image)
+{
+    return rgb32With(image, [](QRgb p) { return p | 0xFF000000u; });
 }
 
 QRgb frameColour(bool blackFrame)
