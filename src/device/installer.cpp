@@ -265,8 +265,7 @@ bool copyFile(const QString &source, const QString &target, const QString &shown
     }
     const QString existing = platform::toNative(target);
     const QString wanted = platform::toNative(platform::folderOf(target)) + QLatin1Char('/') + platform::fileNameOf(target);
-    if (fs::exists(existing))
-        fs::clearReadOnly(existing);
+    fs::makeWritable(existing);
     reason = fs::writeWholeFile(wanted, *bytes);
     if (!reason.isEmpty()) {
         copyError(shownName, reason);
@@ -363,8 +362,7 @@ void install(DeviceHost &host, QChar c)
         addHistory(languageSource + QLatin1Char('\\'));
         if (keepHistory) {
             const QString his = managerPath(c, QStringLiteral("copy.his"));
-            if (fs::isReadOnly(his))
-                fs::clearReadOnly(his);
+            fs::makeWritable(his);
             // Without the history the installed copy merely leaves the
             // installation files in place. With it, the copy started next
             // learns the source from this process, not from the file.

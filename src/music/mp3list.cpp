@@ -163,14 +163,9 @@ bool WriteMp3ListFile(const QString &path, const QStringList &lines, QString *er
 Mp3ExportResult ExportMp3List(Mp3ExportFormat format, const QString &path,
                               const QList<Mp3FileInfo> &items, const Mp3ListColumns &columns)
 {
-    if (fs::exists(path) && fs::isReadOnly(path)) {
-        const Button b = prompts().ask(QStringLiteral("Warning"),
-                                       msg(Msg::OverwriteExisting) + QStringLiteral(" [") + path + QLatin1Char(']'),
-                                       Button::Yes | Button::No, Button::No);
-        if (b != Button::Yes)
-            return Mp3ExportResult::Declined;
-        fs::clearReadOnly(path);
-    }
+    if (!askToMakeWritable(path, QStringLiteral("Warning"),
+                           msg(Msg::OverwriteExisting) + QStringLiteral(" [") + path + QLatin1Char(']')))
+        return Mp3ExportResult::Declined;
     QString error;
     switch (writeWhole(path, Mp3ListBytes(Mp3ExportLines(format, items, columns)), &error)) {
     case WriteStep::Done:

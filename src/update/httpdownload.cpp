@@ -303,8 +303,8 @@ TransferResult DownloadFile(const DownloadRequest &original, const TransferCallb
         result.detail = QStringLiteral("the content was refused");
         return result;
     }
-    if (request.clearReadOnly && fs::isReadOnly(request.target))
-        fs::clearReadOnly(request.target);
+    if (request.clearReadOnly)
+        fs::makeWritable(request.target);
     const QString error = fs::writeWholeFile(request.target, body);
     if (!error.isEmpty()) {
         result.status = TransferStatus::WriteFailed;
