@@ -90,6 +90,36 @@ QPalette whiteText(QPalette p)
     return p;
 }
 
+QLabel *whiteLabel(QWidget *panel, const QString &text, QRect geometry)
+{
+    auto *l = new QLabel(text, panel);
+    l->setGeometry(geometry);
+    l->setPalette(whiteText(panel->palette()));
+    return l;
+}
+
+// A round button of a glyph on a coloured tile, lighter under the mouse and
+// darker when pressed.
+TSkinButton *pictureButton(QWidget *panel, const QString &glyph, QColor tile, const QString &hint, QRect geometry)
+{
+    auto *b = new TSkinButton(panel);
+    b->setAutoSize(false);
+    b->setSkinned(true);
+    b->setShowCaption(false);
+    b->setTransparent(true);
+    b->setTransparentColor(AroundTile);
+    b->setNormalPic(buttonPicture(glyph, tile));
+    b->setMouseOverPic(buttonPicture(glyph, tile, 130));
+    b->setMouseDownPic(buttonPicture(glyph, tile, 80));
+    b->Refresh();
+    b->setGeometry(geometry);
+    if (!hint.isEmpty()) {
+        b->setHint(hint);
+        b->setShowHint(true);
+    }
+    return b;
+}
+
 }  // namespace
 
 TMyRadioEditor::TMyRadioEditor(FrameHost *host, QWidget *parent)
@@ -101,33 +131,17 @@ TMyRadioEditor::TMyRadioEditor(FrameHost *host, QWidget *parent)
         if (by == platform::PlayedBy::OpenFailed)
             prompts().warning(ownText(LaterOwnText::PlayNoProgram), Placement::centered());
     });
-    QWidget *panel = MainPanel();
-    const QPalette pal = whiteText(panel->palette());
-    auto label = [&](const QString &text, QRect geometry) {
-        auto *l = new QLabel(text, panel);
-        l->setGeometry(geometry);
-        l->setPalette(pal);
-        return l;
-    };
-    auto pictureButton = [&](const QString &glyph, QColor tile, const QString &hint, QRect geometry) {
-        auto *b = new TSkinButton(panel);
-        b->setAutoSize(false);
-        b->setSkinned(true);
-        b->setShowCaption(false);
-        b->setTransparent(true);
-        b->setTransparentColor(AroundTile);
-        b->setNormalPic(buttonPicture(glyph, tile));
-        b->setMouseOverPic(buttonPicture(glyph, tile, 130));
-        b->setMouseDownPic(buttonPicture(glyph, tile, 80));
-        b->Refresh();
-        b->setGeometry(geometry);
-        if (!hint.isEmpty()) {
-            b->setHint(hint);
-            b->setShowHint(true);
-        }
-        return b;
-    };
+    createLists();
+    createControls();
+    registerTexts();
+    resize(670, 480);
+}
 
+// The drive's folders on the left, the profile on the right, the add and
+// remove buttons between them (in this order, the order of the Tab key).
+void TMyRadioEditor::createLists()
+{
+    QWidget *panel = MainPanel();
     ProfileTree = new QTreeWidget(panel);
     ProfileTree->setGeometry(8, 8, 250, 336);
     ProfileTree->setPalette(QApplication::palette());
@@ -144,9 +158,10 @@ TMyRadioEditor::TMyRadioEditor(FrameHost *host, QWidget *parent)
     connect(ProfileTree, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem *item) { ProfileTreeDblClick(item); });
 
-    AddButton = pictureButton(QStringLiteral("+"), QColor(40, 110, 40), QString(), QRect(266, 130, 32, 32));
+    AddButton = pictureButton(panel, QStringLiteral("+"), QColor(40, 110, 40), QString(), QRect(266, 130, 32, 32));
     AddButton->setClickHandler([this] { AddButtonClick(); });
-    RemoveButton = pictureButton(QStringLiteral("\u2212"), QColor(130, 40, 40), QString(), QRect(266, 170, 32, 32));
+    RemoveButton =
+        pictureButton(panel, QStringLiteral("\u2212"), QColor(130, 40, 40), QString(), QRect(266, 170, 32, 32));
     RemoveButton->setClickHandler([this] { RemoveButtonClick(); });
 
     ProfileList = new QTreeWidget(panel);
@@ -173,8 +188,13 @@ TMyRadioEditor::TMyRadioEditor(FrameHost *host, QWidget *parent)
     connect(ProfileList, &QTreeWidget::itemSelectionChanged, this, &TMyRadioEditor::ProfileListSelectionChange);
     connect(ProfileList, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem *item) { ProfileListDblClick(item); });
+}
 
-    PriorityLabel = label(QStringLiteral("Priority"), QRect(8, 352, 70, 20));
+// The priority track, the labels and the buttons below the lists.
+void TMyRadioEditor::createControls()
+{
+    QWidget *panel = MainPanel();
+    PriorityLabel = whiteLabel(panel, QStringLiteral("Priority"), QRect(8, 352, 70, 20));
     WeightClassTrack = new TSkinSlider(panel);
     WeightClassTrack->setGeometry(80, 350, 178, 26);
     WeightClassTrack->setMin(MyRadioMinClass);
@@ -185,26 +205,29 @@ TMyRadioEditor::TMyRadioEditor(FrameHost *host, QWidget *parent)
     connect(WeightClassTrack, &TSkinSlider::OnChange, this, &TMyRadioEditor::WeightClassTrackChange);
     updateTrackCaption();
 
-    ElementLabel = label(QStringLiteral("Items"), QRect(306, 352, 50, 20));
-    ItemLabel = label(ItemLabelText(0), QRect(356, 352, 40, 20));
-    WarningLabel = label(QString(), QRect(8, 384, 450, 20));
+    ElementLabel = whiteLabel(panel, QStringLiteral("Items"), QRect(306, 352, 50, 20));
+    ItemLabel = whiteLabel(panel, ItemLabelText(0), QRect(356, 352, 40, 20));
+    WarningLabel = whiteLabel(panel, QString(), QRect(8, 384, 450, 20));
     QPalette warn = WarningLabel->palette();
     warn.setColor(QPalette::WindowText, QColor(255, 220, 80));
     WarningLabel->setPalette(warn);
 
-    WinampImportButton = pictureButton(QStringLiteral("IN"), QColor(40, 70, 130), QStringLiteral("Import M3U"),
+    WinampImportButton = pictureButton(panel, QStringLiteral("IN"), QColor(40, 70, 130), QStringLiteral("Import M3U"),
                                        QRect(8, 412, 32, 32));
     WinampImportButton->setClickHandler([this] { WinampImportButtonClick(); });
-    WinampExportButton = pictureButton(QStringLiteral("OUT"), QColor(40, 70, 130), QStringLiteral("Export M3U"),
+    WinampExportButton = pictureButton(panel, QStringLiteral("OUT"), QColor(40, 70, 130), QStringLiteral("Export M3U"),
                                        QRect(46, 412, 32, 32));
     WinampExportButton->setClickHandler([this] { WinampExportButtonClick(); });
-    MyRadioCopyButton = pictureButton(QStringLiteral("\u21c9"), QColor(90, 60, 120), QStringLiteral("MyRadio Copy"),
-                                      QRect(96, 412, 32, 32));
+    MyRadioCopyButton = pictureButton(panel, QStringLiteral("\u21c9"), QColor(90, 60, 120),
+                                      QStringLiteral("MyRadio Copy"), QRect(96, 412, 32, 32));
     MyRadioCopyButton->setClickHandler([this] { MyRadioCopyButtonClick(); });
-    MyRadioCheckButton = pictureButton(QStringLiteral("\u2713"), QColor(110, 90, 30),
+    MyRadioCheckButton = pictureButton(panel, QStringLiteral("\u2713"), QColor(110, 90, 30),
                                        QStringLiteral("Remove Non-existent Items"), QRect(134, 412, 32, 32));
     MyRadioCheckButton->setClickHandler([this] { MyRadioCheckButtonClick(); });
+}
 
+void TMyRadioEditor::registerTexts()
+{
     // Captions, column titles and hints of a language file.
     auto &targets = LanguageTargets::instance();
     // The picture buttons without a hint window are read out by these.
@@ -224,8 +247,6 @@ TMyRadioEditor::TMyRadioEditor(FrameHost *host, QWidget *parent)
             b->setHint(t);
             b->setShowHint(true);
         });
-
-    resize(670, 480);
 }
 
 // ------------------------------------------------------ framework steps

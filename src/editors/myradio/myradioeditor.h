@@ -94,6 +94,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void createLists();
+    void createControls();
+    // Captions, column titles and hints of a language file.
+    void registerTexts();
     // Rebuilds the list from the rows, selecting the given ones.
     void showRows(const QList<qsizetype> &select);
     // "Priority" in its long form for every row, and ItemLabel.

@@ -111,24 +111,32 @@ void PlayDisplayArea::mouseReleaseEvent(QMouseEvent *e)
 
 // ================================================================= editor
 
+namespace {
+
+QRadioButton *panelRadio(QWidget *parent, const QPalette &pal, const QString &text, QRect geometry)
+{
+    auto *r = new QRadioButton(text, parent);
+    r->setGeometry(geometry);
+    r->setPalette(pal);
+    return r;
+}
+
+}  // namespace
+
 TPlaydisplayEditor::TPlaydisplayEditor(FrameHost *host, QWidget *parent) : TEditorFrame(host, parent)
 {
-    QWidget *panel = MainPanel();
-    const QPalette pal = PanelTextPalette(panel->palette());
-    auto label = [&](const QString &text, QRect geometry, bool boxed = false) {
-        return PanelLabel(panel, pal, text, geometry, boxed);
-    };
-    auto check = [&](const QString &text, QWidget *parent, QRect geometry) {
-        return PanelCheckBox(parent, pal, text, geometry);
-    };
-    auto radio = [&](const QString &text, QWidget *parent, QRect geometry) {
-        auto *r = new QRadioButton(text, parent);
-        r->setGeometry(geometry);
-        r->setPalette(pal);
-        return r;
-    };
-    auto button = [&](const QString &text, QRect geometry) { return MakeCaptionButton(panel, text, geometry); };
+    createAreas();
+    QLabel *textFieldsLabel = createFieldControls();
+    createGroups();
+    registerTexts(textFieldsLabel);
+    m_vuMeter = makeVuMeter();
+    resize(660, 470);
+}
 
+// The small and the big display, one shown at a time.
+void TPlaydisplayEditor::createAreas()
+{
+    QWidget *panel = MainPanel();
     PlayDispPaint = new PlayDisplayArea(SmallArea, panel);
     PlayDispPaint->move(8, 8);
     BigPlayDispPaint = new PlayDisplayArea(BigArea, panel);
@@ -147,7 +155,17 @@ TPlaydisplayEditor::TPlaydisplayEditor(FrameHost *host, QWidget *parent) : TEdit
                 PlayDispPaintMouseUp(p);
         });
     }
+}
 
+// The position labels, the list of contents, the add and remove buttons and
+// the three check boxes; returns the list's caption.
+QLabel *TPlaydisplayEditor::createFieldControls()
+{
+    QWidget *panel = MainPanel();
+    const QPalette pal = PanelTextPalette(panel->palette());
+    auto label = [&](const QString &text, QRect geometry, bool boxed = false) {
+        return PanelLabel(panel, pal, text, geometry, boxed);
+    };
     PositionLabel = label(QStringLiteral("Position"), QRect(550, 8, 100, 18));
     TXLabel = label(QStringLiteral("N/A"), QRect(550, 28, 46, 20), true);
     TYLabel = label(QStringLiteral("N/A"), QRect(602, 28, 46, 20), true);
@@ -167,25 +185,32 @@ TPlaydisplayEditor::TPlaydisplayEditor(FrameHost *host, QWidget *parent) : TEdit
     connect(StringList, &QListWidget::itemClicked, this, &TPlaydisplayEditor::StringListClick);
     connect(StringList, &QListWidget::itemDoubleClicked, this, &TPlaydisplayEditor::AddField);
 
-    NewTextFieldButton = button(QStringLiteral("Add Text Field"), QRect(208, 212, 128, 25));
+    NewTextFieldButton = MakeCaptionButton(panel, QStringLiteral("Add Text Field"), QRect(208, 212, 128, 25));
     NewTextFieldButton->setEnabled(false);
     NewTextFieldButton->setClickHandler([this] { AddField(); });
-    RemoveTextFButton = button(QStringLiteral("Remove Text Field"), QRect(208, 242, 128, 25));
+    RemoveTextFButton = MakeCaptionButton(panel, QStringLiteral("Remove Text Field"), QRect(208, 242, 128, 25));
     RemoveTextFButton->setClickHandler([this] { RemoveField(); });
 
-    VUMeterCheck = check(QStringLiteral("VUMeter"), panel, QRect(210, 280, 120, 20));
-    VOXAACheck = check(QStringLiteral("VOXA-A"), panel, QRect(210, 304, 120, 20));
-    VOXACCheck = check(QStringLiteral("VA-DA"), panel, QRect(210, 328, 120, 20));
+    VUMeterCheck = PanelCheckBox(panel, pal, QStringLiteral("VUMeter"), QRect(210, 280, 120, 20));
+    VOXAACheck = PanelCheckBox(panel, pal, QStringLiteral("VOXA-A"), QRect(210, 304, 120, 20));
+    VOXACCheck = PanelCheckBox(panel, pal, QStringLiteral("VA-DA"), QRect(210, 328, 120, 20));
     connect(VUMeterCheck, &QCheckBox::clicked, this, &TPlaydisplayEditor::VUMeterCheckClick);
     connect(VOXAACheck, &QCheckBox::clicked, this, [this] { VOXAACClick(VOXAACheck); });
     connect(VOXACCheck, &QCheckBox::clicked, this, [this] { VOXAACClick(VOXACCheck); });
+    return textFieldsLabel;
+}
 
+// The text size and alignment groups.
+void TPlaydisplayEditor::createGroups()
+{
+    QWidget *panel = MainPanel();
+    const QPalette pal = PanelTextPalette(panel->palette());
     SizeGroup = new QGroupBox(QStringLiteral("Text"), panel);
     SizeGroup->setGeometry(346, 206, 120, 96);
     SizeGroup->setPalette(pal);
-    Point8Button = radio(QStringLiteral("8 pixel"), SizeGroup, QRect(10, 20, 100, 20));
-    Point12Button = radio(QStringLiteral("12 pixel"), SizeGroup, QRect(10, 44, 100, 20));
-    InvertCheck = check(QStringLiteral("Inverse"), SizeGroup, QRect(10, 68, 100, 20));
+    Point8Button = panelRadio(SizeGroup, pal, QStringLiteral("8 pixel"), QRect(10, 20, 100, 20));
+    Point12Button = panelRadio(SizeGroup, pal, QStringLiteral("12 pixel"), QRect(10, 44, 100, 20));
+    InvertCheck = PanelCheckBox(SizeGroup, pal, QStringLiteral("Inverse"), QRect(10, 68, 100, 20));
     Point8Button->setChecked(true);
     connect(Point8Button, &QRadioButton::clicked, this, &TPlaydisplayEditor::Point8ButtonClick);
     connect(Point12Button, &QRadioButton::clicked, this, &TPlaydisplayEditor::Point12ButtonClick);
@@ -194,10 +219,10 @@ TPlaydisplayEditor::TPlaydisplayEditor(FrameHost *host, QWidget *parent) : TEdit
     AlignmentGroup = new QGroupBox(QStringLiteral("Alignment"), panel);
     AlignmentGroup->setGeometry(476, 206, 130, 120);
     AlignmentGroup->setPalette(pal);
-    LeftButton = radio(QStringLiteral("Left"), AlignmentGroup, QRect(10, 20, 110, 20));
-    CenterButton = radio(QStringLiteral("Center"), AlignmentGroup, QRect(10, 44, 110, 20));
-    RightButton = radio(QStringLiteral("Right"), AlignmentGroup, QRect(10, 68, 110, 20));
-    AutoscrollButton = radio(QStringLiteral("Autoscroll"), AlignmentGroup, QRect(10, 92, 110, 20));
+    LeftButton = panelRadio(AlignmentGroup, pal, QStringLiteral("Left"), QRect(10, 20, 110, 20));
+    CenterButton = panelRadio(AlignmentGroup, pal, QStringLiteral("Center"), QRect(10, 44, 110, 20));
+    RightButton = panelRadio(AlignmentGroup, pal, QStringLiteral("Right"), QRect(10, 68, 110, 20));
+    AutoscrollButton = panelRadio(AlignmentGroup, pal, QStringLiteral("Autoscroll"), QRect(10, 92, 110, 20));
     LeftButton->setChecked(true);
     const std::pair<QRadioButton *, PlayAlignment> alignments[] = {{LeftButton, PlayAlignment::Left},
                                                                    {CenterButton, PlayAlignment::Center},
@@ -205,9 +230,12 @@ TPlaydisplayEditor::TPlaydisplayEditor(FrameHost *host, QWidget *parent) : TEdit
                                                                    {AutoscrollButton, PlayAlignment::Autoscroll}};
     for (const auto &[b, a] : alignments)
         connect(b, &QRadioButton::clicked, this, [this, a = a] { AlignmentClick(a); });
+}
 
-    // The captions a language file replaces; the list of contents is
-    // matched by position, never by text.
+// The captions a language file replaces; the list of contents is matched by
+// position, never by text.
+void TPlaydisplayEditor::registerTexts(QLabel *textFieldsLabel)
+{
     auto &targets = LanguageTargets::instance();
     targets.add(31, this, [this](const QString &t) { NewTextFieldButton->setCaption(t); });
     targets.add(32, this, [this](const QString &t) { RemoveTextFButton->setCaption(t); });
@@ -226,9 +254,6 @@ TPlaydisplayEditor::TPlaydisplayEditor(FrameHost *host, QWidget *parent) : TEdit
     targets.add(45, this, [this](const QString &t) { TextFieldLabel->setText(t); });
     for (int row = 0; row < StringList->count() && row < 19; ++row)
         targets.add(155 + row, this, [this, row](const QString &t) { StringList->item(row)->setText(t); });
-
-    m_vuMeter = makeVuMeter();
-    resize(660, 470);
 }
 
 PlayDisplayArea *TPlaydisplayEditor::CurrentArea() const

@@ -115,6 +115,10 @@ public:
     static QPoint AreaPoint(QPoint displayPos) { return {3 * displayPos.x() + 1, 3 * displayPos.y() + 1}; }
 
 private:
+    void createAreas();
+    QLabel *createFieldControls();
+    void createGroups();
+    void registerTexts(QLabel *textFieldsLabel);
     void setDisplayType(int type);
     void setVuItem(bool on);
     void showSelection();
