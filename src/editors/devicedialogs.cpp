@@ -158,6 +158,10 @@ bool TFileDialog::eventFilter(QObject *watched, QEvent *e)
 {
     if (watched == FileList && e->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(e)->key();
+        // The row with the focus counts, selected or not.
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && FileList->selectedItems().isEmpty()
+            && FileList->currentItem())
+            FileList->currentItem()->setSelected(true);
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !FileList->selectedItems().isEmpty()) {
             if (OpenSaveButton->isEnabled())
                 OpenSaveButton->Click();

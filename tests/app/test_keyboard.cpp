@@ -2,6 +2,7 @@
 // the start panel with keys only (Tab and Return, or F10, Alt and the menus),
 // does one small task there and checks its outcome.
 #include "app/drivelocator.h"
+#include "app/editorframe.h"
 #include "app/features.h"
 #include "app/frametable.h"
 #include "app/mainform.h"
@@ -168,7 +169,9 @@ class TestKeyboard : public QObject, private test::FrameWindow {
             return;
         }
         runStep(m_script[m_next++]);
-        QTimer::singleShot(0, this, [this] { runNext(); });
+        // A little later, so that a dialog closed by this step has left its
+        // loop before the next step waits for what follows.
+        QTimer::singleShot(20, this, [this] { runNext(); });
     }
 
 private slots:
@@ -199,6 +202,20 @@ private slots:
                                     && d->Values().Server == QStringLiteral("proxy.lan");
                             })}
             << QString();
+        QTest::newRow("open dialog by F10, Return on a row")
+            << Script{key(Qt::Key_F10), pick("Open"), pick("Config File.."), focus("File Name"), key(Qt::Key_Return),
+                      frame(FrameKind::ConfigEditor),
+                      check("party.cfg open", [this] {
+                          auto *editor = qobject_cast<TEditorFrame *>(form->Frame(FrameKind::ConfigEditor));
+                          return editor && editor->FileName().contains(QStringLiteral("party"), Qt::CaseInsensitive);
+                      })}
+            << QString();
+        QTest::newRow("delete dialog: Space on a row, Tab to Delete")
+            << Script{key(Qt::Key_F10), pick("Delete"), pick("Config File..."), focus("File Name"), key(Qt::Key_Space),
+                      focus("Delete"), key(Qt::Key_Return),
+                      check("file gone", [] { return !fs::exists(Config + QStringLiteral("party.cfg")); }),
+                      key(Qt::Key_Escape), check("dialog closed", [] { return !QApplication::activeModalWidget(); })}
+            << QStringLiteral("delete");
         QTest::newRow("menus: F10, Left wraps to Help, About")
             << Script{key(Qt::Key_F10), key(Qt::Key_Left), pick("About VOXA Manager"), frame(FrameKind::About)}
             << QString();
