@@ -99,6 +99,9 @@ TMyRadioCopyFrame::TMyRadioCopyFrame(FrameHost *host, QWidget *parent)
     DirTree = makeList(TreePanel, QRect(0, 0, 212, 160));
     DirTree->setHeaderHidden(true);
     DirTree->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The label stands outside the tree's own panel, so the tree carries its
+    // text as its name.
+    DirTree->setAccessibleName(SelectDirLabel->text());
     connect(DirTree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) { treeExpanding(item); });
     connect(DirTree, &QTreeWidget::itemSelectionChanged, this, [this] { updateCopyEnabled(); });
 
@@ -139,7 +142,10 @@ TMyRadioCopyFrame::TMyRadioCopyFrame(FrameHost *host, QWidget *parent)
     targets.add(248, OverwriteBox, [this](const QString &t) { OverwriteBox->setText(t); });
     targets.add(249, SkipBox, [this](const QString &t) { SkipBox->setText(t); });
     targets.add(250, SelectMRALabel, [this](const QString &t) { SelectMRALabel->setText(t); });
-    targets.add(251, SelectDirLabel, [this](const QString &t) { SelectDirLabel->setText(t); });
+    targets.add(251, SelectDirLabel, [this](const QString &t) {
+        SelectDirLabel->setText(t);
+        DirTree->setAccessibleName(t);
+    });
     LayoutButtons();
 }
 
