@@ -216,8 +216,23 @@ void TEditorFrame::ShowWrongFormat()
 void TEditorFrame::showEvent(QShowEvent *e)
 {
     QWidget::showEvent(e);
+    putButtonsLast();
     if (!e->spontaneous() && isVisible())
         Activate();
+}
+
+// OK and Close are made before the editor's own controls, so the creation
+// order would put them first; Tab reads the frame top to bottom.
+void TEditorFrame::putButtonsLast()
+{
+    QWidget *last = nullptr;
+    for (QWidget *w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain())
+        if (w != EditOKButton && w != CancelButton && isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus))
+            last = w;
+    if (!last)
+        return;
+    QWidget::setTabOrder(last, EditOKButton);
+    QWidget::setTabOrder(EditOKButton, CancelButton);
 }
 
 void TEditorFrame::resizeEvent(QResizeEvent *e)

@@ -110,6 +110,8 @@ protected:
     void resizeEvent(QResizeEvent *e) override;
 
 private:
+    void putButtonsLast();
+
     FrameHost *m_host;
     TSkinPanel *m_mainPanel;
     QString m_fileName;

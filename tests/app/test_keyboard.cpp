@@ -54,6 +54,16 @@ Step frame(FrameKind kind) { return {Step::Frame, {}, int(kind)}; }
 Step value(int v) { return {Step::Value, {}, v}; }
 Step check(const char *what, std::function<bool()> f) { return {Step::Check, QString::fromUtf8(what), 0, {}, std::move(f)}; }
 
+// The last two controls of a frame that Tab stops at.
+QList<QWidget *> lastTwoOnTabChain(QWidget *frame)
+{
+    QList<QWidget *> stops;
+    for (QWidget *w = frame->nextInFocusChain(); w && w != frame; w = w->nextInFocusChain())
+        if (frame->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus))
+            stops.append(w);
+    return stops.mid(stops.size() - 2);
+}
+
 QString plain(QString text)
 {
     return text.remove(QLatin1Char('&'));
@@ -190,7 +200,12 @@ private slots:
             << Script{focus("Config Editor"), key(Qt::Key_Return), frame(FrameKind::ConfigEditor),
                       focus("Volume"), key(Qt::Key_Space), key(Qt::Key_Tab, Qt::ShiftModifier), value(0), key(Qt::Key_PageUp), value(7), key(Qt::Key_Right), value(8),
                       key(Qt::Key_Home), value(-66), key(Qt::Key_End), value(12), key(Qt::Key_PageDown), value(5),
-                      key(Qt::Key_Left), value(4)}
+                      key(Qt::Key_Left), value(4),
+                      check("OK and Close after the settings on the Tab chain", [this] {
+                          auto *editor = qobject_cast<TEditorFrame *>(form->Frame(FrameKind::ConfigEditor));
+                          return lastTwoOnTabChain(editor)
+                              == QList<QWidget *>{editor->EditOKButton, editor->CancelButton};
+                      })}
             << QString();
         QTest::newRow("proxy settings by Alt+O, typed, Return")
             << Script{key(Qt::Key_O, Qt::AltModifier), pick("Proxy Settings"), focus("Use Proxy"),
