@@ -110,7 +110,8 @@ bool syncFileSystem(const QString &path);
 // An open descriptor, closed once on every way out.
 class UniqueFd {
 public:
-    explicit UniqueFd(int fd = -1) : m_fd(fd) {}
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
     ~UniqueFd() { close(); }
     UniqueFd(const UniqueFd &) = delete;
     UniqueFd &operator=(const UniqueFd &) = delete;
@@ -138,7 +139,7 @@ public:
     int close();
 
 private:
-    int m_fd;
+    int m_fd = -1;
 };
 
 // An exclusive lock on a folder, between processes and within one process,
