@@ -53,14 +53,14 @@ struct FrameRow {
     FrameMenu menu = FrameMenu::None;
     int menuOrder = 0;
     bool separatorBefore = false;
-    ItemText showItem;
+    ItemText showItem = {};
     // Editors: the items of File > Open, the Open popup and File > Delete,
     // in menuOrder too.
-    ItemText openItem;
-    ItemText popupItem;
-    ItemText deleteItem;
+    ItemText openItem = {};
+    ItemText popupItem = {};
+    ItemText deleteItem = {};
     // The start panel's button that runs the show item.
-    StartButtonPlace startButton;
+    StartButtonPlace startButton = {};
     // Language numbers: of showItem (and the start button), and of the
     // three file items.
     int showCaption = -1;
