@@ -447,6 +447,10 @@ void TMainForm::ShowStartupStatus(const QString &text)
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *e)
 {
+    // A press has travelled all the way up once its release comes; the next
+    // press may be built at the same address and is a new one.
+    if (e->type() == QEvent::KeyRelease)
+        m_lastKeyEvent = nullptr;
     if (e->type() == QEvent::KeyPress) {
         auto *w = qobject_cast<QWidget *>(watched);
         if (!w || w->window() != this)

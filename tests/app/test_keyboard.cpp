@@ -243,6 +243,21 @@ private slots:
             << Script{focus("Message Editor"), key(Qt::Key_Space), frame(FrameKind::MessageEditor), key(Qt::Key_Escape),
                       check("start panel back", [this] { return form->StartPanel->isVisible(); })}
             << QString();
+        // The other frames: reached by key, left with Escape.
+        const struct {
+            const char *row;
+            Script reach;
+            FrameKind kind;
+        } others[] = {
+            {"find and export by Alt+O", {key(Qt::Key_O, Qt::AltModifier), pick("MP3 Find/Export")}, FrameKind::FindExport},
+            {"MyRadio copy by Alt+O", {key(Qt::Key_O, Qt::AltModifier), pick("MyRadio Copy")}, FrameKind::MyRadioCopy},
+            {"playdisplay editor by Tab", {focus("Playdisplay Editor"), key(Qt::Key_Return)}, FrameKind::PlaydisplayEditor},
+            {"MyRadio editor by Tab", {focus("MyRadio Editor"), key(Qt::Key_Space)}, FrameKind::MyRadioEditor},
+        };
+        for (const auto &o : others)
+            QTest::newRow(o.row) << (o.reach + Script{frame(o.kind), key(Qt::Key_Escape),
+                                                      check("start panel back", [this] { return form->StartPanel->isVisible(); })})
+                                 << QString();
         QTest::newRow("Escape on a menu closes it, the window stays")
             << Script{key(Qt::Key_F10), check("menu open", [] { return QApplication::activePopupWidget(); }),
                       key(Qt::Key_Escape), check("menu closed", [] { return !QApplication::activePopupWidget(); }),
